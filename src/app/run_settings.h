@@ -1,0 +1,19 @@
+// The switches of a run, filled by the command-line parser and only read
+// afterwards. The tolerance lives with the geometry (geometry/precision.h).
+#pragma once
+
+namespace halvex {
+
+struct RunSettings {
+  bool expandSubfiles = false;       // -s
+  bool invertSplit = false;          // -i
+  bool snapOnly = false;             // -d0
+  bool deleteAcross = false;         // -da
+  bool deleteInPlane = false;        // -di
+  bool deleteNotInOrAcross = false;  // -dn
+  bool colourElements = false;       // -c; cleared by -v
+  bool cutAcross = false;            // -ca
+  bool verifySymmetry = false;       // -v
+};
+
+}  // namespace halvex

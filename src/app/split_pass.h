@@ -1,0 +1,30 @@
+// The split pass: what the run's switches do with each element of the input,
+// given where it lies relative to each splitting polygon.
+#pragma once
+
+#include "app/run_settings.h"
+#include "model/model.h"
+
+namespace halvex {
+
+// Marking colours of the pass.
+inline constexpr int kAcrossLineColour = 4;
+inline constexpr int kAcrossColour = 14;
+inline constexpr int kAsymmetricLineColour = 10;
+inline constexpr int kAsymmetricPolygonColour = 5;
+inline constexpr int kInPlaneLineColour = 1;
+inline constexpr int kInPlanePolygonColour = 9;
+
+// Runs SplitByPolygon for every polygon of `splitter`, in order, each pass on
+// the result of the one before. Other elements of the splitter are skipped.
+void SplitModel(Model& input, const Model& splitter, const RunSettings& settings);
+
+// One pass over `input` against the polygon `splitter`. Walks by index and
+// re-reads the size, so pieces appended by a cut are visited in the same
+// pass. Elements on the removed side are erased (unless snapping only), and
+// crossing elements are recoloured, marked when not their own mirror image,
+// erased or cut as the switches say. References to studs count as crossing
+// without being classified.
+void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings);
+
+}  // namespace halvex

@@ -1,0 +1,23 @@
+// The body of a run: the splitter from the axis planes and the splitter file,
+// the input read, expanded on request, split and written.
+#pragma once
+
+#include <ostream>
+
+#include "app/command_line.h"
+
+namespace halvex {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitFileError = 2;
+
+// Runs a parsed command line and answers the exit code: 0 on success, 2 when
+// a file cannot be read, created or written or the expansion is too large.
+int Run(const CommandLine& command, std::ostream& out);
+
+// The whole program: banner, command line, precision, run. Answers the exit
+// code; the caller prints the quit prompt.
+int RunProgram(const std::vector<std::string>& args, std::ostream& out);
+
+}  // namespace halvex

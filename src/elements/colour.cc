@@ -1,0 +1,50 @@
+#include "elements/colour.h"
+
+#include <cstdint>
+
+#include "geometry/number_text.h"
+
+namespace halvex {
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+Colour Colour::Parse(std::string_view text, std::size_t* pos) {
+  std::size_t start = SkipSpace(text, *pos);
+  std::size_t end = SkipToken(text, start);
+  *pos = end;
+  std::string_view token = text.substr(start, end - start);
+  Colour colour;
+  if (token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+    // The value wraps to 32 bits like any colour number; digits after the
+    // first non-hexadecimal character are ignored, as a number reader would.
+    std::uint32_t value = 0;
+    for (char c : token.substr(2)) {
+      int digit = HexValue(c);
+      if (digit < 0) break;
+      value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    colour.number_ = static_cast<int>(value);
+    colour.hexToken_ = std::string(token);
+    return colour;
+  }
+  colour.number_ = ScanInt(text, start).value_or(0);
+  return colour;
+}
+
+void Colour::AppendText(std::string& out) const {
+  if (!hexToken_.empty()) {
+    out.append(hexToken_);
+  } else {
+    out.append(std::to_string(number_));
+  }
+}
+
+}  // namespace halvex

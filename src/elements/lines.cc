@@ -1,0 +1,129 @@
+#include "elements/lines.h"
+
+#include <span>
+
+#include "elements/line_syntax.h"
+#include "splitting/polygon_split.h"
+
+namespace halvex {
+namespace {
+
+Side ClassifySegment(const Element& splitter, Point& p1, Point& p2) {
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return Side::kInPlane;
+  Point ends[2] = {p1, p2};
+  Side side = ClassifyPoints(*plane, ends);
+  p1 = ends[0];
+  p2 = ends[1];
+  return side;
+}
+
+// The kept part of the segment p1-p2 as its two new ends; none without a plane.
+std::optional<std::pair<Point, Point>> CutSegment(const Element& splitter, const Point& p1,
+                                                  const Point& p2) {
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return std::nullopt;
+  Point crossing = CrossingPoint(*plane, p1, p2);
+  Point unused;
+  if (SignedDistance(*plane, p1, &unused) < 0) return std::pair{p1, crossing};
+  return std::pair{crossing, p2};
+}
+
+bool IsMirroredSegment(const Element& splitter, const Point& p1, const Point& p2) {
+  return splitter.IsMirrorPair(p1, p2);
+}
+
+bool SameEnds(const Point& p1, const Point& p2, const Element& other) {
+  auto ends = other.FirstTwoPoints();
+  if (!ends) return false;
+  return (Coincides(p1, ends->first) && Coincides(p2, ends->second)) ||
+         (Coincides(p2, ends->first) && Coincides(p1, ends->second));
+}
+
+}  // namespace
+
+EdgeLine::EdgeLine(std::string_view line) {
+  Point points[2];
+  colour_ = ParseColourAndPoints(line, points);
+  p1_ = points[0];
+  p2_ = points[1];
+}
+
+EdgeLine::EdgeLine(const Point& p1, const Point& p2, const Colour& colour)
+    : colour_(colour), p1_(p1), p2_(p2) {}
+
+std::string EdgeLine::ToText() const {
+  const Point points[2] = {p1_, p2_};
+  return LineText('2', colour_, points);
+}
+
+std::unique_ptr<EdgeLine> EdgeLine::FirstEdge() {
+  return std::make_unique<EdgeLine>(p1_, p2_, Colour(0));
+}
+
+void EdgeLine::Translate(const Vector& offset) {
+  p1_ = Add(p1_, offset);
+  p2_ = Add(p2_, offset);
+}
+
+void EdgeLine::Transform(const Matrix3& m) {
+  p1_ = Apply(m, p1_);
+  p2_ = Apply(m, p2_);
+}
+
+CutPieces EdgeLine::Cut(const Element& splitter) {
+  auto ends = CutSegment(splitter, p1_, p2_);
+  if (!ends) return {};
+  return {std::make_unique<EdgeLine>(ends->first, ends->second, colour_), nullptr};
+}
+
+bool EdgeLine::HasVertex(const Point& p) const { return Coincides(p, p1_) || Coincides(p, p2_); }
+
+bool EdgeLine::IsSelfSymmetric(const Element& splitter) {
+  return IsMirroredSegment(splitter, p1_, p2_);
+}
+
+bool EdgeLine::SameGeometry(const Element& other) const { return SameEnds(p1_, p2_, other); }
+
+Side EdgeLine::Classify(const Element& splitter) { return ClassifySegment(splitter, p1_, p2_); }
+
+CondLine::CondLine(std::string_view line) { colour_ = ParseColourAndPoints(line, points_); }
+
+CondLine::CondLine(const Point& p1, const Point& p2, const Point& p3, const Point& p4,
+                   const Colour& colour)
+    : colour_(colour), points_{p1, p2, p3, p4} {}
+
+std::string CondLine::ToText() const { return LineText('5', colour_, points_); }
+
+std::unique_ptr<EdgeLine> CondLine::FirstEdge() {
+  return std::make_unique<EdgeLine>(points_[0], points_[1], Colour(0));
+}
+
+void CondLine::Translate(const Vector& offset) {
+  for (Point& p : points_) p = Add(p, offset);
+}
+
+void CondLine::Transform(const Matrix3& m) {
+  for (Point& p : points_) p = Apply(m, p);
+}
+
+CutPieces CondLine::Cut(const Element& splitter) {
+  auto ends = CutSegment(splitter, points_[0], points_[1]);
+  if (!ends) return {};
+  return {std::make_unique<CondLine>(ends->first, ends->second, points_[2], points_[3], colour_),
+          nullptr};
+}
+
+bool CondLine::IsSelfSymmetric(const Element& splitter) {
+  return IsMirroredSegment(splitter, points_[0], points_[1]);
+}
+
+bool CondLine::SameGeometry(const Element& other) const {
+  return SameEnds(points_[0], points_[1], other);
+}
+
+Side CondLine::Classify(const Element& splitter) {
+  return ClassifySegment(splitter, points_[0], points_[1]);
+}
+
+}  // namespace halvex

@@ -1,0 +1,93 @@
+// Lines of type 2 (edge lines) and 5 (conditional lines). For every plane
+// operation both are the segment p1-p2; a conditional line carries its
+// control points p3 and p4 along unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "elements/colour.h"
+#include "elements/element.h"
+
+namespace halvex {
+
+class EdgeLine final : public Element {
+ public:
+  // From the whole line: type, colour, p1, p2; anything after is ignored. A
+  // number that cannot be read ends the reading; later fields stay 0.
+  explicit EdgeLine(std::string_view line);
+  EdgeLine(const Point& p1, const Point& p2, const Colour& colour);
+
+  const Point& P1() const { return p1_; }
+  const Point& P2() const { return p2_; }
+  const Colour& GetColour() const { return colour_; }
+  void SetColourToken(const Colour& colour) { colour_ = colour; }
+
+  std::string ToText() const override;
+  int LineType() const override { return kEdgeType; }
+  std::unique_ptr<EdgeLine> FirstEdge() override;
+  bool IsLine() const override { return true; }
+  void Translate(const Vector& offset) override;
+  void Transform(const Matrix3& m) override;
+  // The part on the kept side: from p1 to the crossing when p1 is kept (its
+  // signed distance below zero), else from the crossing to p2.
+  CutPieces Cut(const Element& splitter) override;
+  bool HasVertex(const Point& p) const override;
+  bool IsSelfSymmetric(const Element& splitter) override;
+  void SetColour(int colour) override { colour_ = Colour(colour); }
+  void InheritColour(const Colour& colour) override {
+    if (colour_.Number() == kMainColour) colour_ = colour;
+  }
+  // Whether `other` runs between the same two points, either way round.
+  bool SameGeometry(const Element& other) const override;
+  Side Classify(const Element& splitter) override;
+  std::optional<std::pair<Point, Point>> FirstTwoPoints() const override {
+    return std::pair{p1_, p2_};
+  }
+
+ private:
+  Colour colour_;
+  Point p1_;
+  Point p2_;
+};
+
+class CondLine final : public Element {
+ public:
+  // From the whole line: type, colour, p1, p2, p3, p4.
+  explicit CondLine(std::string_view line);
+  CondLine(const Point& p1, const Point& p2, const Point& p3, const Point& p4,
+           const Colour& colour);
+
+  const Point& P1() const { return points_[0]; }
+  const Point& P2() const { return points_[1]; }
+  const Point& P3() const { return points_[2]; }
+  const Point& P4() const { return points_[3]; }
+  const Colour& GetColour() const { return colour_; }
+  void SetColourToken(const Colour& colour) { colour_ = colour; }
+
+  std::string ToText() const override;
+  int LineType() const override { return kCondType; }
+  std::unique_ptr<EdgeLine> FirstEdge() override;
+  bool IsLine() const override { return true; }
+  void Translate(const Vector& offset) override;
+  void Transform(const Matrix3& m) override;
+  // As for an edge line; the piece keeps p3 and p4.
+  CutPieces Cut(const Element& splitter) override;
+  bool IsSelfSymmetric(const Element& splitter) override;
+  void SetColour(int colour) override { colour_ = Colour(colour); }
+  void InheritColour(const Colour& colour) override {
+    if (colour_.Number() == kMainColour) colour_ = colour;
+  }
+  bool SameGeometry(const Element& other) const override;
+  // On p1 and p2 only; the control points are neither tested nor moved.
+  Side Classify(const Element& splitter) override;
+  std::optional<std::pair<Point, Point>> FirstTwoPoints() const override {
+    return std::pair{points_[0], points_[1]};
+  }
+
+ private:
+  Colour colour_;
+  Point points_[4];
+};
+
+}  // namespace halvex

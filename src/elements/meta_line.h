@@ -1,0 +1,45 @@
+// A line of type 0: a comment or meta command, kept as read. Only the
+// back-face-culling statements mean anything to the program.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "elements/element.h"
+
+namespace halvex {
+
+// What a meta line says about polygon winding.
+enum class MetaKindCode {
+  kNone = 0,         // Not a winding statement.
+  kInvertNext = 1,   // BFC INVERTNEXT: the next reference is inverted.
+  kCertifyCcw = 2,   // BFC CERTIFY CCW (or CERTIFY with neither CCW nor CW).
+  kCertifyCw = 3,    // BFC CERTIFY CW.
+};
+
+// Classifies a meta line's text by plain substring tests on its upper-case
+// form, in this order: no "BFC" is none; "INVERTNEXT" inverts; no "CERTIFY"
+// is none; "CCW" is counter-clockwise; "CW" clockwise; otherwise
+// counter-clockwise.
+MetaKindCode MetaKindOf(std::string_view text);
+
+class MetaLine final : public Element {
+ public:
+  // `text` is what follows "0" and the one character after it.
+  explicit MetaLine(std::string_view text) : text_(text) {}
+
+  const std::string& Text() const { return text_; }
+  MetaKindCode MetaKind() const { return MetaKindOf(text_); }
+
+  // "0 " followed by the text.
+  std::string ToText() const override { return "0 " + text_; }
+  int LineType() const override { return kMetaType; }
+
+ private:
+  std::string text_;
+};
+
+// The meta kind of `element` when it is a meta line, none otherwise.
+MetaKindCode MetaKindOfElement(const Element& element);
+
+}  // namespace halvex

@@ -1,0 +1,48 @@
+#include "elements/subfile_ref.h"
+
+#include <span>
+
+#include "geometry/number_text.h"
+#include "splitting/polygon_split.h"
+
+namespace halvex {
+
+SubfileRef::SubfileRef(std::string_view line) {
+  std::size_t pos = SkipToken(line, 0);
+  colour_ = Colour::Parse(line, &pos);
+  Point rows[3];
+  for (Point* point : {&position_, &rows[0], &rows[1], &rows[2]}) {
+    pos = point->Parse(line, pos);
+    if (pos == std::string_view::npos) break;
+  }
+  matrix_ = MatrixFromRows(rows[0], rows[1], rows[2]);
+  if (pos == std::string_view::npos) return;
+  name_ = std::string(line.substr(SkipSpace(line, pos)));
+}
+
+std::string SubfileRef::ToText() const {
+  std::string out = "1 ";
+  colour_.AppendText(out);
+  out.push_back(' ');
+  position_.AppendText(out);
+  out.push_back(' ');
+  matrix_.AppendText(out);
+  out.push_back(' ');
+  out.append(name_);
+  return out;
+}
+
+void SubfileRef::Translate(const Vector& offset) { position_ = Add(position_, offset); }
+
+void SubfileRef::Transform(const Matrix3& m) {
+  position_ = Apply(m, position_);
+  matrix_ = Multiply(m, matrix_);
+}
+
+Side SubfileRef::Classify(const Element& splitter) {
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return Side::kInPlane;
+  return ClassifyPoints(*plane, std::span<Point>(&position_, 1));
+}
+
+}  // namespace halvex

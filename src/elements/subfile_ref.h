@@ -1,0 +1,48 @@
+// A line of type 1: a reference that places another LDraw file with a colour,
+// an offset and a matrix. In the plane operations it is the single point of
+// its offset; its content is reached only by expanding it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "elements/colour.h"
+#include "elements/element.h"
+
+namespace halvex {
+
+class SubfileRef final : public Element {
+ public:
+  // From the whole line: type, colour, offset, the matrix rows, then the name
+  // (the rest of the line after white space, inner and trailing blanks kept).
+  // A number that cannot be read ends the reading: it and every later field
+  // stay 0, and the name stays empty.
+  explicit SubfileRef(std::string_view line);
+
+  const Colour& GetColour() const { return colour_; }
+  void SetColourToken(const Colour& colour) { colour_ = colour; }
+  const Point& Position() const { return position_; }
+  const Matrix3& Placement() const { return matrix_; }
+  const std::string& Name() const { return name_; }
+
+  std::string ToText() const override;
+  int LineType() const override { return kSubfileType; }
+  // Moves the offset only.
+  void Translate(const Vector& offset) override;
+  // offset := m * offset, matrix := m * matrix.
+  void Transform(const Matrix3& m) override;
+  void SetColour(int colour) override { colour_ = Colour(colour); }
+  void InheritColour(const Colour& colour) override {
+    if (colour_.Number() == kMainColour) colour_ = colour;
+  }
+  // By the offset alone: never across.
+  Side Classify(const Element& splitter) override;
+
+ private:
+  Colour colour_;
+  Point position_;
+  Matrix3 matrix_;
+  std::string name_;
+};
+
+}  // namespace halvex

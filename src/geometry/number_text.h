@@ -1,0 +1,40 @@
+// The one tokenizer and the one number formatter of LDraw text. Reading follows
+// the C conversions "%d" and "%lf" exactly (white space skipped first, the
+// longest numeric prefix taken); writing follows "%g" with six significant digits
+// and an exponent of at least three digits ("1e-005", "2.5e+006"), the same on
+// every platform.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace halvex {
+
+// White space as the "C" locale defines it: blank, tab, LF, VT, FF, CR.
+constexpr bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Position of the first character at or after `pos` that is not white space,
+// or text.size().
+std::size_t SkipSpace(std::string_view text, std::size_t pos);
+
+// Skips white space from `pos`, then the run of other characters that follows
+// (one token). Never goes past the end of the text.
+std::size_t SkipToken(std::string_view text, std::size_t pos);
+
+// Reads a number at `pos` as "%lf" would (leading white space skipped). None
+// when no number can be read there, the end of the text included.
+std::optional<double> ScanDouble(std::string_view text, std::size_t pos);
+
+// Reads an integer at `pos` as "%d" would, including its wrap-around of values
+// beyond 32 bits. None when no integer can be read there.
+std::optional<int> ScanInt(std::string_view text, std::size_t pos);
+
+// Appends `value` formatted as "%g" with a three-digit exponent.
+void AppendNumber(std::string& out, double value);
+std::string FormatNumber(double value);
+
+}  // namespace halvex

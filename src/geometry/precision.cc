@@ -1,0 +1,7 @@
+#include "geometry/precision.h"
+
+namespace halvex {
+
+double precision = 0.001;
+
+}  // namespace halvex

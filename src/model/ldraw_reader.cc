@@ -1,0 +1,112 @@
+#include "model/ldraw_reader.h"
+
+#include <fstream>
+
+#include "elements/lines.h"
+#include "elements/meta_line.h"
+#include "elements/polygons.h"
+#include "elements/subfile_ref.h"
+#include "geometry/number_text.h"
+#include "model/path_resolver.h"
+
+namespace halvex {
+
+bool LineCursor::Next(std::string_view* line) {
+  if (pos_ >= text_.size()) return false;
+  std::size_t end = text_.find('\n', pos_);
+  std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+  if (end == std::string_view::npos) end = text_.size();
+  std::string_view found = text_.substr(pos_, end - pos_);
+  if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
+  pos_ = next;
+  *line = found;
+  return true;
+}
+
+std::unique_ptr<Element> ParseLine(std::string_view line) {
+  if (line.empty()) return nullptr;
+  std::optional<int> type = ScanInt(line, 0);
+  if (!type) return nullptr;
+  switch (*type) {
+    case kMetaType: {
+      std::size_t zero = line.find('0');
+      std::size_t start = std::min(zero + 2, line.size());
+      return std::make_unique<MetaLine>(line.substr(start));
+    }
+    case kSubfileType:
+      return std::make_unique<SubfileRef>(line);
+    case kEdgeType:
+      return std::make_unique<EdgeLine>(line);
+    case kTriangleType:
+      return std::make_unique<Triangle>(line);
+    case kQuadType:
+      return std::make_unique<Quad>(line);
+    case kCondType:
+      return std::make_unique<CondLine>(line);
+    default:
+      return nullptr;
+  }
+}
+
+void ElementCounts::Count(int lineType) {
+  switch (lineType) {
+    case kEdgeType: ++edgeLines; break;
+    case kCondType: ++condLines; break;
+    case kTriangleType: ++triangles; break;
+    case kQuadType: ++quads; break;
+    case kSubfileType: ++subfiles; break;
+    default: break;
+  }
+}
+
+ElementCounts LoadText(Model& model, std::string_view text) {
+  ElementCounts counts;
+  int certification = 0;
+  LineCursor cursor(text);
+  std::string_view line;
+  while (cursor.Next(&line)) {
+    std::unique_ptr<Element> element = ParseLine(line);
+    if (!element) continue;
+    int type = element->LineType();
+    counts.Count(type);
+    switch (MetaKindOfElement(*element)) {
+      case MetaKindCode::kCertifyCcw: certification = 1; break;
+      case MetaKindCode::kCertifyCw: certification = -1; break;
+      default: break;
+    }
+    element->winding = type == kSubfileType ? 1 : certification;
+    model.Append(std::move(element));
+  }
+  return counts;
+}
+
+std::optional<std::string> ReadFileText(const std::string& path) {
+  if (!IsRegularFile(path)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text;
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  }
+  return text;
+}
+
+bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
+          std::ostream& report) {
+  report << "\nLoading " << fileName << std::endl;
+  std::optional<std::string> path = resolver.FindFile(fileName);
+  if (!path) return false;
+  std::optional<std::string> text = ReadFileText(*path);
+  if (!text) return false;
+  ElementCounts counts = LoadText(model, *text);
+  report << model.Size() << " lines in file" << std::endl;
+  report << counts.edgeLines << " Edge lines" << std::endl;
+  report << counts.condLines << " Conditional lines" << std::endl;
+  report << counts.triangles << " Triangles" << std::endl;
+  report << counts.quads << " Quads" << std::endl;
+  report << counts.subfiles << " Subfiles" << std::endl;
+  return true;
+}
+
+}  // namespace halvex

@@ -1,0 +1,65 @@
+// Reading LDraw files: splitting text into lines, turning each line of a
+// known type into its element, and loading a whole file into a Model with
+// the load report.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "elements/element.h"
+#include "model/model.h"
+
+namespace halvex {
+
+class PathResolver;
+
+// Walks the lines of a file's text. A line ends at LF; a CR right before it,
+// or at the very end of the text, is not part of the line. Lines of any
+// length are read whole.
+class LineCursor {
+ public:
+  explicit LineCursor(std::string_view text) : text_(text) {}
+  // The next line; false at the end of the text.
+  bool Next(std::string_view* line);
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// The element for one line, or none for a line that makes no element: an
+// empty line, one that does not begin with an integer, or one whose integer
+// is not a line type 0 to 5. A meta line gets the text after its first "0"
+// and the character after it; the other types parse the whole line.
+std::unique_ptr<Element> ParseLine(std::string_view line);
+
+// Counts of the element kinds that a load or an expansion read.
+struct ElementCounts {
+  int edgeLines = 0;
+  int condLines = 0;
+  int triangles = 0;
+  int quads = 0;
+  int subfiles = 0;
+
+  void Count(int lineType);
+};
+
+// Appends the elements of `text` to `model` and sets their winding: +1 on
+// subfile references, on every other element the winding the file's last
+// BFC CERTIFY line declared (0 before one).
+ElementCounts LoadText(Model& model, std::string_view text);
+
+// The whole content of a regular file; none when it cannot be opened. A
+// file that stops being readable part-way ends there.
+std::optional<std::string> ReadFileText(const std::string& path);
+
+// Prints "Loading" and the name, reads the file into `model` (after what it
+// holds) and prints the load report. False, with nothing appended, when the
+// file cannot be opened for reading.
+[[nodiscard]] bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
+                        std::ostream& report);
+
+}  // namespace halvex

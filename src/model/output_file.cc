@@ -1,0 +1,136 @@
+#include "model/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace halvex {
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 16;
+// Bounds the links followed, as the system does, so that a loop of links ends.
+constexpr int kMaxLinks = 40;
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// The path a chain of symbolic links ends at (the path itself when it is no
+// link); a dangling link gives the missing file it points to.
+std::string FollowLinks(std::string path) {
+  for (int k = 0; k < kMaxLinks; ++k) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    std::vector<char> target(static_cast<std::size_t>(info.st_size) + 256);
+    ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+    std::string next(target.data(), static_cast<std::size_t>(length));
+    path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
+  }
+  return path;
+}
+
+mode_t CurrentUmask() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+}  // namespace
+
+std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  std::string target = FollowLinks(path);
+  struct stat info;
+  bool exists = ::stat(target.c_str(), &info) == 0;
+  if (exists && !S_ISREG(info.st_mode)) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    return OutputFile(fd, target, {});
+  }
+  std::string pattern = FolderOf(target) + "/.halvex-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return std::nullopt;
+  // mkstemp creates the file for its owner alone; give it the mode of the
+  // file it replaces, or the one a newly created file would have.
+  mode_t mode = exists ? (info.st_mode & 07777) : (0666 & ~CurrentUmask());
+  ::fchmod(fd, mode);
+  return OutputFile(fd, target, std::string(name.data()));
+}
+
+OutputFile::OutputFile(int fd, std::string target, std::string temporary)
+    : fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {
+  buffer_.reserve(kBufferSize);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : fd_(other.fd_),
+      target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      buffer_(std::move(other.buffer_)),
+      failed_(other.failed_) {
+  other.fd_ = -1;
+  other.temporary_.clear();
+}
+
+OutputFile::~OutputFile() { Abandon(); }
+
+void OutputFile::Write(std::string_view text) {
+  buffer_.append(text);
+  if (buffer_.size() >= kBufferSize) Flush();
+}
+
+void OutputFile::Flush() {
+  std::size_t done = 0;
+  while (!failed_ && done < buffer_.size()) {
+    ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      failed_ = true;
+      break;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  buffer_.clear();
+}
+
+bool OutputFile::Commit() {
+  if (fd_ < 0) return false;
+  Flush();
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) failed_ = true;
+  if (failed_) {
+    Abandon();
+    return false;
+  }
+  if (!temporary_.empty()) {
+    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+      Abandon();
+      return false;
+    }
+    temporary_.clear();
+  }
+  return true;
+}
+
+void OutputFile::Abandon() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!temporary_.empty()) {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+  }
+}
+
+}  // namespace halvex

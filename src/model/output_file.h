@@ -1,0 +1,44 @@
+// An output file that is either written completely or not at all. Text goes
+// to a temporary file beside the target, which replaces the target only when
+// everything was written and closed; a failed or abandoned write leaves the
+// target as it was and removes the temporary file. A target that exists and
+// is not a regular file (a device, a pipe) is written directly.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace halvex {
+
+class OutputFile {
+ public:
+  // Opens the output for `path`; none when it cannot be created. A symbolic
+  // link is followed: the file it points to is replaced, the link stays.
+  static std::optional<OutputFile> Create(const std::string& path);
+
+  OutputFile(OutputFile&& other) noexcept;
+  OutputFile& operator=(OutputFile&&) = delete;
+  OutputFile(const OutputFile&) = delete;
+  ~OutputFile();
+
+  // Buffered; errors are remembered and reported by Commit.
+  void Write(std::string_view text);
+
+  // Flushes, closes and puts the file in place. False on any error, with the
+  // target untouched (when it is replaced rather than written directly).
+  [[nodiscard]] bool Commit();
+
+ private:
+  OutputFile(int fd, std::string target, std::string temporary);
+  void Flush();
+  void Abandon();
+
+  int fd_ = -1;
+  std::string target_;
+  std::string temporary_;  // Empty when the target is written directly.
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+}  // namespace halvex

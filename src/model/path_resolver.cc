@@ -1,0 +1,94 @@
+#include "model/path_resolver.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace halvex {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+}  // namespace
+
+bool IsRegularFile(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::optional<std::string> PathResolver::FindFile(std::string_view name) {
+  std::string key(name);
+  auto known = files_.find(key);
+  if (known != files_.end()) return known->second;
+  std::string path = Resolve(name);
+  std::optional<std::string> found;
+  if (IsRegularFile(path)) found = path;
+  files_.emplace(std::move(key), found);
+  return found;
+}
+
+std::string PathResolver::PathForWriting(std::string_view name) { return Resolve(name); }
+
+std::string PathResolver::Resolve(std::string_view name) {
+  std::string path;
+  std::size_t pos = 0;
+  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
+    path = "/";
+    pos = 1;
+  }
+  while (pos <= name.size()) {
+    std::size_t end = name.find_first_of("/\\", pos);
+    if (end == std::string_view::npos) end = name.size();
+    std::string_view component = name.substr(pos, end - pos);
+    pos = end + 1;
+    if (component.empty()) continue;
+    std::string folder = path.empty() ? "." : path;
+    if (!path.empty() && path.back() != '/') path.push_back('/');
+    std::string exact = path + std::string(component);
+    if (component == "." || component == ".." || Exists(exact)) {
+      path = std::move(exact);
+      continue;
+    }
+    const Listing& listing = ListingOf(folder);
+    auto match = listing.byLowerName.find(Lower(component));
+    path += match != listing.byLowerName.end() ? match->second : std::string(component);
+  }
+  return path;
+}
+
+const PathResolver::Listing& PathResolver::ListingOf(const std::string& folder) {
+  auto known = listings_.find(folder);
+  if (known != listings_.end()) return known->second;
+  Listing listing;
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (dir) {
+    while (const dirent* entry = ::readdir(dir.get())) {
+      std::string entryName = entry->d_name;
+      if (entryName == "." || entryName == "..") continue;
+      // When several names differ only in case, the smallest one wins, so
+      // the choice does not depend on the order of the folder listing.
+      auto [it, inserted] = listing.byLowerName.emplace(Lower(entryName), entryName);
+      if (!inserted) it->second = std::min(it->second, entryName);
+    }
+  }
+  return listings_.emplace(folder, std::move(listing)).first->second;
+}
+
+}  // namespace halvex

@@ -1,0 +1,109 @@
+#include "model/subfile_expander.h"
+
+#include <vector>
+
+#include "elements/meta_line.h"
+#include "elements/subfile_ref.h"
+#include "model/ldraw_reader.h"
+
+namespace halvex {
+namespace {
+
+// One expanded reference on a chain of enclosing references.
+struct ChainLink {
+  const Subfile* file;
+  int parent;  // Index of the enclosing link, -1 for a reference of the top file.
+  int depth;   // 1 for a reference of the top file.
+};
+
+bool IsOnChain(const std::vector<ChainLink>& links, int link, const Subfile* file) {
+  for (; link >= 0; link = links[static_cast<std::size_t>(link)].parent) {
+    if (links[static_cast<std::size_t>(link)].file == file) return true;
+  }
+  return false;
+}
+
+bool FollowsInvertNext(const Model& model, int i) {
+  return i > 0 && MetaKindOfElement(model.ElementAt(i - 1)) == MetaKindCode::kInvertNext;
+}
+
+int CountLines(std::string_view text) {
+  int lines = 1;
+  for (char c : text) lines += c == '\n' ? 1 : 0;
+  return lines;
+}
+
+}  // namespace
+
+ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& report,
+                            int elementBudget) {
+  ElementCounts counts;
+  int certification = 0;
+  const int topSize = model.Size();
+  std::vector<ChainLink> links;
+  // The chain link that appended each element after the top file's own.
+  std::vector<int> linkOf;
+
+  for (int i = 0; i < model.Size(); ++i) {
+    if (model.ElementAt(i).LineType() != kSubfileType) continue;
+    const auto& ref = static_cast<const SubfileRef&>(model.ElementAt(i));
+    const Subfile* file = searchPath.Open(ref.Name());
+    if (!file) continue;
+    int parent = i < topSize ? -1 : linkOf[static_cast<std::size_t>(i - topSize)];
+    if (IsOnChain(links, parent, file)) {
+      report << "Circular reference to " << ref.Name() << std::endl;
+      continue;
+    }
+    int depth = parent < 0 ? 1 : links[static_cast<std::size_t>(parent)].depth + 1;
+    if (depth > kMaxNesting) {
+      report << "Nesting too deep at " << ref.Name() << std::endl;
+      continue;
+    }
+    if (model.Size() > elementBudget - CountLines(file->text)) {
+      return ExpandResult::kTooManyElements;
+    }
+
+    int inv = FollowsInvertNext(model, i) ? -ref.winding : ref.winding;
+    int flip = Determinant(ref.Placement()) < 0.0 ? -inv : inv;
+    const Matrix3 matrix = ref.Placement();
+    const Point position = ref.Position();
+    const Colour colour = ref.GetColour();
+    const bool inherit = colour.Number() != kMainColour;
+    links.push_back({file, parent, depth});
+    const int link = static_cast<int>(links.size()) - 1;
+
+    LineCursor cursor(file->text);
+    std::string_view line;
+    while (cursor.Next(&line)) {
+      std::unique_ptr<Element> element = ParseLine(line);
+      if (!element) continue;
+      int type = element->LineType();
+      if (type == kMetaType) {
+        MetaKindCode kind = MetaKindOfElement(*element);
+        if (kind == MetaKindCode::kCertifyCcw) certification = 1;
+        if (kind == MetaKindCode::kCertifyCw) certification = -1;
+        // Comments of subfiles are dropped; their BFC lines stay.
+        if (kind == MetaKindCode::kNone) continue;
+      }
+      if (type != kSubfileType) counts.Count(type);
+      if (flip == -1 && (type == kTriangleType || type == kQuadType)) element->ReverseWinding();
+      element->Transform(matrix);
+      element->Translate(position);
+      element->winding = type == kSubfileType ? inv : certification;
+      if (inherit) element->InheritColour(colour);
+      model.Append(std::move(element));
+      linkOf.push_back(link);
+    }
+    model.ReplaceWithEmpty(i);
+    if (FollowsInvertNext(model, i)) model.ReplaceWithEmpty(i - 1);
+  }
+
+  report << "\nInlined from subfiles:" << std::endl;
+  report << counts.edgeLines << " Edge lines" << std::endl;
+  report << counts.condLines << " Conditional lines" << std::endl;
+  report << counts.triangles << " Triangles" << std::endl;
+  report << counts.quads << " Quads" << std::endl;
+  return ExpandResult::kExpanded;
+}
+
+}  // namespace halvex

@@ -1,0 +1,36 @@
+// Inlining subfile references: every reference whose file is found on the
+// search path is replaced by the placed elements of that file, appended at
+// the end of the model, nested references included.
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+
+#include "model/model.h"
+#include "model/search_path.h"
+
+namespace halvex {
+
+// References nested deeper than this are left unexpanded.
+inline constexpr int kMaxNesting = 64;
+// The most elements an expansion may produce: about 4 GB of elements, which
+// a machine with 24 GB holds comfortably with the output being written.
+inline constexpr int kDefaultElementBudget = 20'000'000;
+
+enum class ExpandResult { kExpanded, kTooManyElements };
+
+// Walks the model by index while it grows, so the references appended from a
+// subfile are expanded later in the same walk, level by level. Each expanded
+// reference (and a BFC INVERTNEXT line right before it) becomes an
+// EmptyElement; its file's elements are placed by its matrix and offset, its
+// polygons reversed when the inversion markers and the sign of the matrix
+// determinant say so, its comments dropped, and its colour given to elements
+// of colour 16. A reference to a file already being expanded on its own
+// chain of enclosing references, or nested too deep, is left as it is and
+// reported. Prints those notes and the expansion report. Stops with
+// kTooManyElements, without the report, when the model would grow beyond
+// `elementBudget` elements.
+ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& report,
+                            int elementBudget = kDefaultElementBudget);
+
+}  // namespace halvex
