@@ -13,13 +13,12 @@ namespace halvex {
 
 bool LineCursor::Next(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
-  std::size_t end = text_.find('\n', pos_);
-  std::size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+  std::size_t end = text_.find_first_of("\r\n", pos_);
   if (end == std::string_view::npos) end = text_.size();
-  std::string_view found = text_.substr(pos_, end - pos_);
-  if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
-  pos_ = next;
-  *line = found;
+  *line = text_.substr(pos_, end - pos_);
+  pos_ = end;
+  if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+  if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
   return true;
 }
 

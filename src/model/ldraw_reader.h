@@ -16,9 +16,9 @@ namespace halvex {
 
 class PathResolver;
 
-// Walks the lines of a file's text. A line ends at LF; a CR right before it,
-// or at the very end of the text, is not part of the line. Lines of any
-// length are read whole.
+// Walks the lines of a file's text. A line ends at LF, CR LF or a lone CR
+// (files from old Macintosh tools), none of which is part of the line, or at
+// the end of the text. Lines of any length are read whole.
 class LineCursor {
  public:
   explicit LineCursor(std::string_view text) : text_(text) {}
