@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# The benchmark: builds Halvex and the benchmark programs in Release mode,
+# generates the synthetic inputs, runs Halvex and the floor program on them and
+# prints a table of median wall times, peak memory and ratios.
+#
+#   bash bench/run.sh            # 5 runs of each workload
+#   RUNS=9 bash bench/run.sh     # more runs when the machine is busy
+#
+# Needs cmake, g++ and /usr/bin/time (Debian package "time"); strace, when
+# present, checks that the expansion reads each subfile and lists each folder
+# once. Everything it writes goes to build-bench/, which git ignores.
+set -euo pipefail
+repo="$(cd "$(dirname "$0")/.." && pwd)"
+build="$repo/build-bench"
+data="$build/data"
+runs="${RUNS:-5}"
+lib="$(realpath "$repo/../shared/ldraw")"
+
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=OFF -DHALVEX_BENCH=ON \
+  >/dev/null
+cmake --build "$build" -j2 --target halvex halvex_bench_gen halvex_floor >/dev/null
+halvex="$build/halvex"
+floor="$build/bench/halvex_floor"
+gen="$build/bench/halvex_bench_gen"
+
+mkdir -p "$data"
+# The generator is deterministic: a file of the right name is the right file.
+[[ -f "$data/polygons_100k.dat" ]] || "$gen" polygons 100000 "$data/polygons_100k.dat"
+[[ -f "$data/polygons_1m.dat" ]] || "$gen" polygons 1000000 "$data/polygons_1m.dat"
+[[ -f "$data/expansion_20k.dat" ]] || "$gen" expansion 20000 "$data/expansion_20k.dat"
+
+# Runs a command $runs times and prints "median_seconds peak_kilobytes": the
+# median of the wall times, the largest resident set seen.
+measure() {
+  local times=() peak=0
+  for ((k = 0; k < runs; k++)); do
+    local start end rss
+    start=$(date +%s%N)
+    /usr/bin/time -f "%M" -o "$build/time.txt" "$@" </dev/null >/dev/null
+    end=$(date +%s%N)
+    times+=($(((end - start) / 1000)))
+    rss=$(tail -n 1 "$build/time.txt")
+    ((rss > peak)) && peak=$rss
+  done
+  local median
+  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
+  echo "$median $peak"
+}
+
+mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
+
+printf '%-26s %9s %10s %9s %10s %9s %8s %11s\n' workload "input MB" "Halvex s" "peak MB" \
+  "floor s" "peak MB" "ratio" "peak/input"
+results=()
+for size in 100k 1m; do
+  input="$data/polygons_$size.dat"
+  bytes=$(stat -c %s "$input")
+  read -r h_us h_kb < <(measure "$halvex" -x+ -ca "$input" "$data/out_halvex_$size.dat")
+  read -r f_us f_kb < <(measure "$floor" "$input" "$data/out_floor_$size.dat")
+  ratio=$(awk -v h="$h_us" -v f="$f_us" 'BEGIN { printf "%.2f", h / f }')
+  peak_ratio=$(awk -v k="$h_kb" -v b="$bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
+  printf '%-26s %9s %10.3f %9s %10.3f %9s %8s %11s\n' "polygons $size (-x+ -ca)" "$(mb "$bytes")" \
+    "$(awk -v u="$h_us" 'BEGIN { print u / 1e6 }')" "$(mb $((h_kb * 1024)))" \
+    "$(awk -v u="$f_us" 'BEGIN { print u / 1e6 }')" "$(mb $((f_kb * 1024)))" "$ratio" "$peak_ratio"
+  results+=("$size $ratio $peak_ratio")
+done
+
+input="$data/expansion_20k.dat"
+bytes=$(stat -c %s "$input")
+read -r h_us h_kb < <(measure "$halvex" -s -x+ -ca -l "$lib" "$input" "$data/out_expansion.dat")
+printf '%-26s %9s %10.3f %9s %10s %9s %8s %11s\n' "expansion 20k (-s -x+ -ca)" "$(mb "$bytes")" \
+  "$(awk -v u="$h_us" 'BEGIN { print u / 1e6 }')" "$(mb $((h_kb * 1024)))" - - - -
+
+echo
+echo "Median of $runs runs each; peak = largest resident set of those runs."
+for result in "${results[@]}"; do
+  read -r size ratio peak_ratio <<<"$result"
+  if [[ "$size" == 1m ]]; then
+    awk -v r="$ratio" 'BEGIN { exit !(r <= 1.5) }' && verdict=met || verdict="NOT met"
+    echo "Target, 1M polygons: Halvex/floor wall time $ratio <= 1.5: $verdict"
+    awk -v r="$peak_ratio" 'BEGIN { exit !(r <= 3) }' && verdict=met || verdict="NOT met"
+    echo "Target, 1M polygons: peak memory $peak_ratio x input <= 3: $verdict"
+  fi
+done
+
+if command -v strace >/dev/null; then
+  trace="$build/expansion.strace"
+  strace -f -e trace=openat,getdents64 -o "$trace" \
+    "$halvex" -s -x+ -ca -l "$lib" "$input" "$data/out_expansion.dat" </dev/null >/dev/null
+  # Successful opens of regular files under the library, and folder listings.
+  opens=$(grep -v -e ENOENT -e O_DIRECTORY "$trace" | grep -o "\"$lib/[^\"]*\"" | sort)
+  folders=$(grep O_DIRECTORY "$trace" | grep -v ENOENT | grep -o '"[^"]*"' | sort)
+  read_total=$(grep -c . <<<"$opens" || true)
+  read_distinct=$(sort -u <<<"$opens" | grep -c . || true)
+  listed_total=$(grep -c . <<<"$folders" || true)
+  listed_distinct=$(sort -u <<<"$folders" | grep -c . || true)
+  echo "Expansion: $read_total subfile opens of $read_distinct distinct files;" \
+    "$listed_total folder listings of $listed_distinct distinct folders."
+  if [[ "$read_total" == "$read_distinct" && "$listed_total" == "$listed_distinct" ]]; then
+    echo "Target, expansion: each subfile read once, each folder listed once: met"
+  else
+    echo "Target, expansion: each subfile read once, each folder listed once: NOT met"
+  fi
+fi
