@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 
 namespace halvex {
@@ -47,28 +48,37 @@ std::optional<std::string> PathResolver::FindFile(std::string_view name) {
 std::string PathResolver::PathForWriting(std::string_view name) { return Resolve(name); }
 
 std::string PathResolver::Resolve(std::string_view name) {
-  std::string path;
-  std::size_t pos = 0;
-  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) {
-    path = "/";
-    pos = 1;
-  }
+  const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\');
+  std::string path(absolute ? "/" : "");
+  std::size_t pos = absolute ? 1 : 0;
+  // Below a component that matches nothing, and beyond PATH_MAX, nothing can
+  // exist: the rest of the name is only copied. The path grows in place, so a
+  // name of any length and any number of components costs time in proportion
+  // to its length.
+  bool lookUp = true;
   while (pos <= name.size()) {
     std::size_t end = name.find_first_of("/\\", pos);
     if (end == std::string_view::npos) end = name.size();
     std::string_view component = name.substr(pos, end - pos);
     pos = end + 1;
     if (component.empty()) continue;
-    std::string folder = path.empty() ? "." : path;
+    std::size_t folderLength = path.size();
     if (!path.empty() && path.back() != '/') path.push_back('/');
-    std::string exact = path + std::string(component);
-    if (component == "." || component == ".." || Exists(exact)) {
-      path = std::move(exact);
+    std::size_t componentStart = path.size();
+    path.append(component);
+    if (!lookUp || component == "." || component == "..") continue;
+    if (path.size() >= PATH_MAX) {
+      lookUp = false;
       continue;
     }
-    const Listing& listing = ListingOf(folder);
+    if (Exists(path)) continue;
+    const Listing& listing = ListingOf(folderLength == 0 ? "." : path.substr(0, folderLength));
     auto match = listing.byLowerName.find(Lower(component));
-    path += match != listing.byLowerName.end() ? match->second : std::string(component);
+    if (match == listing.byLowerName.end()) {
+      lookUp = false;
+      continue;
+    }
+    path.replace(componentStart, std::string::npos, match->second);
   }
   return path;
 }
