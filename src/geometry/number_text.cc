@@ -1,6 +1,8 @@
 #include "geometry/number_text.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +18,163 @@ std::string TokenAt(std::string_view text, std::size_t pos) {
   std::size_t end = pos;
   while (end < text.size() && !IsSpace(text[end])) ++end;
   return std::string(text.substr(pos, end - pos));
+}
+
+// "%g" by the C library, the exponent widened to three digits. Serves the
+// values that FormatSixDigits leaves: infinities, NaNs, magnitudes beyond its
+// range and the rare near-ties above 1e6.
+void AppendNumberSlowly(std::string& out, double value) {
+  char buffer[64];
+  int length = std::snprintf(buffer, sizeof buffer, "%g", value);
+  if (length <= 0) return;
+  std::string_view text(buffer, static_cast<std::size_t>(length));
+  // The C library writes at least two exponent digits; LDraw files have
+  // always carried three ("1e-005"), so widen a two-digit exponent.
+  std::size_t e = text.find('e');
+  if (e != std::string_view::npos && text.size() - e == 4) {
+    out.append(text.substr(0, e + 2));
+    out.push_back('0');
+    out.append(text.substr(e + 2));
+  } else {
+    out.append(text);
+  }
+}
+
+// 10^0 to 10^22: the powers of ten that a double holds exactly.
+constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// 10^-17 to 10^19 as doubles (the negative ones rounded), to find the decimal
+// exponent of a value.
+constexpr double kPowers[] = {1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8,
+                              1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,  1e2,
+                              1e3,   1e4,   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11, 1e12,
+                              1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19};
+constexpr int kMinExponent = -17;
+constexpr int kMaxExponent = 18;
+// SixDigits scales by 10^(5 - e) below 10^6 and divides by 10^(e - 5) above.
+static_assert(5 - kMinExponent <= 22 && kMaxExponent - 5 <= 22);
+
+// The exact product a * b as the rounded product plus the error of that
+// rounding (Dekker's product, which needs no fused multiply-add: the build
+// forbids contraction, so every operation here rounds once). Exact for the
+// magnitudes used here, far from overflow and underflow.
+double ProductError(double a, double b, double product) {
+  constexpr double kSplitter = 134217729.0;  // 2^27 + 1 splits 53 bits into 26 + 27.
+  double ca = kSplitter * a;
+  double aHigh = ca - (ca - a);
+  double aLow = a - aHigh;
+  double cb = kSplitter * b;
+  double bHigh = cb - (cb - b);
+  double bLow = b - bHigh;
+  return ((aHigh * bHigh - product) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
+}
+
+// The six significant digits of `magnitude` (finite, 10^kMinExponent to
+// 10^(kMaxExponent + 1)) rounded to nearest, ties to even, as an integer
+// 100000 to 999999, with the decimal exponent of the first digit; false when
+// they cannot be found here. `exponent` comes in as the exponent that the
+// rounded powers of ten give, one too high for a value just below a power
+// whose double is below it; the rounding then carries into that power anyway.
+bool SixDigits(double magnitude, int* exponent, std::uint64_t* digits) {
+  int e = *exponent;
+  std::uint64_t rounded;
+  if (e <= 5) {
+    // magnitude * 10^(5 - e) lies near [10^5, 10^6); the power is exact, so
+    // the product and its rounding error hold the exact value, and the
+    // rounding to an integer, halfway cases included, is decided exactly.
+    double power = kExactPowers[5 - e];
+    double product = magnitude * power;
+    double error = ProductError(magnitude, power, product);
+    double whole = std::floor(product);
+    // Both subtractions are exact: the product is at least 2^16, so its
+    // fraction is a multiple of 2^-36 below 1.
+    double aboveHalf = (product - whole) - 0.5;
+    rounded = static_cast<std::uint64_t>(whole);
+    if (aboveHalf > -error || (aboveHalf == -error && rounded % 2 == 1)) ++rounded;
+  } else {
+    // From 10^6 on, in integers: the whole part divided by a power of ten
+    // (10 or more, so even); a fraction, which values below 2^52 may have,
+    // makes a halfway remainder round up.
+    std::uint64_t whole = static_cast<std::uint64_t>(magnitude);
+    double fraction = magnitude - static_cast<double>(whole);
+    std::uint64_t divisor = static_cast<std::uint64_t>(kExactPowers[e - 5]);
+    rounded = whole / divisor;
+    std::uint64_t twice = 2 * (whole % divisor);
+    if (twice > divisor || (twice == divisor && (fraction > 0 || rounded % 2 == 1))) ++rounded;
+  }
+  if (rounded >= 1000000) {
+    // 999999.5 and above rounds to the next power of ten.
+    rounded /= 10;
+    ++e;
+  }
+  if (rounded < 100000) return false;
+  *exponent = e;
+  *digits = rounded;
+  return true;
+}
+
+// Writes `value` to `out` as "%g" with a three-digit exponent would, and
+// answers the length; or answers 0 and leaves the value to the C library.
+// `out` must hold 16 characters.
+std::size_t FormatSixDigits(double value, char* out) {
+  char* p = out;
+  if (std::signbit(value)) *p++ = '-';
+  double magnitude = std::fabs(value);
+  if (magnitude == 0) {
+    *p++ = '0';
+    return static_cast<std::size_t>(p - out);
+  }
+  if (!(magnitude >= kPowers[0] && magnitude < kPowers[kMaxExponent + 1 - kMinExponent])) {
+    return 0;  // Infinities and NaNs fail the test too.
+  }
+  // The decimal exponent: from the binary one, times a fraction just below
+  // log10(2) and less one, a value never above it; then up by the table.
+  int exponent = ((std::ilogb(magnitude) * 78913) >> 18) - 1;
+  if (exponent < kMinExponent) exponent = kMinExponent;
+  while (exponent < kMaxExponent && magnitude >= kPowers[exponent + 1 - kMinExponent]) {
+    ++exponent;
+  }
+  std::uint64_t digits;
+  if (!SixDigits(magnitude, &exponent, &digits)) return 0;
+
+  char d[6];
+  for (int k = 5; k >= 0; --k) {
+    d[k] = static_cast<char>('0' + digits % 10);
+    digits /= 10;
+  }
+  int last = 5;  // The last digit kept once trailing zeros are dropped.
+  while (last > 0 && d[last] == '0') --last;
+
+  if (exponent < -4 || exponent >= 6) {
+    // d.ddddde+XXX
+    *p++ = d[0];
+    if (last > 0) {
+      *p++ = '.';
+      for (int k = 1; k <= last; ++k) *p++ = d[k];
+    }
+    *p++ = 'e';
+    *p++ = exponent < 0 ? '-' : '+';
+    int size = exponent < 0 ? -exponent : exponent;
+    *p++ = static_cast<char>('0' + size / 100);
+    *p++ = static_cast<char>('0' + size / 10 % 10);
+    *p++ = static_cast<char>('0' + size % 10);
+  } else if (exponent >= 0) {
+    // The first exponent + 1 digits before the point.
+    for (int k = 0; k <= exponent; ++k) *p++ = d[k];
+    if (last > exponent) {
+      *p++ = '.';
+      for (int k = exponent + 1; k <= last; ++k) *p++ = d[k];
+    }
+  } else {
+    // 0.000ddd: -exponent - 1 zeros after the point.
+    *p++ = '0';
+    *p++ = '.';
+    for (int k = 1; k < -exponent; ++k) *p++ = '0';
+    for (int k = 0; k <= last; ++k) *p++ = d[k];
+  }
+  return static_cast<std::size_t>(p - out);
 }
 
 }  // namespace
@@ -80,20 +239,13 @@ std::optional<int> ScanInt(std::string_view text, std::size_t pos) {
 }
 
 void AppendNumber(std::string& out, double value) {
-  char buffer[64];
-  int length = std::snprintf(buffer, sizeof buffer, "%g", value);
-  if (length <= 0) return;
-  std::string_view text(buffer, static_cast<std::size_t>(length));
-  // The C library writes at least two exponent digits; LDraw files have
-  // always carried three ("1e-005"), so widen a two-digit exponent.
-  std::size_t e = text.find('e');
-  if (e != std::string_view::npos && text.size() - e == 4) {
-    out.append(text.substr(0, e + 2));
-    out.push_back('0');
-    out.append(text.substr(e + 2));
-  } else {
-    out.append(text);
+  char buffer[32];
+  std::size_t length = FormatSixDigits(value, buffer);
+  if (length > 0) {
+    out.append(buffer, length);
+    return;
   }
+  AppendNumberSlowly(out, value);
 }
 
 std::string FormatNumber(double value) {
