@@ -21,8 +21,8 @@ std::string TokenAt(std::string_view text, std::size_t pos) {
 }
 
 // "%g" by the C library, the exponent widened to three digits. Serves the
-// values that FormatSixDigits leaves: infinities, NaNs, magnitudes beyond its
-// range and the rare near-ties above 1e6.
+// values that FormatSixDigits leaves: infinities, NaNs and magnitudes beyond
+// its range.
 void AppendNumberSlowly(std::string& out, double value) {
   char buffer[64];
   int length = std::snprintf(buffer, sizeof buffer, "%g", value);
@@ -177,6 +177,39 @@ std::size_t FormatSixDigits(double value, char* out) {
   return static_cast<std::size_t>(p - out);
 }
 
+// Reads a token of the form [-]digits[.digits] at `pos` that ends at white
+// space or at the end of the text and holds at most 19 digits, their value
+// as an integer at most 2^53. Such a number is an exact integer divided by
+// an exact power of ten, and one correctly rounded division gives the double
+// nearest to it, as the C library reads it. None for every other token.
+std::optional<double> ScanPlainDecimal(std::string_view text, std::size_t pos) {
+  const char* p = text.data() + pos;
+  const char* end = text.data() + text.size();
+  bool negative = *p == '-';
+  if (negative) ++p;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = 0;
+  while (p < end && IsDigit(*p) && digits < 19) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+    ++digits;
+  }
+  if (p < end && *p == '.') {
+    ++p;
+    while (p < end && IsDigit(*p) && digits < 19) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
+      ++digits;
+      ++decimals;
+    }
+  }
+  if (digits == 0 || (p < end && !IsSpace(*p))) return std::nullopt;
+  constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
+  if (mantissa > kExactLimit) return std::nullopt;
+  double value = static_cast<double>(mantissa);
+  if (decimals > 0) value /= kExactPowers[decimals];
+  return negative ? -value : value;
+}
+
 }  // namespace
 
 std::size_t SkipSpace(std::string_view text, std::size_t pos) {
@@ -193,6 +226,7 @@ std::size_t SkipToken(std::string_view text, std::size_t pos) {
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   pos = SkipSpace(text, pos);
   if (pos >= text.size()) return std::nullopt;
+  if (std::optional<double> value = ScanPlainDecimal(text, pos)) return value;
   // Fast path for the plain decimal forms that make up nearly every file:
   // from_chars rounds correctly, as the C library does, and when it reads the
   // whole token there is nothing a "%lf" would read differently. Everything

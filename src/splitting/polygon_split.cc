@@ -32,9 +32,12 @@ Side ClassifyPoints(const Plane& plane, std::span<Point> corners) {
       ++positive;
     } else if (s < -precision) {
       ++negative;
-    } else {
+    } else if (!std::isnan(s)) {
       p = projection;
     }
+    // A point with an infinite or NaN coordinate, or measured against a plane
+    // with one, has no distance (NaN): it is left as read and counted on
+    // neither side, rather than "snapped" to a projection of NaNs.
   }
   if (negative > 0) return positive > 0 ? Side::kAcross : Side::kKept;
   return positive > 0 ? Side::kRemoved : Side::kInPlane;

@@ -12,7 +12,9 @@
 namespace halvex {
 
 // Counts the corners more than `precision` on each side and moves every corner
-// within `precision` of the plane onto its projection, whatever the answer.
+// within `precision` of the plane onto its projection, whatever the answer. A
+// corner whose distance is NaN (a coordinate of it or of the plane is not
+// finite) is neither moved nor counted.
 Side ClassifyPoints(const Plane& plane, std::span<Point> corners);
 
 // (p1, p2, ..., pn) becomes (p2, ..., pn, p1); the winding is unchanged.
