@@ -32,12 +32,13 @@ Side ClassifyPoints(const Plane& plane, std::span<Point> corners) {
       ++positive;
     } else if (s < -precision) {
       ++negative;
-    } else if (!std::isnan(s)) {
+    } else if (std::isnan(s)) {
+      // A point with an infinite or NaN coordinate, or measured against a
+      // plane with one, has no distance: it stays as read, on neither side,
+      // rather than being "snapped" to a projection made of NaNs.
+    } else {
       p = projection;
     }
-    // A point with an infinite or NaN coordinate, or measured against a plane
-    // with one, has no distance (NaN): it is left as read and counted on
-    // neither side, rather than "snapped" to a projection of NaNs.
   }
   if (negative > 0) return positive > 0 ? Side::kAcross : Side::kKept;
   return positive > 0 ? Side::kRemoved : Side::kInPlane;

@@ -104,7 +104,7 @@ TEST(ParseCommandLine, ValueTakingOptionsConsumeTheNextArgument) {
 }
 
 // The point that each short axis option keeps lies on the negative side of
-// its triangle. Departure: "-z+" keeps z > 0, as the usage promises.
+// its triangle; "-z+" keeps z > 0, as the usage promises.
 TEST(ParseCommandLine, AxisPlanesKeepTheNamedSide) {
   const std::pair<const char*, Point> cases[] = {
       {"-x+", {1, 0, 0}},  {"-x-", {-1, 0, 0}}, {"-y+", {0, 1, 0}},

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                       {"0 comment", kA, "0 BFC CERTIFY CW", kA, "0 bfc certify ccw", kA},
                       {"0 comment", kA, "0 BFC CERTIFY CW", kA, kAReversed}},
         NormaliseCase{"NoBfcLine", {"0 comment", kA, kQ}, {"0 comment", kA, kQ}},
-        // Departure: a marker left before an unexpanded reference is written as
+        // A marker left before an unexpanded reference is written as
         // it is and changes neither the first BFC line nor the reversal.
         NormaliseCase{
             "InvertNextLeftAlone",

@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
     Model, EraseElementTest,
     ::testing::Values(
         EraseCase{"MarkerInCapitals", std::string("0 BFC INVERTNEXT\n") + kRef, 1, {"", ""}},
-        // Departure: the marker is recognised by MetaKind, without regard to case.
+        // The marker is recognised without regard to case.
         EraseCase{"MarkerInLowerCase", std::string("0 bfc InvertNext\n") + kRef, 1, {"", ""}},
         EraseCase{"CertifyIsNoMarker",
                   std::string("0 BFC CERTIFY CCW\n") + kRef,
