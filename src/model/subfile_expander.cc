@@ -1,5 +1,6 @@
 #include "model/subfile_expander.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "elements/meta_line.h"
@@ -27,9 +28,13 @@ bool FollowsInvertNext(const Model& model, int i) {
   return i > 0 && MetaKindOfElement(model.ElementAt(i - 1)) == MetaKindCode::kInvertNext;
 }
 
-int CountLines(std::string_view text) {
-  int lines = 1;
-  for (char c : text) lines += c == '\n' ? 1 : 0;
+// The lines the reader finds in `text`, with every kind of line end: a bound
+// on the elements the file adds.
+std::int64_t CountLines(std::string_view text) {
+  LineCursor cursor(text);
+  std::string_view line;
+  std::int64_t lines = 0;
+  while (cursor.Next(&line)) ++lines;
   return lines;
 }
 
@@ -59,7 +64,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
       report << "Nesting too deep at " << ref.Name() << std::endl;
       continue;
     }
-    if (model.Size() > elementBudget - CountLines(file->text)) {
+    if (model.Size() + CountLines(file->text) > elementBudget) {
       return ExpandResult::kTooManyElements;
     }
 
