@@ -18,14 +18,20 @@ Side ClassifySegment(const Element& splitter, Point& p1, Point& p2) {
   return side;
 }
 
-// The kept part of the segment p1-p2 as its two new ends; none without a plane.
+// The kept part of the segment p1-p2 as its two new ends: an end is kept when
+// its signed distance is below zero. The whole segment when both ends are
+// kept; none when neither is, or without a plane.
 std::optional<std::pair<Point, Point>> CutSegment(const Element& splitter, const Point& p1,
                                                   const Point& p2) {
   std::optional<Plane> plane = splitter.SplitterPlane();
   if (!plane) return std::nullopt;
-  Point crossing = CrossingPoint(*plane, p1, p2);
   Point unused;
-  if (SignedDistance(*plane, p1, &unused) < 0) return std::pair{p1, crossing};
+  bool keepP1 = SignedDistance(*plane, p1, &unused) < 0;
+  bool keepP2 = SignedDistance(*plane, p2, &unused) < 0;
+  if (keepP1 && keepP2) return std::pair{p1, p2};
+  if (!keepP1 && !keepP2) return std::nullopt;
+  Point crossing = CrossingPoint(*plane, p1, p2);
+  if (keepP1) return std::pair{p1, crossing};
   return std::pair{crossing, p2};
 }
 

@@ -30,7 +30,9 @@ class EdgeLine final : public Element {
   void Translate(const Vector& offset) override;
   void Transform(const Matrix3& m) override;
   // The part on the kept side: from p1 to the crossing when p1 is kept (its
-  // signed distance below zero), else from the crossing to p2.
+  // signed distance below zero), else from the crossing to p2. A segment
+  // with no end on the removed side is copied whole; one with no end on the
+  // kept side gives no piece.
   CutPieces Cut(const Element& splitter) override;
   bool HasVertex(const Point& p) const override;
   bool IsSelfSymmetric(const Element& splitter) override;

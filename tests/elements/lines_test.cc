@@ -116,6 +116,9 @@ TEST(LineCut, KeptPartFromTheCrossing) {
       // kept part is still returned, ending at the computed crossing.
       {"2 24 0.0004 0 0 -0.0004 5 0", false, "2 24 0.0004 0 0 0 2.5 0"},
       {"5 24 -0.0004 5 0 0.0004 0 0 0 0 0 1 1 1", false, "5 24 0 2.5 0 0.0004 0 0 0 0 0 1 1 1"},
+      // Not crossing: wholly kept is copied, wholly removed gives no piece.
+      {"2 24 1 0 0 2 0 0", false, "2 24 1 0 0 2 0 0"},
+      {"2 24 -1 0 0 -2 0 0", false, "(none)"},
   };
   for (const auto& row : rows) {
     auto line = ReadElement(row.line);
