@@ -1,0 +1,324 @@
+// What the fuzzers do with one input, as plain functions: the libFuzzer
+// targets call them, and the test suite replays the saved corpus through them
+// without libFuzzer. Each answers an empty string when every property it
+// checks holds, or says which one broke; a crash, a hang or a sanitizer
+// report is a failure of its own.
+#pragma once
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/split_run.h"
+#include "elements/element.h"
+#include "elements/lines.h"
+#include "elements/meta_line.h"
+#include "elements/polygons.h"
+#include "elements/subfile_ref.h"
+#include "geometry/precision.h"
+#include "model/ldraw_reader.h"
+
+namespace halvex::fuzz {
+
+namespace detail {
+
+// The points an element carries, for the checks on cut pieces.
+inline std::vector<Point> PointsOf(const Element& element) {
+  if (auto* t = dynamic_cast<const Triangle*>(&element))
+    return {t->Corners().begin(), t->Corners().end()};
+  if (auto* q = dynamic_cast<const Quad*>(&element))
+    return {q->Corners().begin(), q->Corners().end()};
+  if (auto* e = dynamic_cast<const EdgeLine*>(&element)) return {e->P1(), e->P2()};
+  if (auto* s = dynamic_cast<const SubfileRef*>(&element)) return {s->Position()};
+  return {};
+}
+
+inline double LargestMagnitude(const std::vector<Point>& points) {
+  double largest = 0;
+  for (const Point& p : points) {
+    for (double v : {p.x, p.y, p.z}) largest = std::fmax(largest, std::fabs(v));
+  }
+  return largest;
+}
+
+// The splitter of the line checks: the plane x = 0, keeping x > 0.
+inline const Triangle& XPlane() {
+  static const Triangle plane(std::array<Point, 3>{{{0, 0, 0}, {0, 0, 10}, {0, 10, 0}}},
+                              Colour(kMainColour));
+  return plane;
+}
+
+// Runs every plane operation of `element` against the fixed splitter, and of
+// fixed elements against `element` used as splitter. Checks that the pieces
+// of an element across the plane, with finite and moderate coordinates, lie
+// on the kept side.
+inline std::string ExercisePlaneOperations(Element& element, const Element* previous) {
+  const Triangle& plane = XPlane();
+  std::vector<Point> before = PointsOf(element);
+  // Below this size every coordinate and crossing is computed with room to
+  // spare, so the cut pieces can be held to a tight bound.
+  bool moderate = LargestMagnitude(before) < 1e6;
+  bool across = element.Classify(plane) == Side::kAcross;
+  CutPieces pieces = element.Cut(plane);
+  for (const std::unique_ptr<Element>* piece : {&pieces.first, &pieces.second}) {
+    if (!*piece || !moderate || !across) continue;
+    for (const Point& p : PointsOf(**piece)) {
+      // Rounding of a crossing point stays far below this at |x| < 1e6.
+      if (p.x < -1e-6) return "cut piece on the removed side: " + (*piece)->ToText();
+    }
+    (*piece)->ToText();
+  }
+  element.IsSelfSymmetric(plane);
+  if (std::unique_ptr<EdgeLine> edge = element.FirstEdge()) {
+    // A polygon has at most four edges; a longer walk would never end.
+    for (int k = 0; edge && k < 4; ++k) {
+      if (previous) previous->AngleTo(element, *edge);
+      element.AngleTo(plane, *edge);
+      element.VertexOffEdge(*edge);
+      element.SameGeometry(*edge);
+      edge = element.NextEdge();
+    }
+    if (edge) return "edge walk does not end: " + element.ToText();
+  }
+  element.Normal();
+
+  // The element as splitter: a degenerate or non-finite plane must be harmless.
+  Triangle triangle(std::array<Point, 3>{{{-1, 2, 3}, {4, -5, 6}, {7, 8, -9}}}, Colour(4));
+  Quad quad(std::array<Point, 4>{{{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}}}, Colour(1));
+  EdgeLine line(Point{-3, 0, 1}, Point{3, 0, -1}, Colour(24));
+  for (Element* other : std::initializer_list<Element*>{&triangle, &quad, &line}) {
+    other->Classify(element);
+    other->Cut(element);
+    other->IsSelfSymmetric(element);
+    other->ToText();
+  }
+  Point projection;
+  element.SignedDistance(Point{1, 2, 3}, &projection);
+  element.IsMirrorPair(Point{1, 2, 3}, Point{-1, 2, 3});
+  element.Intersect(Point{-1, 0, 0}, Point{1, 0, 0}, &projection);
+
+  element.Transform(Matrix3{0, 0, -1, 0, 1, 0, 1, 0, 0});
+  element.Translate(Vector{1.5, -2, 1e3});
+  element.InheritColour(Colour(4));
+  element.ReverseWinding();
+  element.SetColour(14);
+  element.ToText();
+  return {};
+}
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteWholeFile(const std::filesystem::path& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary)
+      .write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+// An output file is CR LF lines, each holding no other CR or LF.
+inline bool IsWellFormedOutput(std::string_view text) {
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    if (text[k] == '\r' && (k + 1 == text.size() || text[k + 1] != '\n')) return false;
+    if (text[k] == '\n' && (k == 0 || text[k - 1] != '\r')) return false;
+  }
+  return text.empty() || text.back() == '\n';
+}
+
+// The folder every pipeline run works in, made once per process: the input,
+// splitter files, and a small library whose files reference each other, the
+// input itself and a subfile that cannot be found, mirrored and inverted, in
+// colour and in main colour. No library file references another more than
+// twice, so the expansion stays small whatever the input holds.
+class Workspace {
+ public:
+  Workspace() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "halvex-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    root_ = pattern;
+    namespace fs = std::filesystem;
+    fs::create_directories(root_ / "lib" / "parts" / "s");
+    fs::create_directories(root_ / "lib" / "p");
+    fs::create_directories(root_ / "s");
+    fs::create_directories(root_ / "folder.dat");
+    WriteWholeFile(root_ / "split.dat",
+                   "0 oblique plane and a plane y = 4\n"
+                   "3 16 0 0 0 10 10 0 0 10 10\n"
+                   "4 16 -9 4 -9 9 4 -9 9 4 9 -9 4 9\n");
+    WriteWholeFile(root_ / "flat.dat",
+                   "0 only degenerate polygons\n"
+                   "3 16 1 1 1 1 1 1 1 1 1\n"
+                   "4 16 0 0 0 1 1 1 2 2 2 3 3 3\n");
+    WriteWholeFile(root_ / "s" / "back.dat",
+                   "0 BFC CERTIFY CW\n"
+                   "1 16 0 1 0 1 0 0 0 1 0 0 0 1 in.dat\n"
+                   "3 16 -2 0 0 2 0 0 0 3 1\n");
+    WriteWholeFile(root_ / "lib" / "parts" / "brick.dat",
+                   "0 Brick\n"
+                   "0 BFC CERTIFY CCW\n"
+                   "1 4 0 0 0 1 0 0 0 1 0 0 0 1 s\\brick_s01.dat\n"
+                   "0 BFC INVERTNEXT\n"
+                   "1 16 0 -4 0 -1 0 0 0 1 0 0 0 1 S\\BRICK_S01.DAT\n"
+                   "1 16 5 0 5 1 0 0 0 1 0 0 0 1 stud.dat\n"
+                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n"
+                   "4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10\n");
+    WriteWholeFile(root_ / "lib" / "parts" / "s" / "brick_s01.dat",
+                   "0 BFC CERTIFY CW\n"
+                   "4 16 -10 0 -10 -10 4 -10 10 4 -10 10 0 -10\n"
+                   "5 24 -10 0 -10 -10 4 -10 0 0 1 0 0 -1\n"
+                   "2 24 -10 0 -10 10 0 -10\n"
+                   "1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 ..\\..\\s\\back.dat\n");
+    WriteWholeFile(root_ / "lib" / "p" / "stud.dat",
+                   "0 BFC CERTIFY CCW\n"
+                   "3 16 0 0 0 6 0 0 0 0 6\n"
+                   "2 24 6 0 0 6 -4 0\n");
+  }
+  ~Workspace() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  const std::filesystem::path& Root() const { return root_; }
+
+ private:
+  std::filesystem::path root_;
+};
+
+// Values for the options that take one, from ordinary to hostile.
+inline constexpr std::array<const char*, 8> kValues = {"0",     "2.5", "-1",  "1e-300",
+                                                       "1e300", "nan", "inf", "0.001"};
+
+// Number of leading bytes of a pipeline input that choose the options.
+inline constexpr std::size_t kOptionBytes = 3;
+
+// The command line that the option bytes choose, every switch of the program
+// among them, with files named relative to the workspace.
+inline std::vector<std::string> ChooseArguments(const std::array<std::uint8_t, kOptionBytes>& b,
+                                                const std::string& root) {
+  std::vector<std::string> args;
+  auto bit = [&](int byte, int n) { return (b[static_cast<std::size_t>(byte)] >> n & 1) != 0; };
+  const char* value = kValues[b[0] >> 4 & 7];
+  if ((b[0] & 3) != 0) {
+    std::string axis = std::string("-") + "xyz"[(b[0] & 3) - 1] + (bit(0, 2) ? '+' : '-');
+    if (bit(0, 3)) {
+      args.push_back(axis + axis.back());
+      args.push_back(value);
+    } else {
+      args.push_back(axis);
+    }
+  }
+  if (bit(0, 7)) args.push_back("-y+");
+  const char* switches[] = {"-da", "-di", "-dn", "-d0", "-i", "-c", "-ca", "-v"};
+  for (int n = 0; n < 8; ++n) {
+    if (bit(1, n)) args.push_back(switches[n]);
+  }
+  if (bit(2, 0)) args.push_back("-s");
+  if (bit(2, 1)) {
+    args.push_back("-l");
+    args.push_back(root + "/lib");
+  }
+  if ((b[2] >> 6 & 3) != 0) {
+    args.push_back("-p");
+    args.push_back((b[2] >> 6 & 3) == 1 ? "0.001" : value);
+  }
+  args.push_back(root + "/in.dat");
+  const char* splitters[] = {nullptr, "/split.dat", "/flat.dat", "/in.dat"};
+  if (const char* splitter = splitters[b[2] >> 2 & 3]) args.push_back(root + splitter);
+  const char* outputs[] = {"/out.dat", "/in.dat", "/missing/out.dat", "/folder.dat"};
+  args.push_back(root + outputs[b[2] >> 4 & 3]);
+  return args;
+}
+
+}  // namespace detail
+
+// Line parsers: every line of `data` becomes its element, whose text must
+// parse back to an element of the same type printing the same text; then
+// every plane operation runs on it.
+inline std::string CheckLines(std::string_view data) {
+  LineCursor cursor(data);
+  std::string_view line;
+  std::unique_ptr<Element> previous;
+  while (cursor.Next(&line)) {
+    std::unique_ptr<Element> element = ParseLine(line);
+    if (!element) continue;
+    MetaKindOfElement(*element);
+    std::string text = element->ToText();
+    std::unique_ptr<Element> again = ParseLine(text);
+    if (!again || again->LineType() != element->LineType() || again->ToText() != text) {
+      return "printed line does not read back the same: " + text;
+    }
+    std::string problem = detail::ExercisePlaneOperations(*element, previous.get());
+    if (!problem.empty()) return problem;
+    previous = std::move(element);
+  }
+  return {};
+}
+
+// The whole program in-process: the first bytes choose a command line, the
+// rest is the input file. Checks the exit code, that a failed run names its
+// failure last and leaves the output as it was, that a successful one writes
+// CR LF lines, and that no temporary file is left behind.
+inline std::string CheckRun(std::string_view data) {
+  namespace fs = std::filesystem;
+  static detail::Workspace workspace;
+  const fs::path& root = workspace.Root();
+  std::array<std::uint8_t, detail::kOptionBytes> optionBytes{};
+  for (std::size_t k = 0; k < optionBytes.size() && k < data.size(); ++k) {
+    optionBytes[k] = static_cast<std::uint8_t>(data[k]);
+  }
+  std::string_view text = data.substr(std::min(data.size(), detail::kOptionBytes));
+  detail::WriteWholeFile(root / "in.dat", text);
+  std::error_code ignored;
+  fs::remove(root / "out.dat", ignored);
+
+  std::vector<std::string> args = detail::ChooseArguments(optionBytes, root.string());
+  std::ostringstream report;
+  const double savedPrecision = precision;
+  int code = RunProgram(args, report);
+  precision = savedPrecision;
+
+  std::string said = report.str();
+  std::string output = args.back();
+  bool intoInput = output == (root / "in.dat").string();
+  for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
+    if (entry.path().filename().string().starts_with(".halvex-")) {
+      return "temporary file left behind: " + entry.path().string();
+    }
+  }
+  if (code == kExitSuccess) {
+    if (said.find("\nSaving ") == std::string::npos) return "success without a save report";
+    if (!detail::IsWellFormedOutput(detail::ReadWholeFile(output))) return "output not CR LF lines";
+    return {};
+  }
+  if (code != kExitUsage && code != kExitFileError) return "exit code " + std::to_string(code);
+  if (intoInput ? detail::ReadWholeFile(output) != text : fs::exists(root / "out.dat")) {
+    return "failed run changed the output";
+  }
+  if (code == kExitFileError) {
+    std::size_t lastLine = said.rfind('\n', said.size() - 2) + 1;
+    std::string_view last = std::string_view(said).substr(lastLine);
+    for (std::string_view end :
+         {" not found\n", " Can't create\n", " Can't write\n", " elements\n"}) {
+      if (last.ends_with(end)) return {};
+    }
+    return "exit code 2 without a message: " + std::string(last);
+  }
+  return {};
+}
+
+}  // namespace halvex::fuzz

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Fuzzes Halvex: builds the libFuzzer targets with clang 14 in build-fuzz, runs
+# each target in turn for SECONDS (default 60) on one core, then minimises its
+# corpus into fuzz/corpus/<name>/. Seeds are the sample library beside the
+# repository and tests/data. A finding stops the script with its input in
+# fuzz/artifacts/; turn it into a regression test before fixing.
+#   fuzz/run.sh [SECONDS] [TARGET...]   (TARGET: line_parser, pipeline)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(line_parser pipeline)
+
+build=build-fuzz
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DHALVEX_FUZZ=ON -DHALVEX_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}" >/dev/null
+
+# Seed files: every LDraw file of the sample library and every test file.
+mapfile -t sources < <(find ../shared/ldraw tests/data -type f \( -iname '*.dat' -o -iname '*.ldr' \) \
+  2>/dev/null | sort)
+
+for name in "${targets[@]}"; do
+  fuzzer="$repo/$build/fuzz/${name}_fuzzer"
+  corpus="$repo/fuzz/corpus/$name"
+  work="$repo/$build/work/$name"
+  rm -rf "$work" && mkdir -p "$work/seeds" "$work/merged" "$corpus" "$repo/fuzz/artifacts"
+  k=0
+  for source in "${sources[@]}"; do
+    if [ "$name" = pipeline ]; then
+      # The pipeline target reads three option bytes first: vary them so the
+      # seeds start from different command lines.
+      printf "\\x$(printf %02x $((k * 37 % 256)))\\x$(printf %02x $((k * 73 % 256)))\\x$(printf %02x $((k * 11 % 256)))" \
+        >"$work/seeds/$k"
+      cat "$source" >>"$work/seeds/$k"
+    else
+      cp "$source" "$work/seeds/$k"
+    fi
+    k=$((k + 1))
+  done
+
+  (cd "$work" && "$fuzzer" -max_total_time="$seconds" -jobs=1 -workers=1 -max_len=8192 \
+    -timeout=10 -rss_limit_mb=2048 -dict="$repo/fuzz/ldraw.dict" \
+    -artifact_prefix="$repo/fuzz/artifacts/" "$corpus" "$work/seeds" >/dev/null 2>&1) || true
+  log="$work/fuzz-0.log"
+  if grep -qE '^==[0-9]+==ERROR|^SUMMARY|deadly signal|Test unit written' "$log"; then
+    grep -E 'ERROR|SUMMARY|Test unit written|runtime error' "$log" | head -20
+    echo "$name: FINDING, see $log and fuzz/artifacts/" >&2
+    exit 1
+  fi
+  runs=$(grep -oE 'Done [0-9]+ runs in [0-9]+ second' "$log" | tail -1)
+
+  # Keep the inputs that reach new edges, hit counts aside: a few hundred
+  # small files, replayed by the test suite.
+  "$fuzzer" -merge=1 -use_counters=0 "$work/merged" "$corpus" "$work/seeds" >"$work/merge.log" 2>&1
+  rm -rf "$corpus" && mv "$work/merged" "$corpus"
+  echo "$name: $runs; corpus $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+done
