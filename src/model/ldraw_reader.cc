@@ -11,6 +11,72 @@
 
 namespace halvex {
 
+namespace {
+
+// A file is read in pieces of this size, so that a large input is never held
+// whole beside the elements made from it.
+constexpr std::size_t kPieceSize = 1 << 20;
+
+// Turns lines into the elements of one model, keeping the counts and the
+// winding the last BFC CERTIFY line declared from one piece of text to the
+// next.
+class ElementLoader {
+ public:
+  explicit ElementLoader(Model& model) : model_(model) {}
+
+  void AddLines(std::string_view text) {
+    LineCursor cursor(text);
+    std::string_view line;
+    while (cursor.Next(&line)) {
+      std::unique_ptr<Element> element = ParseLine(line);
+      if (!element) continue;
+      int type = element->LineType();
+      counts_.Count(type);
+      switch (MetaKindOfElement(*element)) {
+        case MetaKindCode::kCertifyCcw: certification_ = 1; break;
+        case MetaKindCode::kCertifyCw: certification_ = -1; break;
+        default: break;
+      }
+      element->winding = type == kSubfileType ? 1 : certification_;
+      model_.Append(std::move(element));
+    }
+  }
+
+  const ElementCounts& Counts() const { return counts_; }
+
+ private:
+  Model& model_;
+  ElementCounts counts_;
+  int certification_ = 0;
+};
+
+// Hands the lines of the regular file at `path` to `loader`, a piece at a
+// time: each piece up to its last line end, the rest carried over to the
+// next. A CR LF split between two pieces gives one extra empty line, which
+// makes no element. False when the file cannot be opened; a file that stops
+// being readable part-way ends there.
+bool LoadFile(const std::string& path, ElementLoader& loader) {
+  if (!IsRegularFile(path)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::string pending;
+  for (;;) {
+    std::size_t kept = pending.size();
+    pending.resize(kept + kPieceSize);
+    in.read(pending.data() + kept, static_cast<std::streamsize>(kPieceSize));
+    pending.resize(kept + static_cast<std::size_t>(in.gcount()));
+    if (pending.size() == kept) break;
+    std::size_t lastEnd = pending.find_last_of("\r\n");
+    if (lastEnd == std::string::npos) continue;
+    loader.AddLines(std::string_view(pending).substr(0, lastEnd + 1));
+    pending.erase(0, lastEnd + 1);
+  }
+  if (!pending.empty()) loader.AddLines(pending);
+  return true;
+}
+
+}  // namespace
+
 bool LineCursor::Next(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
   std::size_t end = text_.find_first_of("\r\n", pos_);
@@ -59,24 +125,9 @@ void ElementCounts::Count(int lineType) {
 }
 
 ElementCounts LoadText(Model& model, std::string_view text) {
-  ElementCounts counts;
-  int certification = 0;
-  LineCursor cursor(text);
-  std::string_view line;
-  while (cursor.Next(&line)) {
-    std::unique_ptr<Element> element = ParseLine(line);
-    if (!element) continue;
-    int type = element->LineType();
-    counts.Count(type);
-    switch (MetaKindOfElement(*element)) {
-      case MetaKindCode::kCertifyCcw: certification = 1; break;
-      case MetaKindCode::kCertifyCw: certification = -1; break;
-      default: break;
-    }
-    element->winding = type == kSubfileType ? 1 : certification;
-    model.Append(std::move(element));
-  }
-  return counts;
+  ElementLoader loader(model);
+  loader.AddLines(text);
+  return loader.Counts();
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
@@ -96,9 +147,9 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
   report << "\nLoading " << fileName << std::endl;
   std::optional<std::string> path = resolver.FindFile(fileName);
   if (!path) return false;
-  std::optional<std::string> text = ReadFileText(*path);
-  if (!text) return false;
-  ElementCounts counts = LoadText(model, *text);
+  ElementLoader loader(model);
+  if (!LoadFile(*path, loader)) return false;
+  const ElementCounts& counts = loader.Counts();
   report << model.Size() << " lines in file" << std::endl;
   report << counts.edgeLines << " Edge lines" << std::endl;
   report << counts.condLines << " Conditional lines" << std::endl;
