@@ -29,50 +29,58 @@ mkdir -p "$data"
 [[ -f "$data/polygons_1m.dat" ]] || "$gen" polygons 1000000 "$data/polygons_1m.dat"
 [[ -f "$data/expansion_20k.dat" ]] || "$gen" expansion 20000 "$data/expansion_20k.dat"
 
-# Runs a command $runs times and prints "median_seconds peak_kilobytes": the
-# median of the wall times, the largest resident set seen.
+# Runs a command $runs times and prints "wall_us cpu_us peak_kb": the median
+# wall time, the median processor time (user + system, less disturbed by
+# other load on the machine) and the largest resident set seen.
 measure() {
-  local times=() peak=0
+  local walls=() cpus=() peak=0
   for ((k = 0; k < runs; k++)); do
-    local start end rss
+    local start end user sys rss
     start=$(date +%s%N)
-    /usr/bin/time -f "%M" -o "$build/time.txt" "$@" </dev/null >/dev/null
+    /usr/bin/time -f "%U %S %M" -o "$build/time.txt" "$@" </dev/null >/dev/null
     end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-    rss=$(tail -n 1 "$build/time.txt")
+    walls+=($(((end - start) / 1000)))
+    read -r user sys rss <"$build/time.txt"
+    cpus+=("$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%d", (u + s) * 1e6 }')")
     ((rss > peak)) && peak=$rss
   done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p")
-  echo "$median $peak"
+  echo "$(median "${walls[@]}") $(median "${cpus[@]}") $peak"
 }
+
+median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
 
 mb() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1048576 }'; }
 
-printf '%-26s %9s %10s %9s %10s %9s %8s %11s\n' workload "input MB" "Halvex s" "peak MB" \
-  "floor s" "peak MB" "ratio" "peak/input"
+seconds() { awk -v u="$1" 'BEGIN { printf "%.3f", u / 1e6 }'; }
+
+printf '%-27s %8s | %8s %8s %8s | %8s %8s %8s | %6s %6s %10s\n' workload "input MB" \
+  "Halvex s" "cpu s" "peak MB" "floor s" "cpu s" "peak MB" ratio "cpu" "peak/input"
 results=()
 for size in 100k 1m; do
   input="$data/polygons_$size.dat"
   bytes=$(stat -c %s "$input")
-  read -r h_us h_kb < <(measure "$halvex" -x+ -ca "$input" "$data/out_halvex_$size.dat")
-  read -r f_us f_kb < <(measure "$floor" "$input" "$data/out_floor_$size.dat")
-  ratio=$(awk -v h="$h_us" -v f="$f_us" 'BEGIN { printf "%.2f", h / f }')
+  read -r h_wall h_cpu h_kb < <(measure "$halvex" -x+ -ca "$input" "$data/out_halvex_$size.dat")
+  read -r f_wall f_cpu f_kb < <(measure "$floor" "$input" "$data/out_floor_$size.dat")
+  ratio=$(awk -v h="$h_wall" -v f="$f_wall" 'BEGIN { printf "%.2f", h / f }')
+  cpu_ratio=$(awk -v h="$h_cpu" -v f="$f_cpu" 'BEGIN { printf "%.2f", h / f }')
   peak_ratio=$(awk -v k="$h_kb" -v b="$bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')
-  printf '%-26s %9s %10.3f %9s %10.3f %9s %8s %11s\n' "polygons $size (-x+ -ca)" "$(mb "$bytes")" \
-    "$(awk -v u="$h_us" 'BEGIN { print u / 1e6 }')" "$(mb $((h_kb * 1024)))" \
-    "$(awk -v u="$f_us" 'BEGIN { print u / 1e6 }')" "$(mb $((f_kb * 1024)))" "$ratio" "$peak_ratio"
+  printf '%-27s %8s | %8s %8s %8s | %8s %8s %8s | %6s %6s %10s\n' "polygons $size (-x+ -ca)" \
+    "$(mb "$bytes")" "$(seconds "$h_wall")" "$(seconds "$h_cpu")" "$(mb $((h_kb * 1024)))" \
+    "$(seconds "$f_wall")" "$(seconds "$f_cpu")" "$(mb $((f_kb * 1024)))" "$ratio" "$cpu_ratio" \
+    "$peak_ratio"
   results+=("$size $ratio $peak_ratio")
 done
 
 input="$data/expansion_20k.dat"
 bytes=$(stat -c %s "$input")
-read -r h_us h_kb < <(measure "$halvex" -s -x+ -ca -l "$lib" "$input" "$data/out_expansion.dat")
-printf '%-26s %9s %10.3f %9s %10s %9s %8s %11s\n' "expansion 20k (-s -x+ -ca)" "$(mb "$bytes")" \
-  "$(awk -v u="$h_us" 'BEGIN { print u / 1e6 }')" "$(mb $((h_kb * 1024)))" - - - -
-
+read -r h_wall h_cpu h_kb < <(measure "$halvex" -s -x+ -ca -l "$lib" "$input" \
+  "$data/out_expansion.dat")
+printf '%-27s %8s | %8s %8s %8s | %8s %8s %8s | %6s %6s %10s\n' "expansion 20k (-s -x+ -ca)" \
+  "$(mb "$bytes")" "$(seconds "$h_wall")" "$(seconds "$h_cpu")" "$(mb $((h_kb * 1024)))" \
+  - - - - - "$(awk -v k="$h_kb" -v b="$bytes" 'BEGIN { printf "%.2f", k * 1024 / b }')"
 echo
-echo "Median of $runs runs each; peak = largest resident set of those runs."
+echo "Median of $runs runs each (wall and processor time); peak = largest resident set of those runs."
+echo "ratio = Halvex/floor wall time, cpu = Halvex/floor processor time."
 for result in "${results[@]}"; do
   read -r size ratio peak_ratio <<<"$result"
   if [[ "$size" == 1m ]]; then
