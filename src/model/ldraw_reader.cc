@@ -79,8 +79,10 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
 
 bool LineCursor::Next(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
-  std::size_t end = text_.find_first_of("\r\n", pos_);
-  if (end == std::string_view::npos) end = text_.size();
+  // A plain loop: find_first_of searches its two-character set once for
+  // every character of the text.
+  std::size_t end = pos_;
+  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
   *line = text_.substr(pos_, end - pos_);
   pos_ = end;
   if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
