@@ -51,11 +51,14 @@ fi
 # A splitter file: a triangle and a quadrilateral, each its own plane.
 printf '3 16 0 0 0 0 10 0 0 0 10\r\n4 16 0 2 0 10 2 0 10 2 10 0 2 10\r\n' >"$inputs/splitter.dat"
 
-files=("$inputs"/gen_*.dat "$inputs/odd_numbers.dat" "$repo"/examples/*.dat
-       "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
-for f in "$repo"/tests/data/*; do
-  [[ -f "$f" ]] && files+=("$f")
+# The repository's own inputs are copied first: others may change them while
+# the two binaries run.
+mkdir -p "$inputs/repo"
+for f in "$repo"/examples/*.dat "$repo"/tests/data/*; do
+  [[ -f "$f" ]] && cp "$f" "$inputs/repo/$(basename "$(dirname "$f")")_$(basename "$f")"
 done
+files=("$inputs"/gen_*.dat "$inputs/odd_numbers.dat" "$inputs"/repo/*
+       "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
 
 option_sets=(
   "-x+ -ca"
