@@ -27,6 +27,22 @@ struct DirCloser {
   void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// Appends the components of `rest` to `path` as Resolve joins them: "/"
+// between them, empty ones skipped. One pass over the characters.
+void AppendComponents(std::string& path, std::string_view rest) {
+  path.reserve(path.size() + rest.size() + 1);
+  bool separator = true;
+  for (char c : rest) {
+    if (c == '/' || c == '\\') {
+      separator = true;
+      continue;
+    }
+    if (separator && !path.empty() && path.back() != '/') path.push_back('/');
+    separator = false;
+    path.push_back(c);
+  }
+}
+
 }  // namespace
 
 bool IsRegularFile(const std::string& path) {
@@ -55,7 +71,6 @@ std::string PathResolver::Resolve(std::string_view name) {
   // exist: the rest of the name is only copied. The path grows in place, so a
   // name of any length and any number of components costs time in proportion
   // to its length.
-  bool lookUp = true;
   while (pos <= name.size()) {
     std::size_t end = name.find_first_of("/\\", pos);
     if (end == std::string_view::npos) end = name.size();
@@ -66,20 +81,15 @@ std::string PathResolver::Resolve(std::string_view name) {
     if (!path.empty() && path.back() != '/') path.push_back('/');
     std::size_t componentStart = path.size();
     path.append(component);
-    if (!lookUp || component == "." || component == "..") continue;
-    if (path.size() >= PATH_MAX) {
-      lookUp = false;
-      continue;
-    }
+    if (path.size() >= PATH_MAX) break;
+    if (component == "." || component == "..") continue;
     if (Exists(path)) continue;
     const Listing& listing = ListingOf(folderLength == 0 ? "." : path.substr(0, folderLength));
     auto match = listing.byLowerName.find(Lower(component));
-    if (match == listing.byLowerName.end()) {
-      lookUp = false;
-      continue;
-    }
+    if (match == listing.byLowerName.end()) break;
     path.replace(componentStart, std::string::npos, match->second);
   }
+  if (pos < name.size()) AppendComponents(path, name.substr(pos));
   return path;
 }
 
