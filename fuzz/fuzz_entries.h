@@ -37,12 +37,15 @@ namespace detail {
 
 // The points an element carries, for the checks on cut pieces.
 inline std::vector<Point> PointsOf(const Element& element) {
-  if (auto* t = dynamic_cast<const Triangle*>(&element))
+  if (auto* t = dynamic_cast<const Triangle*>(&element)) {
     return {t->Corners().begin(), t->Corners().end()};
-  if (auto* q = dynamic_cast<const Quad*>(&element))
+  }
+  if (auto* q = dynamic_cast<const Quad*>(&element)) {
     return {q->Corners().begin(), q->Corners().end()};
-  if (auto* e = dynamic_cast<const EdgeLine*>(&element)) return {e->P1(), e->P2()};
+  }
   if (auto* s = dynamic_cast<const SubfileRef*>(&element)) return {s->Position()};
+  // Edge and conditional lines: the segment that every plane operation uses.
+  if (auto ends = element.FirstTwoPoints()) return {ends->first, ends->second};
   return {};
 }
 

@@ -16,7 +16,8 @@ targets=("$@")
 build=build-fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DHALVEX_FUZZ=ON -DHALVEX_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}" >/dev/null
+cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}" >"$build/build.log" 2>&1 ||
+  { tail -20 "$build/build.log"; exit 1; }
 
 # Seed files: every LDraw file of the sample library and every test file.
 mapfile -t sources < <(find ../shared/ldraw tests/data -type f \( -iname '*.dat' -o -iname '*.ldr' \) \
