@@ -182,31 +182,32 @@ std::size_t FormatSixDigits(double value, char* out) {
 // as an integer at most 2^53. Such a number is an exact integer divided by
 // an exact power of ten, and one correctly rounded division gives the double
 // nearest to it, as the C library reads it. None for every other token.
-std::optional<double> ScanPlainDecimal(std::string_view text, std::size_t pos) {
+std::optional<double> ScanPlainDecimal(std::string_view text, std::size_t pos, std::size_t* end) {
   const char* p = text.data() + pos;
-  const char* end = text.data() + text.size();
+  const char* last = text.data() + text.size();
   bool negative = *p == '-';
   if (negative) ++p;
   std::uint64_t mantissa = 0;
   int digits = 0;
   int decimals = 0;
-  while (p < end && IsDigit(*p) && digits < 19) {
+  while (p < last && IsDigit(*p) && digits < 19) {
     mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
     ++digits;
   }
-  if (p < end && *p == '.') {
+  if (p < last && *p == '.') {
     ++p;
-    while (p < end && IsDigit(*p) && digits < 19) {
+    while (p < last && IsDigit(*p) && digits < 19) {
       mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p++ - '0');
       ++digits;
       ++decimals;
     }
   }
-  if (digits == 0 || (p < end && !IsSpace(*p))) return std::nullopt;
+  if (digits == 0 || (p < last && !IsSpace(*p))) return std::nullopt;
   constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
   if (mantissa > kExactLimit) return std::nullopt;
   double value = static_cast<double>(mantissa);
   if (decimals > 0) value /= kExactPowers[decimals];
+  *end = static_cast<std::size_t>(p - text.data());
   return negative ? -value : value;
 }
 
@@ -226,12 +227,13 @@ std::size_t SkipToken(std::string_view text, std::size_t pos) {
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   pos = SkipSpace(text, pos);
   if (pos >= text.size()) return std::nullopt;
-  if (std::optional<double> value = ScanPlainDecimal(text, pos)) return value;
-  // Fast path for the plain decimal forms that make up nearly every file:
-  // from_chars rounds correctly, as the C library does, and when it reads the
-  // whole token there is nothing a "%lf" would read differently. Everything
-  // else (leading "+", hex, inf, nan, trailing characters, overflow and
-  // underflow) goes to the C library itself.
+  std::size_t plainEnd;
+  if (std::optional<double> value = ScanPlainDecimal(text, pos, &plainEnd)) return value;
+  // Then the other decimal forms (long mantissas, exponents): from_chars
+  // rounds correctly, as the C library does, and when it reads the whole
+  // token there is nothing a "%lf" would read differently. Everything else
+  // (leading "+", hex, inf, nan, trailing characters, overflow and underflow)
+  // goes to the C library itself.
   std::size_t start = pos;
   if (text[start] == '-') ++start;
   std::size_t end = start;
@@ -247,6 +249,15 @@ std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   double value = 0;
   if (std::sscanf(token.c_str(), "%lf", &value) != 1) return std::nullopt;
   return value;
+}
+
+ScannedNumber ScanNumberToken(std::string_view text, std::size_t pos) {
+  pos = SkipSpace(text, pos);
+  std::size_t end;
+  if (pos < text.size()) {
+    if (std::optional<double> value = ScanPlainDecimal(text, pos, &end)) return {value, end};
+  }
+  return {ScanDouble(text, pos), SkipToken(text, pos)};
 }
 
 std::optional<int> ScanInt(std::string_view text, std::size_t pos) {

@@ -29,6 +29,15 @@ std::size_t SkipToken(std::string_view text, std::size_t pos);
 // when no number can be read there, the end of the text included.
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos);
 
+// ScanDouble at `pos`, and the end of the token the number starts: the
+// position SkipToken(text, pos) gives. For readers that skip each number as
+// a whole token, without scanning it twice.
+struct ScannedNumber {
+  std::optional<double> value;
+  std::size_t end;
+};
+ScannedNumber ScanNumberToken(std::string_view text, std::size_t pos);
+
 // Reads an integer at `pos` as "%d" would, including its wrap-around of values
 // beyond 32 bits. None when no integer can be read there.
 std::optional<int> ScanInt(std::string_view text, std::size_t pos);

@@ -11,10 +11,10 @@ std::size_t Point::Parse(std::string_view text, std::size_t pos) {
   for (double* coordinate : {&x, &y, &z}) {
     pos = SkipSpace(text, pos);
     if (pos == text.size()) continue;  // Nothing left: the old value stays.
-    std::optional<double> value = ScanDouble(text, pos);
-    if (!value) return std::string_view::npos;
-    *coordinate = *value;
-    pos = SkipToken(text, pos);
+    ScannedNumber number = ScanNumberToken(text, pos);
+    if (!number.value) return std::string_view::npos;
+    *coordinate = *number.value;
+    pos = number.end;
   }
   return pos;
 }
