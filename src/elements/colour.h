@@ -9,6 +9,9 @@
 
 namespace halvex {
 
+// The longest decimal colour text, as in "-2147483648".
+inline constexpr std::size_t kMaxColourLength = 11;
+
 // The colour that stands for "the colour of the reference that places me".
 inline constexpr int kMainColour = 16;
 

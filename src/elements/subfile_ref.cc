@@ -22,6 +22,9 @@ SubfileRef::SubfileRef(std::string_view line) {
 
 std::string SubfileRef::ToText() const {
   std::string out = "1 ";
+  // Room for the longest decimal colour, twelve of the longest numbers, the
+  // name and the line end the writer appends: one allocation.
+  out.reserve(2 + kMaxColourLength + 12 * (kMaxNumberLength + 1) + 1 + name_.size() + 2);
   colour_.AppendText(out);
   out.push_back(' ');
   position_.AppendText(out);

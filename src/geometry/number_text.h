@@ -42,6 +42,9 @@ ScannedNumber ScanNumberToken(std::string_view text, std::size_t pos);
 // beyond 32 bits. None when no integer can be read there.
 std::optional<int> ScanInt(std::string_view text, std::size_t pos);
 
+// The longest text AppendNumber writes, as in "-1.23457e-100".
+inline constexpr std::size_t kMaxNumberLength = 13;
+
 // Appends `value` formatted as "%g" with a three-digit exponent.
 void AppendNumber(std::string& out, double value);
 std::string FormatNumber(double value);
