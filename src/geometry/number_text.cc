@@ -1,5 +1,6 @@
 #include "geometry/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -87,11 +88,11 @@ bool SixDigits(double magnitude, int* exponent, std::uint64_t* digits) {
     double power = kExactPowers[5 - e];
     double product = magnitude * power;
     double error = ProductError(magnitude, power, product);
-    double whole = std::floor(product);
+    // The product is positive and below 2^21: truncation is the floor.
+    rounded = static_cast<std::uint64_t>(product);
     // Both subtractions are exact: the product is at least 2^16, so its
     // fraction is a multiple of 2^-36 below 1.
-    double aboveHalf = (product - whole) - 0.5;
-    rounded = static_cast<std::uint64_t>(whole);
+    double aboveHalf = (product - static_cast<double>(rounded)) - 0.5;
     if (aboveHalf > -error || (aboveHalf == -error && rounded % 2 == 1)) ++rounded;
   } else {
     // From 10^6 on, in integers: the whole part divided by a power of ten
@@ -115,6 +116,12 @@ bool SixDigits(double magnitude, int* exponent, std::uint64_t* digits) {
   return true;
 }
 
+// floor(log2(magnitude)) of a positive normal double, from its exponent bits.
+int BinaryExponent(double magnitude) {
+  std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+  return static_cast<int>(bits >> 52) - 1023;
+}
+
 // Writes `value` to `out` as "%g" with a three-digit exponent would, and
 // answers the length; or answers 0 and leaves the value to the C library.
 // `out` must hold 16 characters.
@@ -131,7 +138,7 @@ std::size_t FormatSixDigits(double value, char* out) {
   }
   // The decimal exponent: from the binary one, times a fraction just below
   // log10(2) and less one, a value never above it; then up by the table.
-  int exponent = ((std::ilogb(magnitude) * 78913) >> 18) - 1;
+  int exponent = ((BinaryExponent(magnitude) * 78913) >> 18) - 1;
   if (exponent < kMinExponent) exponent = kMinExponent;
   while (exponent < kMaxExponent && magnitude >= kPowers[exponent + 1 - kMinExponent]) {
     ++exponent;
