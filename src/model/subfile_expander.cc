@@ -1,6 +1,9 @@
 #include "model/subfile_expander.h"
 
 #include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "elements/meta_line.h"
@@ -28,14 +31,32 @@ bool FollowsInvertNext(const Model& model, int i) {
   return i > 0 && MetaKindOfElement(model.ElementAt(i - 1)) == MetaKindCode::kInvertNext;
 }
 
-// The lines the reader finds in `text`, with every kind of line end: a bound
-// on the elements the file adds.
-std::int64_t CountLines(std::string_view text) {
+// What the expansion needs of a subfile, found once however often the file
+// is placed: the count of the lines the reader finds in it, with every kind
+// of line end (a bound on the elements the file adds), and the lines that
+// make an element the expansion keeps. Empty lines, lines of no known type
+// and comments are left out, so that a file's header is not read again at
+// every placement. The lines are views into the file's text, which the
+// search path keeps.
+struct PreparedFile {
+  std::int64_t lineCount = 0;
+  std::vector<std::string_view> lines;
+};
+
+PreparedFile Prepare(std::string_view text) {
+  PreparedFile prepared;
   LineCursor cursor(text);
   std::string_view line;
-  std::int64_t lines = 0;
-  while (cursor.Next(&line)) ++lines;
-  return lines;
+  while (cursor.Next(&line)) {
+    ++prepared.lineCount;
+    std::unique_ptr<Element> element = ParseLine(line);
+    if (!element) continue;
+    if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
+      continue;
+    }
+    prepared.lines.push_back(line);
+  }
+  return prepared;
 }
 
 }  // namespace
@@ -48,6 +69,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
   std::vector<ChainLink> links;
   // The chain link that appended each element after the top file's own.
   std::vector<int> linkOf;
+  std::unordered_map<const Subfile*, PreparedFile> preparedFiles;
 
   for (int i = 0; i < model.Size(); ++i) {
     if (model.ElementAt(i).LineType() != kSubfileType) continue;
@@ -64,7 +86,10 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
       report << "Nesting too deep at " << ref.Name() << std::endl;
       continue;
     }
-    if (model.Size() + CountLines(file->text) > elementBudget) {
+    auto [known, isNew] = preparedFiles.try_emplace(file);
+    if (isNew) known->second = Prepare(file->text);
+    const PreparedFile& prepared = known->second;
+    if (model.Size() + prepared.lineCount > elementBudget) {
       return ExpandResult::kTooManyElements;
     }
 
@@ -77,18 +102,15 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     links.push_back({file, parent, depth});
     const int link = static_cast<int>(links.size()) - 1;
 
-    LineCursor cursor(file->text);
-    std::string_view line;
-    while (cursor.Next(&line)) {
+    // Comments of subfiles are dropped (Prepare left them out); their BFC
+    // lines stay.
+    for (std::string_view line : prepared.lines) {
       std::unique_ptr<Element> element = ParseLine(line);
-      if (!element) continue;
       int type = element->LineType();
       if (type == kMetaType) {
         MetaKindCode kind = MetaKindOfElement(*element);
         if (kind == MetaKindCode::kCertifyCcw) certification = 1;
         if (kind == MetaKindCode::kCertifyCw) certification = -1;
-        // Comments of subfiles are dropped; their BFC lines stay.
-        if (kind == MetaKindCode::kNone) continue;
       }
       if (type != kSubfileType) counts.Count(type);
       if (flip == -1 && (type == kTriangleType || type == kQuadType)) element->ReverseWinding();
