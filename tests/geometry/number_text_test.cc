@@ -1,29 +1,29 @@
+// Numbers as LDraw text: printed as "%g" with a three-digit exponent, and
+// read three to a point with the token rules of "%lf".
 #include "geometry/number_text.h"
 
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <cmath>
-#include <optional>
-#include <string>
+#include <string_view>
+
+#include "geometry/point.h"
 
 namespace halvex {
 namespace {
 
-// "%g": six significant digits, trailing zeros dropped, exponent form below
-// 1e-4 and from 1e6 on, the exponent always with sign and three digits.
+// Six significant digits, trailing zeros dropped, the exponent form below 1e-4
+// and from 1e6 on, its exponent always signed and three digits long.
 TEST(FormatNumber, GFormWithThreeDigitExponent) {
   const struct {
     double value;
     const char* text;
   } rows[] = {
       // clang-format off
-      {0, "0"}, {-0.0, "-0"}, {1, "1"}, {0.5, "0.5"}, {-12.5, "-12.5"}, {123.4567, "123.457"},
-      {1.234564, "1.23456"}, {1.234566, "1.23457"}, {1.0000004, "1"}, {2.0 / 3, "0.666667"},
-      {0.1 + 0.2, "0.3"}, {0.0001, "0.0001"}, {0.00012345678, "0.000123457"},
+      {0, "0"}, {-0.0, "-0"}, {123.4567, "123.457"}, {1.234564, "1.23456"}, {1.234566, "1.23457"},
+      {1.0000004, "1"}, {0.0001, "0.0001"}, {0.00012345678, "0.000123457"},
       {0.00009999, "9.999e-005"}, {1e-5, "1e-005"}, {3.5e-15, "3.5e-015"}, {-2.5e-7, "-2.5e-007"},
-      {999999, "999999"}, {999999.4, "999999"}, {999999.6, "1e+006"}, {1e6, "1e+006"},
-      {2.5e6, "2.5e+006"}, {1234567, "1.23457e+006"}, {1e100, "1e+100"}, {-1.5e-300, "-1.5e-300"},
+      {999999, "999999"}, {999999.6, "1e+006"}, {1e6, "1e+006"}, {2.5e6, "2.5e+006"},
+      {1234567, "1.23457e+006"}, {1e100, "1e+100"}, {1e-20, "1e-020"},
       // clang-format on
   };
   for (const auto& row : rows) {
@@ -31,62 +31,28 @@ TEST(FormatNumber, GFormWithThreeDigitExponent) {
   }
 }
 
-// "%lf": white space skipped, then the longest numeric prefix of the token.
-TEST(ScanDouble, ReadsAsPercentLf) {
+// Each row starts from the point (7, 8, 9). A number is skipped as a whole
+// token; a failure leaves what was read before it; where the text has ended
+// the old value stays.
+TEST(PointParse, TokenRules) {
+  constexpr std::size_t kFailed = std::string_view::npos;
   const struct {
     const char* text;
-    std::optional<double> value;
+    std::size_t end;
+    const char* point;
   } rows[] = {
-      {"1.5", 1.5},          {"  \t-2", -2},        {"+3", 3},
-      {"1.5,2", 1.5},        {"7abc", 7},           {"1e3", 1000},
-      {"1e-3x", 0.001},      {".5", 0.5},           {"-.5", -0.5},
-      {"0x10", 16},          {"abc", std::nullopt}, {"", std::nullopt},
-      {"   ", std::nullopt}, {"-", std::nullopt},   {"x1", std::nullopt},
+      {"  4 5 6  ", 7, "4 5 6"},
+      {"1.5,0 2 3 4", 9, "1.5 2 3"},
+      {"1 word 3", kFailed, "1 8 9"},
+      {"word 1 2 3", kFailed, "7 8 9"},
+      {"1 2", 3, "1 2 9"},
+      {"   ", 3, "7 8 9"},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(ScanDouble(row.text, 0), row.value) << '"' << row.text << '"';
+    Point p{7, 8, 9};
+    EXPECT_EQ(p.Parse(row.text, 0), row.end) << '"' << row.text << '"';
+    EXPECT_EQ(p.ToText(), row.point) << '"' << row.text << '"';
   }
-  std::optional<double> minusZero = ScanDouble("-0", 0);
-  ASSERT_TRUE(minusZero);
-  EXPECT_TRUE(std::signbit(*minusZero));
-  EXPECT_EQ(ScanDouble("12 34", 2), 34);
-}
-
-TEST(ScanDouble, NeverReadsBeyondTheView) {
-  const std::string buffer = "12345 1.5e3 0x10";
-  const std::string_view text = buffer;
-  EXPECT_EQ(ScanDouble(text.substr(0, 2), 0), 12);
-  EXPECT_EQ(ScanDouble(text.substr(6, 3), 0), 1.5);
-  EXPECT_EQ(ScanDouble(text.substr(12, 3), 0), 1);
-  EXPECT_EQ(ScanDouble(text.substr(0, 5), 5), std::nullopt);
-}
-
-// "%d": decimal digits only, so a hexadecimal token reads as 0.
-TEST(ScanInt, ReadsAsPercentD) {
-  const struct {
-    const char* text;
-    std::optional<int> value;
-  } rows[] = {
-      // clang-format off
-      {"16", 16}, {" -1", -1}, {"+5", 5}, {"16abc", 16}, {"007", 7}, {"1.9", 1}, {"0x2A", 0},
-      {"abc", std::nullopt}, {"", std::nullopt}, {"-", std::nullopt}, {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN}, {"1234567890", 1234567890},
-      // clang-format on
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(ScanInt(row.text, 0), row.value) << '"' << row.text << '"';
-  }
-  const std::string buffer = "1234567890";
-  EXPECT_EQ(ScanInt(std::string_view(buffer).substr(0, 2), 0), 12);
-  EXPECT_EQ(ScanInt(std::string_view(buffer).substr(0, 9), 0), 123456789);
-}
-
-TEST(SkipToken, SkipsBlanksThenOneTokenNeverPastTheEnd) {
-  EXPECT_EQ(SkipSpace(" \t\r\nab", 0), 4u);
-  EXPECT_EQ(SkipToken("  ab cd", 0), 4u);
-  EXPECT_EQ(SkipToken("  ab cd", 4), 7u);
-  EXPECT_EQ(SkipToken("ab  ", 2), 4u);
-  EXPECT_EQ(SkipToken("", 0), 0u);
 }
 
 }  // namespace

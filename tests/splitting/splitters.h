@@ -1,34 +1,27 @@
-// Splitter polygons built as the axis options build them, and a
-// reader for the polygon lines of the test tables.
+// Splitter triangles named by one character, and a reader for the element
+// lines of the test tables.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "elements/colour.h"
-#include "elements/element.h"
 #include "elements/lines.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
 
 namespace halvex::test {
 
-// "-x+" with no value: corners (0,0,0), (0,0,10), (0,10,0); normal (-1,0,0):
-// x > 0 is kept, x < 0 removed.
-inline Triangle KeepXPositive() {
-  return Triangle({Point{0, 0, 0}, Point{0, 0, 10}, Point{0, 10, 0}}, Colour(16));
-}
-
-// "-x-" with no value: corners (0,0,0), (0,10,0), (0,0,10); normal (+1,0,0):
-// x < 0 is kept.
-inline Triangle KeepXNegative() {
-  return Triangle({Point{0, 0, 0}, Point{0, 10, 0}, Point{0, 0, 10}}, Colour(16));
-}
-
-// "-x- 5": normal (+1,0,0) through x = 5; x > 5 is the removed side.
-inline Triangle KeepBelowX5() {
-  return Triangle({Point{5, 0, 0}, Point{5, 10, 0}, Point{5, 0, 10}}, Colour(16));
+// '+'  x = 0, normal (-1,0,0): x > 0 kept (the "-x+" splitter)
+// '5'  x = 5, normal (+1,0,0): x < 5 kept (the "-x- 5" splitter)
+// '/'  through (0,0,0), (1,1,0), (0,0,1), normal (0.7071,-0.7071,0): x < y kept
+// 'd'  collinear corners: a zero normal, so everything lies in the plane
+inline Triangle Splitter(char name) {
+  const Point o{0, 0, 0};
+  if (name == '+') return Triangle({o, Point{0, 0, 10}, Point{0, 10, 0}}, Colour(16));
+  if (name == '5') return Triangle({Point{5, 0, 0}, Point{5, 10, 0}, Point{5, 0, 10}}, Colour(16));
+  if (name == '/') return Triangle({o, Point{1, 1, 0}, Point{0, 0, 1}}, Colour(16));
+  return Triangle({o, Point{1, 0, 0}, Point{2, 0, 0}}, Colour(16));
 }
 
 // The element of an LDraw line of type 1 to 5 (leading blanks allowed).
@@ -47,8 +40,9 @@ inline std::unique_ptr<Element> ReadElement(std::string_view line) {
   }
 }
 
+// The line of a piece; empty for no piece.
 inline std::string TextOf(const std::unique_ptr<Element>& element) {
-  return element ? element->ToText() : std::string("(none)");
+  return element ? element->ToText() : std::string();
 }
 
 }  // namespace halvex::test
