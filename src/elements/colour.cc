@@ -16,6 +16,15 @@ int HexValue(char c) {
 
 }  // namespace
 
+Colour::Colour(const Colour& other)
+    : number_(other.number_),
+      hexToken_(other.hexToken_ ? std::make_unique<std::string>(*other.hexToken_) : nullptr) {}
+
+Colour& Colour::operator=(const Colour& other) {
+  if (this != &other) *this = Colour(other);
+  return *this;
+}
+
 Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   std::size_t start = SkipSpace(text, *pos);
   std::size_t end = SkipToken(text, start);
@@ -32,7 +41,7 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
       value = value * 16 + static_cast<std::uint32_t>(digit);
     }
     colour.number_ = static_cast<int>(value);
-    colour.hexToken_ = std::string(token);
+    colour.hexToken_ = std::make_unique<std::string>(token);
     return colour;
   }
   colour.number_ = ScanInt(text, start).value_or(0);
@@ -40,8 +49,8 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
 }
 
 void Colour::AppendText(std::string& out) const {
-  if (!hexToken_.empty()) {
-    out.append(hexToken_);
+  if (hexToken_) {
+    out.append(*hexToken_);
   } else {
     out.append(std::to_string(number_));
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,10 @@ class Colour {
  public:
   Colour() = default;
   explicit Colour(int number) : number_(number) {}
+  Colour(const Colour& other);
+  Colour& operator=(const Colour& other);
+  Colour(Colour&&) noexcept = default;
+  Colour& operator=(Colour&&) noexcept = default;
 
   // Reads the colour token at `pos` (white space skipped): "%d" for decimal
   // tokens, the hexadecimal value for tokens beginning with "0x" or "0X".
@@ -30,7 +35,9 @@ class Colour {
 
  private:
   int number_ = 0;
-  std::string hexToken_;  // Empty for a decimal colour.
+  // The token of a hexadecimal colour, none for a decimal one. Held apart:
+  // nearly every colour is decimal, and every element carries a colour.
+  std::unique_ptr<std::string> hexToken_;
 };
 
 }  // namespace halvex
