@@ -58,6 +58,7 @@ seconds() { awk -v u="$1" 'BEGIN { printf "%.3f", u / 1e6 }'; }
 printf '%-27s %8s | %8s %8s %8s | %8s %8s %8s | %6s %6s %10s\n' workload "input MB" \
   "Halvex s" "cpu s" "peak MB" "floor s" "cpu s" "peak MB" ratio "cpu" "peak/input"
 results=()
+strict=()
 for size in 100k 1m; do
   input="$data/polygons_$size.dat"
   bytes=$(stat -c %s "$input")
@@ -71,6 +72,11 @@ for size in 100k 1m; do
     "$(seconds "$f_wall")" "$(seconds "$f_cpu")" "$(mb $((f_kb * 1024)))" "$ratio" "$cpu_ratio" \
     "$peak_ratio"
   results+=("$size $ratio $peak_ratio")
+  read -r g_wall g_cpu g_kb < <(measure "$floor" "$input" "$data/out_floor_$size.dat" \
+    --halvex-format)
+  g_ratio=$(awk -v h="$h_wall" -v f="$g_wall" 'BEGIN { printf "%.2f", h / f }')
+  g_cpu_ratio=$(awk -v h="$h_cpu" -v f="$g_cpu" 'BEGIN { printf "%.2f", h / f }')
+  strict+=("polygons $size: floor $(seconds "$g_wall") s, cpu $(seconds "$g_cpu") s; ratio $g_ratio, cpu $g_cpu_ratio")
 done
 
 if [[ -d "$lib" ]]; then
@@ -87,6 +93,8 @@ fi
 echo
 echo "Median of $runs runs each (wall and processor time); peak = largest resident set of those runs."
 echo "ratio = Halvex/floor wall time, cpu = Halvex/floor processor time."
+echo "The floor formats with printf \"%g\"; with Halvex's own (exact, faster) formatter instead:"
+for line in "${strict[@]}"; do echo "  $line"; done
 for result in "${results[@]}"; do
   read -r size ratio peak_ratio <<<"$result"
   if [[ "$size" == 1m ]]; then
