@@ -56,7 +56,9 @@ std::string CFormat(double value) {
   std::snprintf(buffer, sizeof buffer, "%g", value);
   std::string text = buffer;
   std::size_t e = text.find('e');
-  if (e != std::string::npos && text.size() - e == 4) text.insert(e + 2, "0");
+  if (e != std::string::npos && text.size() - e == 4) {
+    text.insert(text.begin() + static_cast<std::ptrdiff_t>(e) + 2, '0');
+  }
   return text;
 }
 
@@ -153,11 +155,17 @@ class Source {
     if (form < 5) {
       // The common form: up to four decimals.
       out += Digits(1 + Below(4));
-      if (Below(4) != 0) out += "." + Digits(Below(5));
+      if (Below(4) != 0) {
+        out += '.';
+        out += Digits(Below(5));
+      }
     } else if (form < 8) {
       // Long mantissas around the 15 to 20 digits where a double runs out.
       out += Digits(Below(22));
-      if (Below(2) == 0) out += "." + Digits(Below(26));
+      if (Below(2) == 0) {
+        out += '.';
+        out += Digits(Below(26));
+      }
       if (out.empty() || out == "-" || out == "+") out += Digit();
     } else {
       out += Digits(Below(3));
@@ -193,8 +201,9 @@ class Source {
   // significant digits round one way or the other: d.ddddd5 times a power of
   // ten.
   double NearRoundingBoundary() {
-    std::string text =
-        std::to_string(100000 + Below(900000)) + "5e" + std::to_string(Below(70) - 40);
+    std::string text = std::to_string(100000 + Below(900000));
+    text += "5e";
+    text += std::to_string(Below(70) - 40);
     double value = std::strtod(text.c_str(), nullptr);
     for (int steps = Below(7) - 3; steps != 0; steps += steps > 0 ? -1 : 1) {
       value = std::nextafter(value, steps > 0 ? INFINITY : -INFINITY);
@@ -292,8 +301,11 @@ TEST(ScanDoubleDifferential, RandomTokens) {
   Source source(1);
   for (int k = 0; k < 40000 * kScale; ++k) {
     std::string text = source.NumberToken();
-    if (source.Below(8) == 0) text = " \t"[source.Below(2)] + text;
-    if (source.Below(4) == 0) text += ' ' + source.NumberToken();
+    if (source.Below(8) == 0) text.insert(text.begin(), " \t"[source.Below(2)]);
+    if (source.Below(4) == 0) {
+      text += ' ';
+      text += source.NumberToken();
+    }
     ASSERT_TRUE(SameToken(text));
   }
 }
@@ -315,7 +327,9 @@ TEST(ScanDoubleDifferential, ReadsOnlyTheView) {
   Source source(3);
   for (int k = 0; k < 5000 * kScale; ++k) {
     std::string token = source.NumberToken();
-    std::string buffer = token + source.Digits(1 + source.Below(3)) + "e5";
+    std::string buffer = token;
+    buffer += source.Digits(1 + source.Below(3));
+    buffer += "e5";
     std::string_view view(buffer.data(), token.size());
     std::optional<double> expected = CScanDouble(token);
     std::optional<double> actual = ScanDouble(view, 0);
@@ -353,7 +367,10 @@ TEST(ScanIntDifferential, RandomTokens) {
     static const char* const kPrefixes[] = {"", "", "", "-", "+", " ", "\t-", "0", "-0"};
     text += kPrefixes[source.Below(9)];
     text += source.Digits(source.Below(4) == 0 ? source.Below(25) : 1 + source.Below(3));
-    if (source.Below(6) == 0) text += "x.,e"[source.Below(4)] + source.Digits(2);
+    if (source.Below(6) == 0) {
+      text += "x.,e"[source.Below(4)];
+      text += source.Digits(2);
+    }
     ASSERT_TRUE(SameInt(text));
   }
 }
@@ -392,9 +409,14 @@ TEST(FormatNumberDifferential, RandomValues) {
 TEST(FormatNumberDifferential, ReadThenPrinted) {
   Source source(6);
   for (int k = 0; k < 30000 * kScale; ++k) {
-    std::string text = source.Digits(1 + source.Below(7)) + "." + source.Digits(source.Below(6));
+    std::string text = source.Digits(1 + source.Below(7));
+    text += '.';
+    text += source.Digits(source.Below(6));
     if (source.Below(3) == 0) text += '5';
-    if (source.Below(4) == 0) text += "e" + std::to_string(source.Below(40) - 20);
+    if (source.Below(4) == 0) {
+      text += 'e';
+      text += std::to_string(source.Below(40) - 20);
+    }
     ASSERT_TRUE(SameText(std::strtod(text.c_str(), nullptr))) << text;
   }
 }
@@ -408,7 +430,8 @@ TEST(FormatNumberDifferential, AppendsAfterExistingText) {
     double value = source.Coordinate();
     out.push_back(' ');
     AppendNumber(out, value);
-    expected += ' ' + CFormat(value);
+    expected += ' ';
+    expected += CFormat(value);
   }
   EXPECT_EQ(out, expected);
 }
@@ -446,8 +469,13 @@ std::string CLineText(std::string_view line, int type, int count) {
     values[k] = *value;
     pos = skipToken(pos);
   }
-  std::string out = std::to_string(type) + ' ' + std::to_string(colour);
-  for (int k = 0; k < count; ++k) out += ' ' + CFormat(values[k]);
+  std::string out = std::to_string(type);
+  out += ' ';
+  out += std::to_string(colour);
+  for (int k = 0; k < count; ++k) {
+    out += ' ';
+    out += CFormat(values[k]);
+  }
   if (type == kSubfileType) {
     out += ' ';
     if (!failed) out += std::string(line.substr(skipSpace(pos)));
