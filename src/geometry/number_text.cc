@@ -220,17 +220,6 @@ std::optional<double> ScanPlainDecimal(std::string_view text, std::size_t pos, s
 
 }  // namespace
 
-std::size_t SkipSpace(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  return pos;
-}
-
-std::size_t SkipToken(std::string_view text, std::size_t pos) {
-  pos = SkipSpace(text, pos);
-  while (pos < text.size() && !IsSpace(text[pos])) ++pos;
-  return pos;
-}
-
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   pos = SkipSpace(text, pos);
   if (pos >= text.size()) return std::nullopt;

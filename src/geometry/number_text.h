@@ -18,12 +18,19 @@ constexpr bool IsSpace(char c) {
 }
 
 // Position of the first character at or after `pos` that is not white space,
-// or text.size().
-std::size_t SkipSpace(std::string_view text, std::size_t pos);
+// or text.size(). Inline, as SkipToken: every field of every line passes here.
+inline std::size_t SkipSpace(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  return pos;
+}
 
 // Skips white space from `pos`, then the run of other characters that follows
 // (one token). Never goes past the end of the text.
-std::size_t SkipToken(std::string_view text, std::size_t pos);
+inline std::size_t SkipToken(std::string_view text, std::size_t pos) {
+  pos = SkipSpace(text, pos);
+  while (pos < text.size() && !IsSpace(text[pos])) ++pos;
+  return pos;
+}
 
 // Reads a number at `pos` as "%lf" would (leading white space skipped). None
 // when no number can be read there, the end of the text included.
