@@ -66,8 +66,11 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
     in.read(pending.data() + kept, static_cast<std::streamsize>(kPieceSize));
     pending.resize(kept + static_cast<std::size_t>(in.gcount()));
     if (pending.size() == kept) break;
-    std::size_t lastEnd = pending.find_last_of("\r\n");
-    if (lastEnd == std::string::npos) continue;
+    // Only the piece just read can hold a line end: the kept text holds none.
+    // Searching it again would make a long line cost its length squared.
+    std::size_t lastEnd = std::string_view(pending).substr(kept).find_last_of("\r\n");
+    if (lastEnd == std::string_view::npos) continue;
+    lastEnd += kept;
     loader.AddLines(std::string_view(pending).substr(0, lastEnd + 1));
     pending.erase(0, lastEnd + 1);
   }
