@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,9 +45,15 @@ class TempFolder {
   fs::path path_;
 };
 
+// Reads in large blocks: outputs of 50 MB are read in unoptimised builds too.
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text;
+  std::vector<char> buffer(1 << 20);
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+  }
+  return text;
 }
 
 inline void WriteFile(const fs::path& path, std::string_view text) {
