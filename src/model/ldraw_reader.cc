@@ -129,6 +129,13 @@ void ElementCounts::Count(int lineType) {
   }
 }
 
+void ReportTypeCounts(std::ostream& report, const ElementCounts& counts) {
+  report << counts.edgeLines << " Edge lines" << std::endl;
+  report << counts.condLines << " Conditional lines" << std::endl;
+  report << counts.triangles << " Triangles" << std::endl;
+  report << counts.quads << " Quads" << std::endl;
+}
+
 ElementCounts LoadText(Model& model, std::string_view text) {
   ElementLoader loader(model);
   loader.AddLines(text);
@@ -156,10 +163,7 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
   if (!LoadFile(*path, loader)) return false;
   const ElementCounts& counts = loader.Counts();
   report << model.Size() << " lines in file" << std::endl;
-  report << counts.edgeLines << " Edge lines" << std::endl;
-  report << counts.condLines << " Conditional lines" << std::endl;
-  report << counts.triangles << " Triangles" << std::endl;
-  report << counts.quads << " Quads" << std::endl;
+  ReportTypeCounts(report, counts);
   report << counts.subfiles << " Subfiles" << std::endl;
   return true;
 }

@@ -47,6 +47,10 @@ struct ElementCounts {
   void Count(int lineType);
 };
 
+// The four report lines shared by loading, expanding and saving: the edge
+// line, conditional line, triangle and quad counts.
+void ReportTypeCounts(std::ostream& report, const ElementCounts& counts);
+
 // Appends the elements of `text` to `model` and sets their winding: +1 on
 // subfile references, on every other element the winding the file's last
 // BFC CERTIFY line declared (0 before one).

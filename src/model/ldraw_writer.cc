@@ -45,10 +45,7 @@ SaveResult Save(Model& model, const std::string& fileName, bool normalising,
 
   report << "\nSaving " << fileName << std::endl;
   report << linesWritten << " lines in file" << std::endl;
-  report << counts.edgeLines << " Edge lines" << std::endl;
-  report << counts.condLines << " Conditional lines" << std::endl;
-  report << counts.triangles << " Triangles" << std::endl;
-  report << counts.quads << " Quads" << std::endl;
+  ReportTypeCounts(report, counts);
   return SaveResult::kSaved;
 }
 

@@ -126,10 +126,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
   }
 
   report << "\nInlined from subfiles:" << std::endl;
-  report << counts.edgeLines << " Edge lines" << std::endl;
-  report << counts.condLines << " Conditional lines" << std::endl;
-  report << counts.triangles << " Triangles" << std::endl;
-  report << counts.quads << " Quads" << std::endl;
+  ReportTypeCounts(report, counts);
   return ExpandResult::kExpanded;
 }
 
