@@ -1,16 +1,19 @@
-// Shared by the end-to-end tests and the tests that need files: a fresh
-// temporary folder, whole-file reads and writes, and the built program run in
-// a folder with standard input from /dev/null.
+// Shared by the tests that run the program or need files: a fresh temporary
+// folder, whole-file reads and writes, and the built program run in a folder
+// with standard input from /dev/null, optionally as an unprivileged user or
+// with a limit on the size of the files it writes.
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +32,7 @@ class TempFolder {
   }
   ~TempFolder() {
     std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
@@ -41,53 +45,78 @@ class TempFolder {
   fs::path path_;
 };
 
+// Reads in large blocks: outputs of 50 MB are read in unoptimised builds too.
 inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text;
+  std::vector<char> buffer(1 << 20);
+  while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
+    text.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+  }
+  return text;
 }
 
 // Creates the folders on the way.
 inline void WriteFile(const fs::path& path, std::string_view text) {
   if (path.has_parent_path()) fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
+  std::ofstream(path, std::ios::binary)
+      .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+// How the program's process is set up before it starts.
+struct ProcessLimits {
+  // Run as this user and group instead (needs root); -1 keeps the caller's.
+  int userId = -1;
+  // The largest file the program may write, in bytes; writing past it fails
+  // with EFBIG instead of raising SIGXFSZ. 0 for no limit.
+  rlim_t fileSize = 0;
+};
+
 struct ProgramResult {
-  std::string out;    // Standard output and standard error, as one text.
+  std::string out;
   int exitCode = -1;  // 128 + signal number when killed by a signal.
 };
 
-// Runs the built program in `folder` with `args` after the program name. The
-// program writes nothing to standard error, so anything there (a sanitizer
-// report) shows up in the text compared.
-inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::string>& args) {
+// Runs the built program in `folder` with `args` after the program name.
+// Standard output and standard error are read together: any sanitizer report
+// shows up in the text compared.
+inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::string>& args,
+                               const ProcessLimits& limits = {}) {
   std::string binary = HALVEX_BINARY;
   std::vector<std::string> copies(args);
   std::vector<char*> argv{binary.data()};
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(nullptr);
-  int out[2];
-  if (::pipe(out) != 0) std::abort();
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) std::abort();
   pid_t pid = ::fork();
   if (pid == 0) {
     int devNull = ::open("/dev/null", O_RDONLY);
     if (devNull < 0 || ::chdir(folder.c_str()) != 0) ::_exit(126);
     ::dup2(devNull, 0);
-    ::dup2(out[1], 1);
-    ::dup2(out[1], 2);
-    ::close(devNull);
-    ::close(out[0]);
-    ::close(out[1]);
+    ::dup2(pipeEnds[1], 1);
+    ::dup2(pipeEnds[1], 2);
+    for (int fd : {devNull, pipeEnds[0], pipeEnds[1]}) ::close(fd);
+    if (limits.fileSize > 0) {
+      ::signal(SIGXFSZ, SIG_IGN);
+      rlimit limit{limits.fileSize, limits.fileSize};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+    }
+    if (limits.userId >= 0) {
+      auto id = static_cast<uid_t>(limits.userId);
+      if (::setgroups(0, nullptr) != 0 || ::setgid(id) != 0 || ::setuid(id) != 0) ::_exit(126);
+    }
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
-  ::close(out[1]);
+  ::close(pipeEnds[1]);
   ProgramResult result;
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+  char buffer[1 << 16];
+  ssize_t n;
+  while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0) {
     result.out.append(buffer, static_cast<std::size_t>(n));
   }
-  ::close(out[0]);
+  ::close(pipeEnds[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
