@@ -23,7 +23,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 // The path a chain of symbolic links ends at (the path itself when it is no
-// link); a dangling link gives the missing file it points to.
+// link); a dangling link gives the missing file it points to. Empty for a
+// chain that does not end (a loop of links).
 std::string FollowLinks(std::string path) {
   for (int k = 0; k < kMaxLinks; ++k) {
     struct stat info;
@@ -34,7 +35,7 @@ std::string FollowLinks(std::string path) {
     std::string next(target.data(), static_cast<std::size_t>(length));
     path = next[0] == '/' ? next : FolderOf(path) + "/" + next;
   }
-  return path;
+  return {};
 }
 
 mode_t CurrentUmask() {
@@ -46,7 +47,9 @@ mode_t CurrentUmask() {
 }  // namespace
 
 std::optional<OutputFile> OutputFile::Create(const std::string& path) {
-  std::string target = FollowLinks(path);
+  // An empty name, or a loop of links, names no file that could be created.
+  std::string target = path.empty() ? std::string() : FollowLinks(path);
+  if (target.empty()) return std::nullopt;
   struct stat info;
   bool exists = ::stat(target.c_str(), &info) == 0;
   if (exists && !S_ISREG(info.st_mode)) {

@@ -250,6 +250,26 @@ std::vector<Row> Rows() {
                   kBanner + Precision("0.001") + goodLoad + "out.dat Can't create\n" + kPrompt, 2,
                   "out.dat/keep.dat", kAsIs});
 
+  rows.push_back({"OutputNameEmpty",
+                  Input(goodInput),
+                  {"-x+", "in.dat", ""},
+                  kBanner + Precision("0.001") + goodLoad + " Can't create\n" + kPrompt,
+                  2,
+                  "in.dat",
+                  kAsIs});
+
+  rows.push_back({"OutputIsALoopOfLinks",
+                  [goodInput](const path& folder) {
+                    WriteFile(folder / "in.dat", goodInput);
+                    hostile::fs::create_symlink("b.dat", folder / "out.dat");
+                    hostile::fs::create_symlink("out.dat", folder / "b.dat");
+                  },
+                  split,
+                  kBanner + Precision("0.001") + goodLoad + "out.dat Can't create\n" + kPrompt,
+                  2,
+                  "in.dat",
+                  kAsIs});
+
   rows.push_back({"OutputIsDevFull",
                   Input(goodInput),
                   {"-x+", "in.dat", "/dev/full"},
