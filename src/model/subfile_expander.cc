@@ -34,10 +34,12 @@ bool FollowsInvertNext(const Model& model, int i) {
 // What the expansion needs of a subfile, found once however often the file
 // is placed: the count of the lines the reader finds in it, with every kind
 // of line end (a bound on the elements the file adds), and the lines that
-// make an element the expansion keeps. Empty lines, lines of no known type
-// and comments are left out, so that a file's header is not read again at
-// every placement. The lines are views into the file's text, which the
-// search path keeps.
+// make an element the expansion keeps. Empty lines and lines of no known type
+// make no element. Comments are dropped too, so that a file's header is not
+// read again at every placement, but each run of them leaves an empty view
+// behind: a dropped comment still stands between a BFC INVERTNEXT line and
+// the reference after it, which that line then no longer inverts. The lines
+// are views into the file's text, which the search path keeps.
 struct PreparedFile {
   std::int64_t lineCount = 0;
   std::vector<std::string_view> lines;
@@ -52,12 +54,15 @@ PreparedFile Prepare(std::string_view text) {
     std::unique_ptr<Element> element = ParseLine(line);
     if (!element) continue;
     if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
+      if (prepared.lines.empty() || !prepared.lines.back().empty()) prepared.lines.emplace_back();
       continue;
     }
     prepared.lines.push_back(line);
   }
   return prepared;
 }
+
+bool EndsWithInvertNext(const Model& model) { return FollowsInvertNext(model, model.Size()); }
 
 }  // namespace
 
@@ -102,9 +107,18 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     links.push_back({file, parent, depth});
     const int link = static_cast<int>(links.size()) - 1;
 
-    // Comments of subfiles are dropped (Prepare left them out); their BFC
-    // lines stay.
+    // Comments of subfiles are dropped; their BFC lines stay. Where dropped
+    // comments follow a BFC INVERTNEXT line, an empty element keeps that line
+    // apart from the next element, as the comment would have; anywhere else
+    // an empty element would change nothing, and none is added.
     for (std::string_view line : prepared.lines) {
+      if (line.empty()) {
+        if (EndsWithInvertNext(model)) {
+          model.Append(std::make_unique<EmptyElement>());
+          linkOf.push_back(link);
+        }
+        continue;
+      }
       std::unique_ptr<Element> element = ParseLine(line);
       int type = element->LineType();
       if (type == kMetaType) {
