@@ -17,6 +17,15 @@ namespace {
 // whole beside the elements made from it.
 constexpr std::size_t kPieceSize = 1 << 20;
 
+// The UTF-8 byte order mark that some editors put at the start of a file. It
+// is not part of the first line: read as such, it would hide that line's type.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Removes a byte order mark from the start of a file's first piece of text.
+void SkipByteOrderMark(std::string& text) {
+  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+}
+
 // Turns lines into the elements of one model, keeping the counts and the
 // winding the last BFC CERTIFY line declared from one piece of text to the
 // next.
@@ -60,11 +69,12 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   std::string pending;
-  for (;;) {
+  for (bool first = true;; first = false) {
     std::size_t kept = pending.size();
     pending.resize(kept + kPieceSize);
     in.read(pending.data() + kept, static_cast<std::streamsize>(kPieceSize));
     pending.resize(kept + static_cast<std::size_t>(in.gcount()));
+    if (first) SkipByteOrderMark(pending);
     if (pending.size() == kept) break;
     // Only the piece just read can hold a line end: the kept text holds none.
     // Searching it again would make a long line cost its length squared.
@@ -151,6 +161,7 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
   }
+  SkipByteOrderMark(text);
   return text;
 }
 

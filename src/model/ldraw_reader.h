@@ -56,12 +56,14 @@ void ReportTypeCounts(std::ostream& report, const ElementCounts& counts);
 // BFC CERTIFY line declared (0 before one).
 ElementCounts LoadText(Model& model, std::string_view text);
 
-// The whole content of a regular file; none when it cannot be opened. A
-// file that stops being readable part-way ends there.
+// The whole content of a regular file, less a UTF-8 byte order mark at its
+// start; none when it cannot be opened. A file that stops being readable
+// part-way ends there.
 std::optional<std::string> ReadFileText(const std::string& path);
 
 // Prints "Loading" and the name, reads the file into `model` (after what it
-// holds) and prints the load report. False, with nothing appended, when the
+// holds; a UTF-8 byte order mark at its start is skipped) and prints the
+// load report. False, with nothing appended, when the
 // file cannot be opened for reading.
 [[nodiscard]] bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
                         std::ostream& report);
