@@ -31,7 +31,7 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
   }
   if (settings.deleteAcross && !settings.snapOnly) input.EraseElement(k);
   if (settings.cutAcross) {
-    CutPieces pieces = input.ElementAt(k).Cut(splitter);
+    CutPieces pieces = input.ElementAt(k).Cut(splitter, input.Arena());
     if (pieces.first) {
       input.ReplaceAt(k, std::move(pieces.first));
     } else {

@@ -28,7 +28,7 @@ class ElementLoader {
     LineCursor cursor(text);
     std::string_view line;
     while (cursor.Next(&line)) {
-      std::unique_ptr<Element> element = ParseLine(line);
+      ArenaPtr<Element> element = ParseLine(line, model_.Arena());
       if (!element) continue;
       int type = element->LineType();
       counts_.Count(type);
@@ -93,28 +93,32 @@ bool LineCursor::Next(std::string_view* line) {
   return true;
 }
 
-std::unique_ptr<Element> ParseLine(std::string_view line) {
+ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
   if (line.empty()) return nullptr;
   std::optional<int> type = ScanInt(line, 0);
   if (!type) return nullptr;
+  if (*type == kMetaType) {
+    std::size_t zero = line.find('0');
+    std::size_t start = std::min(zero + 2, line.size());
+    return arena.Make<MetaLine>(arena.CopyText(line.substr(start)));
+  }
+  if (*type < kSubfileType || *type > kCondType) return nullptr;
+  // A reference keeps its name, and any line a hexadecimal colour: those keep
+  // a copy of the line. Nearly every other line is kept by nothing.
+  if (*type == kSubfileType || Colour::IsHexTokenAt(line, SkipToken(line, 0))) {
+    line = arena.CopyText(line);
+  }
   switch (*type) {
-    case kMetaType: {
-      std::size_t zero = line.find('0');
-      std::size_t start = std::min(zero + 2, line.size());
-      return std::make_unique<MetaLine>(line.substr(start));
-    }
     case kSubfileType:
-      return std::make_unique<SubfileRef>(line);
+      return arena.Make<SubfileRef>(line);
     case kEdgeType:
-      return std::make_unique<EdgeLine>(line);
+      return arena.Make<EdgeLine>(line);
     case kTriangleType:
-      return std::make_unique<Triangle>(line);
+      return arena.Make<Triangle>(line);
     case kQuadType:
-      return std::make_unique<Quad>(line);
-    case kCondType:
-      return std::make_unique<CondLine>(line);
+      return arena.Make<Quad>(line);
     default:
-      return nullptr;
+      return arena.Make<CondLine>(line);
   }
 }
 

@@ -33,8 +33,11 @@ class LineCursor {
 // The element for one line, or none for a line that makes no element: an
 // empty line, one that does not begin with an integer, or one whose integer
 // is not a line type 0 to 5. A meta line gets the text after its first "0"
-// and the character after it; the other types parse the whole line.
-std::unique_ptr<Element> ParseLine(std::string_view line);
+// and the character after it; the other types parse the whole line. The
+// element is made in `arena`, together with the texts it keeps (a meta
+// line's text, a reference's name, a hexadecimal colour), so `line` need not
+// outlive it.
+ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 
 // Counts of the element kinds that a load or an expansion read.
 struct ElementCounts {

@@ -45,11 +45,12 @@ struct PreparedFile {
 
 PreparedFile Prepare(std::string_view text) {
   PreparedFile prepared;
+  ElementArena scratch;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
     ++prepared.lineCount;
-    std::unique_ptr<Element> element = ParseLine(line);
+    ArenaPtr<Element> element = ParseLine(line, scratch);
     if (!element) continue;
     if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
       continue;
@@ -105,7 +106,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     // Comments of subfiles are dropped (Prepare left them out); their BFC
     // lines stay.
     for (std::string_view line : prepared.lines) {
-      std::unique_ptr<Element> element = ParseLine(line);
+      ArenaPtr<Element> element = ParseLine(line, model.Arena());
       int type = element->LineType();
       if (type == kMetaType) {
         MetaKindCode kind = MetaKindOfElement(*element);
