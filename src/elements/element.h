@@ -40,7 +40,6 @@ inline constexpr int kModelType = -1;
 class Element {
  public:
   Element() = default;
-  Element(const Element&) = delete;
   Element& operator=(const Element&) = delete;
   virtual ~Element() = default;
 
@@ -113,6 +112,10 @@ class Element {
   // it places; for other elements the winding their file declared (0 while
   // none). Set by the reader and the expander.
   int winding = 0;
+
+ protected:
+  // Only whole elements of a concrete class are copied (see CopyElement).
+  Element(const Element&) = default;
 };
 
 // The placeholder of a removed element: empty text, never written.

@@ -122,6 +122,25 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
   }
 }
 
+ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
+  switch (element.LineType()) {
+    case kMetaType:
+      return arena.Make<MetaLine>(static_cast<const MetaLine&>(element));
+    case kSubfileType:
+      return arena.Make<SubfileRef>(static_cast<const SubfileRef&>(element));
+    case kEdgeType:
+      return arena.Make<EdgeLine>(static_cast<const EdgeLine&>(element));
+    case kTriangleType:
+      return arena.Make<Triangle>(static_cast<const Triangle&>(element));
+    case kQuadType:
+      return arena.Make<Quad>(static_cast<const Quad&>(element));
+    case kCondType:
+      return arena.Make<CondLine>(static_cast<const CondLine&>(element));
+    default:
+      return arena.Make<EmptyElement>();
+  }
+}
+
 void ElementCounts::Count(int lineType) {
   switch (lineType) {
     case kEdgeType: ++edgeLines; break;

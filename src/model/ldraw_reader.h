@@ -39,6 +39,11 @@ class LineCursor {
 // outlive it.
 ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 
+// A copy of an element of one of the line types 0 to 5 or of an
+// EmptyElement, made in `arena`. The copy shares the texts the element keeps,
+// so they must outlive it.
+ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
+
 // Counts of the element kinds that a load or an expansion read.
 struct ElementCounts {
   int edgeLines = 0;

@@ -33,29 +33,29 @@ bool FollowsInvertNext(const Model& model, int i) {
 
 // What the expansion needs of a subfile, found once however often the file
 // is placed: the count of the lines the reader finds in it, with every kind
-// of line end (a bound on the elements the file adds), and the lines that
-// make an element the expansion keeps. Empty lines, lines of no known type
-// and comments are left out, so that a file's header is not read again at
-// every placement. The lines are views into the file's text, which the
-// search path keeps.
+// of line end (a bound on the elements the file adds), and the elements of
+// the lines the expansion keeps, as read; every placement places copies of
+// them. Empty lines, lines of no known type and comments are left out, so
+// that a file's header is not read again at every placement. The elements
+// are made in the model's arena, so the texts their copies share live as
+// long as the model.
 struct PreparedFile {
   std::int64_t lineCount = 0;
-  std::vector<std::string_view> lines;
+  std::vector<ArenaPtr<Element>> elements;
 };
 
-PreparedFile Prepare(std::string_view text) {
+PreparedFile Prepare(std::string_view text, ElementArena& arena) {
   PreparedFile prepared;
-  ElementArena scratch;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
     ++prepared.lineCount;
-    ArenaPtr<Element> element = ParseLine(line, scratch);
+    ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
     if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
       continue;
     }
-    prepared.lines.push_back(line);
+    prepared.elements.push_back(std::move(element));
   }
   return prepared;
 }
@@ -88,7 +88,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
       continue;
     }
     auto [known, isNew] = preparedFiles.try_emplace(file);
-    if (isNew) known->second = Prepare(file->text);
+    if (isNew) known->second = Prepare(file->text, model.Arena());
     const PreparedFile& prepared = known->second;
     if (model.Size() + prepared.lineCount > elementBudget) {
       return ExpandResult::kTooManyElements;
@@ -105,8 +105,8 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
 
     // Comments of subfiles are dropped (Prepare left them out); their BFC
     // lines stay.
-    for (std::string_view line : prepared.lines) {
-      ArenaPtr<Element> element = ParseLine(line, model.Arena());
+    for (const ArenaPtr<Element>& original : prepared.elements) {
+      ArenaPtr<Element> element = CopyElement(*original, model.Arena());
       int type = element->LineType();
       if (type == kMetaType) {
         MetaKindCode kind = MetaKindOfElement(*element);
