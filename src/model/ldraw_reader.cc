@@ -1,5 +1,6 @@
 #include "model/ldraw_reader.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "elements/lines.h"
@@ -182,6 +183,14 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
   report << "\nLoading " << fileName << std::endl;
   std::optional<std::string> path = resolver.FindFile(fileName);
   if (!path) return false;
+  // Room for a file of lines of 16 bytes or more, so that the list of a large
+  // model is not grown by doubling (each step copying it and touching new
+  // memory). Room left unused is never touched: it costs address space only.
+  std::error_code error;
+  std::uintmax_t bytes = std::filesystem::file_size(*path, error);
+  if (!error) {
+    model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
+  }
   ElementLoader loader(model);
   if (!LoadFile(*path, loader)) return false;
   const ElementCounts& counts = loader.Counts();
