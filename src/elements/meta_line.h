@@ -27,10 +27,10 @@ class MetaLine final : public Element {
  public:
   // `text` is what follows "0" and the one character after it. The line keeps
   // a view of it, so it must outlive the line.
-  explicit MetaLine(std::string_view text) : text_(text) {}
+  explicit MetaLine(std::string_view text) : kind_(MetaKindOf(text)), text_(text) {}
 
   std::string_view Text() const { return text_; }
-  MetaKindCode MetaKind() const { return MetaKindOf(text_); }
+  MetaKindCode MetaKind() const { return kind_; }
 
   // "0 " followed by the text.
   void AppendText(std::string& out) const override {
@@ -40,6 +40,8 @@ class MetaLine final : public Element {
   int LineType() const override { return kMetaType; }
 
  private:
+  // Found once: the reader, the expander and the writer all ask for it.
+  MetaKindCode kind_;
   std::string_view text_;
 };
 
