@@ -1,5 +1,6 @@
 #include "model/ldraw_reader.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -81,12 +82,18 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
 
 }  // namespace
 
+std::size_t LineCursor::Find(char c) const {
+  const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data())
+               : text_.size();
+}
+
 bool LineCursor::Next(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
-  // A plain loop: find_first_of searches its two-character set once for
-  // every character of the text.
-  std::size_t end = pos_;
-  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+  if (!searched_ || nextLf_ < pos_) nextLf_ = Find('\n');
+  if (!searched_ || nextCr_ < pos_) nextCr_ = Find('\r');
+  searched_ = true;
+  std::size_t end = std::min(nextLf_, nextCr_);
   *line = text_.substr(pos_, end - pos_);
   pos_ = end;
   if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;

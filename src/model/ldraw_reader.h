@@ -26,8 +26,18 @@ class LineCursor {
   bool Next(std::string_view* line);
 
  private:
+  // The position of the first `c` at or after pos_; the text's size when
+  // there is none.
+  std::size_t Find(char c) const;
+
   std::string_view text_;
   std::size_t pos_ = 0;
+  // The next LF and the next CR at or after pos_, each searched for again
+  // only once passed, so that every part of the text is searched once for
+  // each of them however the line ends mix.
+  std::size_t nextLf_ = 0;
+  std::size_t nextCr_ = 0;
+  bool searched_ = false;
 };
 
 // The element for one line, or none for a line that makes no element: an
