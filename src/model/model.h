@@ -25,7 +25,7 @@ class Model final : public Element {
   // not grown step by step.
   void Reserve(int count) { elements_.reserve(static_cast<std::size_t>(count)); }
 
-  // REQUIRES: `element` was made by Arena(), as for ReplaceAt.
+  // REQUIRES: `element` was made by Arena().
   void Append(ArenaPtr<Element> element);
   int Size() const { return static_cast<int>(elements_.size()); }
   // REQUIRES: 0 <= i < Size().
@@ -37,7 +37,8 @@ class Model final : public Element {
     const Element* element = elements_[static_cast<std::size_t>(i)].get();
     return element ? *element : empty_;
   }
-  // Destroys the element at i and puts `element` in its place.
+  // Ends the life of the element at i (see ArenaDelete) and puts `element`
+  // in its place; REQUIRES: `element` was made by Arena().
   void ReplaceAt(int i, ArenaPtr<Element> element);
   void ReplaceWithEmpty(int i);
   // Removes element i; a subfile reference takes the BFC INVERTNEXT line
