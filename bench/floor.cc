@@ -1,16 +1,16 @@
 // The benchmark's yardstick: the least work any program must do to split an
 // LDraw file at x = 0. It reads the file line by line, parses every number of
-// every geometry line, keeps a line when its first x coordinate is not
-// negative, formats the numbers of the kept lines back with six significant
-// digits ("%g") and writes them with CR LF line ends. Comment lines are copied.
+// every geometry line with std::from_chars, keeps a line when its first x
+// coordinate is not negative, formats the numbers of the kept lines back with
+// six significant digits (std::to_chars in the general format, which gives
+// "%g"'s text) and writes them with CR LF line ends. Comment lines are copied.
 // No elements, no geometry, no cutting: Halvex's time over this is the price of
 // its model.
 //
-//   halvex_floor IN OUT [--halvex-format]
+//   halvex_floor IN OUT [--printf | --halvex-format]
 //
-// With --halvex-format the numbers are formatted by Halvex's own AppendNumber
-// (the same text, three-digit exponents aside, in a fraction of the time), to
-// show how much of the floor is the C library's "%g".
+// --printf formats with the C library's "%g" instead (the benchmark checks that
+// both give the same bytes); --halvex-format with Halvex's own AppendNumber.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -46,7 +46,16 @@ class Output {
   std::string buffer_;
 };
 
-bool halvexFormat = false;
+enum class Format { kToChars, kPrintf, kHalvex };
+Format format = Format::kToChars;
+
+// Appends `value` as "%g" would: six significant digits, trailing zeros
+// dropped, an exponent of at least two digits.
+void AppendToChars(std::string& out, double value) {
+  char text[32];
+  char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
+  out.append(text, static_cast<std::size_t>(end - text));
+}
 
 void ProcessLine(std::string_view line, Output& output) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -79,14 +88,21 @@ void ProcessLine(std::string_view line, Output& output) {
   char text[32];
   out.push_back(type);
   out.push_back(' ');
-  out.append(text, static_cast<std::size_t>(std::snprintf(text, sizeof text, "%d", colour)));
+  out.append(text, static_cast<std::size_t>(std::to_chars(text, text + sizeof text, colour).ptr -
+                                            text));
   for (int k = 0; k < count; ++k) {
     out.push_back(' ');
-    if (halvexFormat) {
-      halvex::AppendNumber(out, numbers[k]);
-    } else {
-      out.append(text,
-                 static_cast<std::size_t>(std::snprintf(text, sizeof text, "%g", numbers[k])));
+    switch (format) {
+      case Format::kToChars:
+        AppendToChars(out, numbers[k]);
+        break;
+      case Format::kPrintf:
+        out.append(text,
+                   static_cast<std::size_t>(std::snprintf(text, sizeof text, "%g", numbers[k])));
+        break;
+      case Format::kHalvex:
+        halvex::AppendNumber(out, numbers[k]);
+        break;
     }
   }
   if (type == '1') {
@@ -100,11 +116,12 @@ void ProcessLine(std::string_view line, Output& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 4 || (argc == 4 && std::strcmp(argv[3], "--halvex-format") != 0)) {
-    std::fprintf(stderr, "usage: %s IN OUT [--halvex-format]\n", argv[0]);
+  if (argc == 4 && std::strcmp(argv[3], "--printf") == 0) format = Format::kPrintf;
+  if (argc == 4 && std::strcmp(argv[3], "--halvex-format") == 0) format = Format::kHalvex;
+  if (argc < 3 || argc > 4 || (argc == 4 && format == Format::kToChars)) {
+    std::fprintf(stderr, "usage: %s IN OUT [--printf | --halvex-format]\n", argv[0]);
     return 1;
   }
-  halvexFormat = argc == 4;
   std::FILE* in = std::fopen(argv[1], "rb");
   if (!in) {
     std::perror(argv[1]);

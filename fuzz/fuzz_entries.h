@@ -75,8 +75,9 @@ inline std::string ExercisePlaneOperations(Element& element, const Element* prev
   // spare, so the cut pieces can be held to a tight bound.
   bool moderate = LargestMagnitude(before) < 1e6;
   bool across = element.Classify(plane) == Side::kAcross;
-  CutPieces pieces = element.Cut(plane);
-  for (const std::unique_ptr<Element>* piece : {&pieces.first, &pieces.second}) {
+  ElementArena arena;
+  CutPieces pieces = element.Cut(plane, arena);
+  for (const ArenaPtr<Element>* piece : {&pieces.first, &pieces.second}) {
     if (!*piece || !moderate || !across) continue;
     for (const Point& p : PointsOf(**piece)) {
       // Rounding of a crossing point stays far below this at |x| < 1e6.
@@ -104,7 +105,7 @@ inline std::string ExercisePlaneOperations(Element& element, const Element* prev
   EdgeLine line(Point{-3, 0, 1}, Point{3, 0, -1}, Colour(24));
   for (Element* other : std::initializer_list<Element*>{&triangle, &quad, &line}) {
     other->Classify(element);
-    other->Cut(element);
+    other->Cut(element, arena);
     other->IsSelfSymmetric(element);
     other->ToText();
   }
@@ -255,13 +256,14 @@ inline std::vector<std::string> ChooseArguments(const std::array<std::uint8_t, k
 inline std::string CheckLines(std::string_view data) {
   LineCursor cursor(data);
   std::string_view line;
-  std::unique_ptr<Element> previous;
+  ElementArena arena;
+  ArenaPtr<Element> previous;
   while (cursor.Next(&line)) {
-    std::unique_ptr<Element> element = ParseLine(line);
+    ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
     MetaKindOfElement(*element);
     std::string text = element->ToText();
-    std::unique_ptr<Element> again = ParseLine(text);
+    ArenaPtr<Element> again = ParseLine(text, arena);
     if (!again || again->LineType() != element->LineType() || again->ToText() != text) {
       return "printed line does not read back the same: " + text;
     }

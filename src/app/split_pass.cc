@@ -5,6 +5,33 @@
 namespace halvex {
 namespace {
 
+// A splitter polygon with its plane worked out once, instead of once for
+// every element it classifies or cuts. The elements ask a splitter for its
+// plane and whether two points mirror each other; the rest is passed on.
+class FixedPlaneSplitter final : public Element {
+ public:
+  explicit FixedPlaneSplitter(const Element& polygon)
+      : polygon_(polygon), plane_(polygon.SplitterPlane()) {}
+
+  void AppendText(std::string& out) const override { polygon_.AppendText(out); }
+  int LineType() const override { return polygon_.LineType(); }
+  bool IsPolygon() const override { return polygon_.IsPolygon(); }
+  std::optional<Plane> SplitterPlane() const override { return plane_; }
+  double SignedDistance(const Point& p, Point* projection) const override {
+    return polygon_.SignedDistance(p, projection);
+  }
+  bool IsMirrorPair(const Point& a, const Point& b) const override {
+    return polygon_.IsMirrorPair(a, b);
+  }
+  Crossing Intersect(const Point& a, const Point& b, Point* crossing) const override {
+    return polygon_.Intersect(a, b, crossing);
+  }
+
+ private:
+  const Element& polygon_;
+  const std::optional<Plane> plane_;
+};
+
 // Stud primitives are never classified by their position alone: a reference
 // to one always counts as crossing the plane.
 bool IsStudReference(const Element& element) {
@@ -31,7 +58,7 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
   }
   if (settings.deleteAcross && !settings.snapOnly) input.EraseElement(k);
   if (settings.cutAcross) {
-    CutPieces pieces = input.ElementAt(k).Cut(splitter);
+    CutPieces pieces = input.ElementAt(k).Cut(splitter, input.Arena());
     if (pieces.first) {
       input.ReplaceAt(k, std::move(pieces.first));
     } else {
@@ -63,7 +90,8 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
   }
 }
 
-void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings) {
+void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings) {
+  const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
     Element& element = input.ElementAt(k);
     Side side = IsStudReference(element) ? Side::kAcross : element.Classify(splitter);

@@ -17,7 +17,7 @@ int Run(const CommandLine& command, std::ostream& out) {
   const RunSettings& settings = command.settings;
   Model splitter;
   for (const AxisPlane& corners : command.axisPlanes) {
-    splitter.Append(std::make_unique<Triangle>(corners, Colour(kMainColour)));
+    splitter.Append(splitter.Arena().Make<Triangle>(corners, Colour(kMainColour)));
   }
   // Only the axis triangles are turned over: the splitter file is not read yet.
   if (settings.invertSplit) splitter.ReverseWinding();

@@ -1,5 +1,6 @@
 #include "elements/colour.h"
 
+#include <charconv>
 #include <cstdint>
 
 #include "geometry/number_text.h"
@@ -14,15 +15,15 @@ int HexValue(char c) {
   return -1;
 }
 
+bool IsHexToken(std::string_view token) {
+  return token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
+}
+
 }  // namespace
 
-Colour::Colour(const Colour& other)
-    : number_(other.number_),
-      hexToken_(other.hexToken_ ? std::make_unique<std::string>(*other.hexToken_) : nullptr) {}
-
-Colour& Colour::operator=(const Colour& other) {
-  if (this != &other) *this = Colour(other);
-  return *this;
+bool Colour::IsHexTokenAt(std::string_view text, std::size_t pos) {
+  std::size_t start = SkipSpace(text, pos);
+  return IsHexToken(text.substr(start, SkipToken(text, start) - start));
 }
 
 Colour Colour::Parse(std::string_view text, std::size_t* pos) {
@@ -31,7 +32,7 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   *pos = end;
   std::string_view token = text.substr(start, end - start);
   Colour colour;
-  if (token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X')) {
+  if (IsHexToken(token)) {
     // The value wraps to 32 bits like any colour number; digits after the
     // first non-hexadecimal character are ignored, as a number reader would.
     std::uint32_t value = 0;
@@ -41,7 +42,8 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
       value = value * 16 + static_cast<std::uint32_t>(digit);
     }
     colour.number_ = static_cast<int>(value);
-    colour.hexToken_ = std::make_unique<std::string>(token);
+    colour.hexLength_ = static_cast<std::uint32_t>(token.size());
+    colour.hexToken_ = token.data();
     return colour;
   }
   colour.number_ = ScanInt(text, start).value_or(0);
@@ -49,10 +51,11 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
 }
 
 void Colour::AppendText(std::string& out) const {
-  if (hexToken_) {
-    out.append(*hexToken_);
+  if (hexLength_ > 0) {
+    out.append(hexToken_, hexLength_);
   } else {
-    out.append(std::to_string(number_));
+    char digits[kMaxColourLength];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, number_).ptr);
   }
 }
 

@@ -8,6 +8,14 @@ std::unique_ptr<EdgeLine> Element::FirstEdge() { return nullptr; }
 
 std::unique_ptr<EdgeLine> Element::NextEdge() { return nullptr; }
 
-CutPieces Element::Cut(const Element& /*splitter*/) { return {}; }
+CutPieces Element::Cut(const Element& /*splitter*/, ElementArena& /*arena*/) { return {}; }
+
+#ifdef HALVEX_ELEMENT_ALLOCATIONS
+void ArenaDelete::operator()(Element* element) const noexcept {
+  // The storage of the most derived object; its destructor is not run (see
+  // ArenaDelete).
+  ::operator delete(dynamic_cast<void*>(element));
+}
+#endif
 
 }  // namespace halvex

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "elements/colour.h"
+#include "elements/element_arena.h"
 #include "geometry/point.h"
 #include "splitting/plane.h"
 
@@ -19,10 +20,11 @@ namespace halvex {
 class EdgeLine;
 class Element;
 
-// The kept parts of a cut element; either may be empty.
+// The kept parts of a cut element, made in the arena the cut was given;
+// either may be empty.
 struct CutPieces {
-  std::unique_ptr<Element> first;
-  std::unique_ptr<Element> second;
+  ArenaPtr<Element> first;
+  ArenaPtr<Element> second;
 };
 
 // LDraw line types, and the codes of the two classes that are not lines.
@@ -38,14 +40,19 @@ inline constexpr int kModelType = -1;
 class Element {
  public:
   Element() = default;
-  Element(const Element&) = delete;
   Element& operator=(const Element&) = delete;
   virtual ~Element() = default;
 
   // Diagnostic hook; does nothing.
   virtual void Describe() const {}
   // The LDraw line, without line end. Empty for a removed element.
-  virtual std::string ToText() const = 0;
+  std::string ToText() const {
+    std::string text;
+    AppendText(text);
+    return text;
+  }
+  // Appends what ToText gives.
+  virtual void AppendText(std::string& out) const = 0;
   virtual int LineType() const = 0;
 
   // The edge walk: new edges of colour 0, none after the last.
@@ -59,9 +66,10 @@ class Element {
   virtual void Translate(const Vector& /*offset*/) {}
   virtual void Transform(const Matrix3& /*m*/) {}
 
-  // The parts of this element on the splitter's kept side. The element itself
-  // is left as it is, apart from the polygons' corner rotation.
-  virtual CutPieces Cut(const Element& splitter);
+  // The parts of this element on the splitter's kept side, made in `arena`.
+  // The element itself is left as it is, apart from the polygons' corner
+  // rotation.
+  virtual CutPieces Cut(const Element& splitter, ElementArena& arena);
 
   // The unit normal of a polygon's plane; none for other classes.
   virtual std::optional<Vector> Normal() const { return std::nullopt; }
@@ -104,12 +112,16 @@ class Element {
   // it places; for other elements the winding their file declared (0 while
   // none). Set by the reader and the expander.
   int winding = 0;
+
+ protected:
+  // Only whole elements of a concrete class are copied (see CopyElement).
+  Element(const Element&) = default;
 };
 
 // The placeholder of a removed element: empty text, never written.
 class EmptyElement final : public Element {
  public:
-  std::string ToText() const override { return {}; }
+  void AppendText(std::string& /*out*/) const override {}
   int LineType() const override { return kEmptyType; }
 };
 

@@ -14,17 +14,15 @@ Colour ParseColourAndPoints(std::string_view line, std::span<Point> points) {
   return colour;
 }
 
-std::string LineText(char type, const Colour& colour, std::span<const Point> points) {
-  std::string out{type, ' '};
-  // Room for the longest decimal colour, the longest numbers and the line end
-  // the writer appends, so that the text is allocated once.
-  out.reserve(2 + kMaxColourLength + points.size() * (1 + 3 * (kMaxNumberLength + 1)) + 2);
+void AppendLineText(std::string& out, char type, const Colour& colour,
+                    std::span<const Point> points) {
+  out.push_back(type);
+  out.push_back(' ');
   colour.AppendText(out);
   for (const Point& p : points) {
     out.push_back(' ');
     p.AppendText(out);
   }
-  return out;
 }
 
 }  // namespace halvex

@@ -13,9 +13,11 @@ namespace halvex {
 
 // Skips the line type, reads the colour, then `points` in order. A number
 // that cannot be read ends the reading; the points after it keep their values.
+// A hexadecimal colour is a view into `line`.
 Colour ParseColourAndPoints(std::string_view line, std::span<Point> points);
 
-// "T colour p1 p2 ...".
-std::string LineText(char type, const Colour& colour, std::span<const Point> points);
+// Appends "T colour p1 p2 ...".
+void AppendLineText(std::string& out, char type, const Colour& colour,
+                    std::span<const Point> points);
 
 }  // namespace halvex

@@ -58,9 +58,9 @@ EdgeLine::EdgeLine(std::string_view line) {
 EdgeLine::EdgeLine(const Point& p1, const Point& p2, const Colour& colour)
     : colour_(colour), p1_(p1), p2_(p2) {}
 
-std::string EdgeLine::ToText() const {
+void EdgeLine::AppendText(std::string& out) const {
   const Point points[2] = {p1_, p2_};
-  return LineText('2', colour_, points);
+  AppendLineText(out, '2', colour_, points);
 }
 
 std::unique_ptr<EdgeLine> EdgeLine::FirstEdge() {
@@ -77,10 +77,10 @@ void EdgeLine::Transform(const Matrix3& m) {
   p2_ = Apply(m, p2_);
 }
 
-CutPieces EdgeLine::Cut(const Element& splitter) {
+CutPieces EdgeLine::Cut(const Element& splitter, ElementArena& arena) {
   auto ends = CutSegment(splitter, p1_, p2_);
   if (!ends) return {};
-  return {std::make_unique<EdgeLine>(ends->first, ends->second, colour_), nullptr};
+  return {arena.Make<EdgeLine>(ends->first, ends->second, colour_), nullptr};
 }
 
 bool EdgeLine::HasVertex(const Point& p) const { return Coincides(p, p1_) || Coincides(p, p2_); }
@@ -99,7 +99,9 @@ CondLine::CondLine(const Point& p1, const Point& p2, const Point& p3, const Poin
                    const Colour& colour)
     : colour_(colour), points_{p1, p2, p3, p4} {}
 
-std::string CondLine::ToText() const { return LineText('5', colour_, points_); }
+void CondLine::AppendText(std::string& out) const {
+  AppendLineText(out, '5', colour_, points_);
+}
 
 std::unique_ptr<EdgeLine> CondLine::FirstEdge() {
   return std::make_unique<EdgeLine>(points_[0], points_[1], Colour(0));
@@ -113,10 +115,10 @@ void CondLine::Transform(const Matrix3& m) {
   for (Point& p : points_) p = Apply(m, p);
 }
 
-CutPieces CondLine::Cut(const Element& splitter) {
+CutPieces CondLine::Cut(const Element& splitter, ElementArena& arena) {
   auto ends = CutSegment(splitter, points_[0], points_[1]);
   if (!ends) return {};
-  return {std::make_unique<CondLine>(ends->first, ends->second, points_[2], points_[3], colour_),
+  return {arena.Make<CondLine>(ends->first, ends->second, points_[2], points_[3], colour_),
           nullptr};
 }
 

@@ -14,7 +14,8 @@ namespace halvex {
 class EdgeLine final : public Element {
  public:
   // From the whole line: type, colour, p1, p2; anything after is ignored. A
-  // number that cannot be read ends the reading; later fields stay 0.
+  // number that cannot be read ends the reading; later fields stay 0. A
+  // hexadecimal colour is a view into `line`, which must outlive the line.
   explicit EdgeLine(std::string_view line);
   EdgeLine(const Point& p1, const Point& p2, const Colour& colour);
 
@@ -23,7 +24,7 @@ class EdgeLine final : public Element {
   const Colour& GetColour() const { return colour_; }
   void SetColourToken(const Colour& colour) { colour_ = colour; }
 
-  std::string ToText() const override;
+  void AppendText(std::string& out) const override;
   int LineType() const override { return kEdgeType; }
   std::unique_ptr<EdgeLine> FirstEdge() override;
   bool IsLine() const override { return true; }
@@ -33,7 +34,7 @@ class EdgeLine final : public Element {
   // signed distance below zero), else from the crossing to p2. A segment
   // with no end on the removed side is copied whole; one with no end on the
   // kept side gives no piece.
-  CutPieces Cut(const Element& splitter) override;
+  CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   bool HasVertex(const Point& p) const override;
   bool IsSelfSymmetric(const Element& splitter) override;
   void SetColour(int colour) override { colour_ = Colour(colour); }
@@ -67,14 +68,14 @@ class CondLine final : public Element {
   const Colour& GetColour() const { return colour_; }
   void SetColourToken(const Colour& colour) { colour_ = colour; }
 
-  std::string ToText() const override;
+  void AppendText(std::string& out) const override;
   int LineType() const override { return kCondType; }
   std::unique_ptr<EdgeLine> FirstEdge() override;
   bool IsLine() const override { return true; }
   void Translate(const Vector& offset) override;
   void Transform(const Matrix3& m) override;
   // As for an edge line; the piece keeps p3 and p4.
-  CutPieces Cut(const Element& splitter) override;
+  CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   bool IsSelfSymmetric(const Element& splitter) override;
   void SetColour(int colour) override { colour_ = Colour(colour); }
   void InheritColour(const Colour& colour) override {

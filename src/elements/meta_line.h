@@ -25,18 +25,24 @@ MetaKindCode MetaKindOf(std::string_view text);
 
 class MetaLine final : public Element {
  public:
-  // `text` is what follows "0" and the one character after it.
-  explicit MetaLine(std::string_view text) : text_(text) {}
+  // `text` is what follows "0" and the one character after it. The line keeps
+  // a view of it, so it must outlive the line.
+  explicit MetaLine(std::string_view text) : kind_(MetaKindOf(text)), text_(text) {}
 
-  const std::string& Text() const { return text_; }
-  MetaKindCode MetaKind() const { return MetaKindOf(text_); }
+  std::string_view Text() const { return text_; }
+  MetaKindCode MetaKind() const { return kind_; }
 
   // "0 " followed by the text.
-  std::string ToText() const override { return "0 " + text_; }
+  void AppendText(std::string& out) const override {
+    out.append("0 ");
+    out.append(text_);
+  }
   int LineType() const override { return kMetaType; }
 
  private:
-  std::string text_;
+  // Found once: the reader, the expander and the writer all ask for it.
+  MetaKindCode kind_;
+  std::string_view text_;
 };
 
 // The meta kind of `element` when it is a meta line, none otherwise.

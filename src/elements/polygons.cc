@@ -11,14 +11,15 @@ namespace halvex {
 namespace {
 
 // A new triangle or quadrilateral from three or four corners.
-std::unique_ptr<Element> PolygonFrom(const std::vector<Point>& corners, const Colour& colour) {
+ArenaPtr<Element> PolygonFrom(const std::vector<Point>& corners, const Colour& colour,
+                              ElementArena& arena) {
   if (corners.size() == 3) {
-    return std::make_unique<Triangle>(std::array<Point, 3>{corners[0], corners[1], corners[2]},
-                                      colour);
+    return arena.Make<Triangle>(std::array<Point, 3>{corners[0], corners[1], corners[2]},
+                                colour);
   }
   if (corners.size() == 4) {
-    return std::make_unique<Quad>(
-        std::array<Point, 4>{corners[0], corners[1], corners[2], corners[3]}, colour);
+    return arena.Make<Quad>(std::array<Point, 4>{corners[0], corners[1], corners[2], corners[3]},
+                            colour);
   }
   return nullptr;
 }
@@ -40,8 +41,8 @@ void Polygon<N>::RotateVertices() {
 }
 
 template <int N>
-std::string Polygon<N>::ToText() const {
-  return LineText(static_cast<char>('0' + N), colour_, corners_);
+void Polygon<N>::AppendText(std::string& out) const {
+  AppendLineText(out, static_cast<char>('0' + N), colour_, corners_);
 }
 
 template <int N>
@@ -69,11 +70,11 @@ void Polygon<N>::Transform(const Matrix3& m) {
 }
 
 template <int N>
-CutPieces Polygon<N>::Cut(const Element& splitter) {
+CutPieces Polygon<N>::Cut(const Element& splitter, ElementArena& arena) {
   std::optional<Plane> plane = splitter.SplitterPlane();
   if (!plane) return {};
   CutCorners pieces = CutPolygon(*plane, corners_);
-  return {PolygonFrom(pieces.first, colour_), PolygonFrom(pieces.second, colour_)};
+  return {PolygonFrom(pieces.first, colour_, arena), PolygonFrom(pieces.second, colour_, arena)};
 }
 
 template <int N>

@@ -21,7 +21,8 @@ class Polygon final : public Element {
  public:
   // From the whole line: type, colour, then the corners; anything after is
   // ignored. A number that cannot be read ends the reading; the corners from
-  // there on keep 0.
+  // there on keep 0. A hexadecimal colour is a view into `line`, which must
+  // outlive the polygon.
   explicit Polygon(std::string_view line);
   Polygon(const std::array<Point, N>& corners, const Colour& colour);
 
@@ -31,7 +32,7 @@ class Polygon final : public Element {
   // (p1, p2, ..., pn) becomes (p2, ..., pn, p1); the winding is unchanged.
   void RotateVertices();
 
-  std::string ToText() const override;
+  void AppendText(std::string& out) const override;
   int LineType() const override { return N; }
   std::unique_ptr<EdgeLine> FirstEdge() override;
   std::unique_ptr<EdgeLine> NextEdge() override;
@@ -41,7 +42,7 @@ class Polygon final : public Element {
   // The kept part; a quadrilateral keeping three corners gives a
   // quadrilateral and a completing triangle. Leaves this polygon's corners
   // rotated as the cut turned them.
-  CutPieces Cut(const Element& splitter) override;
+  CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   // From the first three corners only.
   std::optional<Vector> Normal() const override;
   double AngleTo(const Element& other, const Element& edge) const override;
@@ -65,9 +66,10 @@ class Polygon final : public Element {
   }
 
  private:
+  // First, where it fills the room the base class leaves after `winding`.
+  int edgeIndex_ = 0;
   Colour colour_;
   std::array<Point, N> corners_{};
-  int edgeIndex_ = 0;
 };
 
 using Triangle = Polygon<3>;

@@ -17,14 +17,11 @@ SubfileRef::SubfileRef(std::string_view line) {
   }
   matrix_ = MatrixFromRows(rows[0], rows[1], rows[2]);
   if (pos == std::string_view::npos) return;
-  name_ = std::string(line.substr(SkipSpace(line, pos)));
+  name_ = line.substr(SkipSpace(line, pos));
 }
 
-std::string SubfileRef::ToText() const {
-  std::string out = "1 ";
-  // Room for the longest decimal colour, twelve of the longest numbers, the
-  // name and the line end the writer appends: one allocation.
-  out.reserve(2 + kMaxColourLength + 12 * (kMaxNumberLength + 1) + 1 + name_.size() + 2);
+void SubfileRef::AppendText(std::string& out) const {
+  out.append("1 ");
   colour_.AppendText(out);
   out.push_back(' ');
   position_.AppendText(out);
@@ -32,7 +29,6 @@ std::string SubfileRef::ToText() const {
   matrix_.AppendText(out);
   out.push_back(' ');
   out.append(name_);
-  return out;
 }
 
 void SubfileRef::Translate(const Vector& offset) { position_ = Add(position_, offset); }

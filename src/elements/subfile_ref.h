@@ -16,16 +16,17 @@ class SubfileRef final : public Element {
   // From the whole line: type, colour, offset, the matrix rows, then the name
   // (the rest of the line after white space, inner and trailing blanks kept).
   // A number that cannot be read ends the reading: it and every later field
-  // stay 0, and the name stays empty.
+  // stay 0, and the name stays empty. The reference keeps views of the name
+  // and of a hexadecimal colour, so `line` must outlive it.
   explicit SubfileRef(std::string_view line);
 
   const Colour& GetColour() const { return colour_; }
   void SetColourToken(const Colour& colour) { colour_ = colour; }
   const Point& Position() const { return position_; }
   const Matrix3& Placement() const { return matrix_; }
-  const std::string& Name() const { return name_; }
+  std::string_view Name() const { return name_; }
 
-  std::string ToText() const override;
+  void AppendText(std::string& out) const override;
   int LineType() const override { return kSubfileType; }
   // Moves the offset only.
   void Translate(const Vector& offset) override;
@@ -42,7 +43,7 @@ class SubfileRef final : public Element {
   Colour colour_;
   Point position_;
   Matrix3 matrix_;
-  std::string name_;
+  std::string_view name_;
 };
 
 }  // namespace halvex

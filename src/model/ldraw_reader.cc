@@ -1,5 +1,7 @@
 #include "model/ldraw_reader.h"
 
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "elements/lines.h"
@@ -37,7 +39,7 @@ class ElementLoader {
     LineCursor cursor(text);
     std::string_view line;
     while (cursor.Next(&line)) {
-      std::unique_ptr<Element> element = ParseLine(line);
+      ArenaPtr<Element> element = ParseLine(line, model_.Arena());
       if (!element) continue;
       int type = element->LineType();
       counts_.Count(type);
@@ -90,12 +92,18 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
 
 }  // namespace
 
+std::size_t LineCursor::Find(char c) const {
+  const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data())
+               : text_.size();
+}
+
 bool LineCursor::Next(std::string_view* line) {
   if (pos_ >= text_.size()) return false;
-  // A plain loop: find_first_of searches its two-character set once for
-  // every character of the text.
-  std::size_t end = pos_;
-  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+  if (!searched_ || nextLf_ < pos_) nextLf_ = Find('\n');
+  if (!searched_ || nextCr_ < pos_) nextCr_ = Find('\r');
+  searched_ = true;
+  std::size_t end = std::min(nextLf_, nextCr_);
   *line = text_.substr(pos_, end - pos_);
   pos_ = end;
   if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
@@ -103,28 +111,51 @@ bool LineCursor::Next(std::string_view* line) {
   return true;
 }
 
-std::unique_ptr<Element> ParseLine(std::string_view line) {
+ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
   if (line.empty()) return nullptr;
   std::optional<int> type = ScanInt(line, 0);
   if (!type) return nullptr;
+  if (*type == kMetaType) {
+    std::size_t zero = line.find('0');
+    std::size_t start = std::min(zero + 2, line.size());
+    return arena.Make<MetaLine>(arena.CopyText(line.substr(start)));
+  }
+  if (*type < kSubfileType || *type > kCondType) return nullptr;
+  // A reference keeps its name, and any line a hexadecimal colour: those keep
+  // a copy of the line. Nearly every other line is kept by nothing.
+  if (*type == kSubfileType || Colour::IsHexTokenAt(line, SkipToken(line, 0))) {
+    line = arena.CopyText(line);
+  }
   switch (*type) {
-    case kMetaType: {
-      std::size_t zero = line.find('0');
-      std::size_t start = std::min(zero + 2, line.size());
-      return std::make_unique<MetaLine>(line.substr(start));
-    }
     case kSubfileType:
-      return std::make_unique<SubfileRef>(line);
+      return arena.Make<SubfileRef>(line);
     case kEdgeType:
-      return std::make_unique<EdgeLine>(line);
+      return arena.Make<EdgeLine>(line);
     case kTriangleType:
-      return std::make_unique<Triangle>(line);
+      return arena.Make<Triangle>(line);
     case kQuadType:
-      return std::make_unique<Quad>(line);
-    case kCondType:
-      return std::make_unique<CondLine>(line);
+      return arena.Make<Quad>(line);
     default:
-      return nullptr;
+      return arena.Make<CondLine>(line);
+  }
+}
+
+ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
+  switch (element.LineType()) {
+    case kMetaType:
+      return arena.Make<MetaLine>(static_cast<const MetaLine&>(element));
+    case kSubfileType:
+      return arena.Make<SubfileRef>(static_cast<const SubfileRef&>(element));
+    case kEdgeType:
+      return arena.Make<EdgeLine>(static_cast<const EdgeLine&>(element));
+    case kTriangleType:
+      return arena.Make<Triangle>(static_cast<const Triangle&>(element));
+    case kQuadType:
+      return arena.Make<Quad>(static_cast<const Quad&>(element));
+    case kCondType:
+      return arena.Make<CondLine>(static_cast<const CondLine&>(element));
+    default:
+      return arena.Make<EmptyElement>();
   }
 }
 
@@ -170,6 +201,14 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
   report << "\nLoading " << fileName << std::endl;
   std::optional<std::string> path = resolver.FindFile(fileName);
   if (!path) return false;
+  // Room for a file of lines of 16 bytes or more, so that the list of a large
+  // model is not grown by doubling (each step copying it and touching new
+  // memory). Room left unused is never touched: it costs address space only.
+  std::error_code error;
+  std::uintmax_t bytes = std::filesystem::file_size(*path, error);
+  if (!error) {
+    model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
+  }
   ElementLoader loader(model);
   if (!LoadFile(*path, loader)) return false;
   const ElementCounts& counts = loader.Counts();

@@ -26,15 +26,33 @@ class LineCursor {
   bool Next(std::string_view* line);
 
  private:
+  // The position of the first `c` at or after pos_; the text's size when
+  // there is none.
+  std::size_t Find(char c) const;
+
   std::string_view text_;
   std::size_t pos_ = 0;
+  // The next LF and the next CR at or after pos_, each searched for again
+  // only once passed, so that every part of the text is searched once for
+  // each of them however the line ends mix.
+  std::size_t nextLf_ = 0;
+  std::size_t nextCr_ = 0;
+  bool searched_ = false;
 };
 
 // The element for one line, or none for a line that makes no element: an
 // empty line, one that does not begin with an integer, or one whose integer
 // is not a line type 0 to 5. A meta line gets the text after its first "0"
-// and the character after it; the other types parse the whole line.
-std::unique_ptr<Element> ParseLine(std::string_view line);
+// and the character after it; the other types parse the whole line. The
+// element is made in `arena`, together with the texts it keeps (a meta
+// line's text, a reference's name, a hexadecimal colour), so `line` need not
+// outlive it.
+ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
+
+// A copy of an element of one of the line types 0 to 5 or of an
+// EmptyElement, made in `arena`. The copy shares the texts the element keeps,
+// so they must outlive it.
+ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 
 // Counts of the element kinds that a load or an expansion read.
 struct ElementCounts {

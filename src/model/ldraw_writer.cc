@@ -35,7 +35,8 @@ SaveResult Save(Model& model, const std::string& fileName, bool normalising,
     int type = element.LineType();
     counts.Count(type);
     if (reverse && (type == kTriangleType || type == kQuadType)) element.ReverseWinding();
-    text = element.ToText();
+    text.clear();
+    element.AppendText(text);
     if (text.empty()) continue;
     text.append("\r\n");
     file->Write(text);

@@ -4,13 +4,13 @@
 
 namespace halvex {
 
-void Model::Append(std::unique_ptr<Element> element) { elements_.push_back(std::move(element)); }
+void Model::Append(ArenaPtr<Element> element) { elements_.push_back(std::move(element)); }
 
-void Model::ReplaceAt(int i, std::unique_ptr<Element> element) {
+void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
   elements_[static_cast<std::size_t>(i)] = std::move(element);
 }
 
-void Model::ReplaceWithEmpty(int i) { ReplaceAt(i, std::make_unique<EmptyElement>()); }
+void Model::ReplaceWithEmpty(int i) { elements_[static_cast<std::size_t>(i)].reset(); }
 
 void Model::EraseElement(int i) {
   if (ElementAt(i).LineType() == kSubfileType && i > 0 &&
@@ -21,7 +21,9 @@ void Model::EraseElement(int i) {
 }
 
 void Model::ReverseWinding() {
-  for (auto& element : elements_) element->ReverseWinding();
+  for (auto& element : elements_) {
+    if (element) element->ReverseWinding();
+  }
 }
 
 }  // namespace halvex

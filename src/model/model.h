@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "elements/element.h"
+#include "elements/element_arena.h"
 
 namespace halvex {
 
@@ -16,26 +17,50 @@ class Model final : public Element {
  public:
   Model() = default;
 
-  void Append(std::unique_ptr<Element> element);
+  // The storage of this model's elements: every element given to Append or
+  // ReplaceAt is made in it, and lives until the model goes or the element is
+  // replaced.
+  ElementArena& Arena() { return arena_; }
+  // Makes room for `count` elements in all, so that a list of known size is
+  // not grown step by step.
+  void Reserve(int count) { elements_.reserve(static_cast<std::size_t>(count)); }
+
+  // REQUIRES: `element` was made by Arena().
+  void Append(ArenaPtr<Element> element);
+  // Appends an empty place, as if an element had been appended and removed.
+  void AppendEmpty() { elements_.emplace_back(); }
   int Size() const { return static_cast<int>(elements_.size()); }
   // REQUIRES: 0 <= i < Size().
-  Element& ElementAt(int i) { return *elements_[static_cast<std::size_t>(i)]; }
-  const Element& ElementAt(int i) const { return *elements_[static_cast<std::size_t>(i)]; }
-  // Destroys the element at i and puts `element` in its place.
-  void ReplaceAt(int i, std::unique_ptr<Element> element);
+  Element& ElementAt(int i) {
+    Element* element = elements_[static_cast<std::size_t>(i)].get();
+    return element ? *element : empty_;
+  }
+  const Element& ElementAt(int i) const {
+    const Element* element = elements_[static_cast<std::size_t>(i)].get();
+    return element ? *element : empty_;
+  }
+  // Ends the life of the element at i (see ArenaDelete) and puts `element`
+  // in its place; REQUIRES: `element` was made by Arena().
+  void ReplaceAt(int i, ArenaPtr<Element> element);
   void ReplaceWithEmpty(int i);
   // Removes element i; a subfile reference takes the BFC INVERTNEXT line
   // right before it along, since that line applies to it alone.
   void EraseElement(int i);
 
   // Never asked of a model.
-  std::string ToText() const override { return {}; }
+  void AppendText(std::string& /*out*/) const override {}
   int LineType() const override { return kModelType; }
   // Reverses every element that has a winding, in index order.
   void ReverseWinding() override;
 
  private:
-  std::vector<std::unique_ptr<Element>> elements_;
+  // Declared first, so that it outlives the elements made in it.
+  ElementArena arena_;
+  // A removed element's place holds no element and reads as empty_: removal
+  // is frequent (a split removes about half a model), and every
+  // EmptyElement is alike.
+  std::vector<ArenaPtr<Element>> elements_;
+  EmptyElement empty_;
 };
 
 }  // namespace halvex

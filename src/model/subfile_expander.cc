@@ -33,31 +33,32 @@ bool FollowsInvertNext(const Model& model, int i) {
 
 // What the expansion needs of a subfile, found once however often the file
 // is placed: the count of the lines the reader finds in it, with every kind
-// of line end (a bound on the elements the file adds), and the lines that
-// make an element the expansion keeps. Empty lines and lines of no known type
-// make no element. Comments are dropped too, so that a file's header is not
-// read again at every placement, but each run of them leaves an empty view
-// behind: a dropped comment still stands between a BFC INVERTNEXT line and
-// the reference after it, which that line then no longer inverts. The lines
-// are views into the file's text, which the search path keeps.
+// of line end (a bound on the elements the file adds), and the elements of
+// the lines the expansion keeps, as read; every placement places copies of
+// them. Empty lines and lines of no known type make no element. Comments are
+// dropped too, so that a file's header is not read again at every placement,
+// but each run of them leaves a null entry behind: a dropped comment still
+// stands between a BFC INVERTNEXT line and the reference after it, which
+// that line then no longer inverts. The elements are made in the model's
+// arena, so the texts their copies share live as long as the model.
 struct PreparedFile {
   std::int64_t lineCount = 0;
-  std::vector<std::string_view> lines;
+  std::vector<ArenaPtr<Element>> elements;
 };
 
-PreparedFile Prepare(std::string_view text) {
+PreparedFile Prepare(std::string_view text, ElementArena& arena) {
   PreparedFile prepared;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
     ++prepared.lineCount;
-    std::unique_ptr<Element> element = ParseLine(line);
+    ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
     if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
-      if (prepared.lines.empty() || !prepared.lines.back().empty()) prepared.lines.emplace_back();
+      if (prepared.elements.empty() || prepared.elements.back()) prepared.elements.emplace_back();
       continue;
     }
-    prepared.lines.push_back(line);
+    prepared.elements.push_back(std::move(element));
   }
   return prepared;
 }
@@ -92,7 +93,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
       continue;
     }
     auto [known, isNew] = preparedFiles.try_emplace(file);
-    if (isNew) known->second = Prepare(file->text);
+    if (isNew) known->second = Prepare(file->text, model.Arena());
     const PreparedFile& prepared = known->second;
     if (model.Size() + prepared.lineCount > elementBudget) {
       return ExpandResult::kTooManyElements;
@@ -108,18 +109,18 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     const int link = static_cast<int>(links.size()) - 1;
 
     // Comments of subfiles are dropped; their BFC lines stay. Where dropped
-    // comments follow a BFC INVERTNEXT line, an empty element keeps that line
+    // comments follow a BFC INVERTNEXT line, an empty place keeps that line
     // apart from the next element, as the comment would have; anywhere else
-    // an empty element would change nothing, and none is added.
-    for (std::string_view line : prepared.lines) {
-      if (line.empty()) {
+    // an empty place would change nothing, and none is added.
+    for (const ArenaPtr<Element>& original : prepared.elements) {
+      if (!original) {
         if (EndsWithInvertNext(model)) {
-          model.Append(std::make_unique<EmptyElement>());
+          model.AppendEmpty();
           linkOf.push_back(link);
         }
         continue;
       }
-      std::unique_ptr<Element> element = ParseLine(line);
+      ArenaPtr<Element> element = CopyElement(*original, model.Arena());
       int type = element->LineType();
       if (type == kMetaType) {
         MetaKindCode kind = MetaKindOfElement(*element);

@@ -296,7 +296,8 @@ TEST(ElementTextDifferential, ParsedAndPrintedLikeTheCLibrary) {
                                         : source.Printed(source.Pick({"%.4f", "%.6g", "%.6g"})));
     }
     if (type == kSubfileType) line.append(source.Pick({" stud.dat", "  s\\part name.dat "}));
-    std::unique_ptr<Element> element = ParseLine(line);
+    ElementArena arena;
+    ArenaPtr<Element> element = ParseLine(line, arena);
     ASSERT_NE(element, nullptr) << line;
     ASSERT_EQ(element->ToText(), CLineText(line, type, kNumbers[type])) << line;
   }

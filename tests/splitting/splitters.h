@@ -41,7 +41,8 @@ inline std::unique_ptr<Element> ReadElement(std::string_view line) {
 }
 
 // The line of a piece; empty for no piece.
-inline std::string TextOf(const std::unique_ptr<Element>& element) {
+template <class Pointer>
+inline std::string TextOf(const Pointer& element) {
   return element ? element->ToText() : std::string();
 }
 

@@ -141,7 +141,8 @@ TEST(Cut, PiecesAndTheRotationLeftBehind) {
   };
   for (const auto& row : rows) {
     auto element = ReadElement(row.line);
-    CutPieces pieces = element->Cut(Splitter(row.splitter));
+    ElementArena arena;
+    CutPieces pieces = element->Cut(Splitter(row.splitter), arena);
     EXPECT_EQ(TextOf(pieces.first), row.first) << row.line;
     EXPECT_EQ(TextOf(pieces.second), row.second) << row.line;
     EXPECT_EQ(element->ToText(), row.after ? row.after : row.line) << row.line;
