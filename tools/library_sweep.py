@@ -100,6 +100,8 @@ def check(job):
                                  timeout=TIMEOUT_SECONDS)
         except subprocess.TimeoutExpired:
             return f"timeout after {TIMEOUT_SECONDS} s: {shown}"
+        except OSError as error:
+            return f"could not run ({error.strerror}): {shown}"
         stdout = run.stdout.decode("latin-1")
         if run.returncode != 0:
             return f"exit code {run.returncode}: {shown}"
@@ -130,9 +132,12 @@ def check(job):
                     return f"vertex on the removed side in '{line}': {shown}"
 
         # The program's own reader must find what the save report counted.
-        reread = subprocess.run([halvex, "-d0", "-x+", out, os.devnull],
-                                stdin=subprocess.DEVNULL, capture_output=True,
-                                timeout=TIMEOUT_SECONDS)
+        try:
+            reread = subprocess.run([halvex, "-d0", "-x+", out, os.devnull],
+                                    stdin=subprocess.DEVNULL, capture_output=True,
+                                    timeout=TIMEOUT_SECONDS)
+        except (OSError, subprocess.TimeoutExpired):
+            return f"output could not be read back: {shown}"
         loaded = REPORT_COUNTS.search(reread.stdout.decode("latin-1"))
         if reread.returncode != 0 or not loaded:
             return f"output does not read back: {shown}"
