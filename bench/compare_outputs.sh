@@ -54,7 +54,7 @@ printf '3 16 0 0 0 0 10 0 0 0 10\r\n4 16 0 2 0 10 2 0 10 2 10 0 2 10\r\n' >"$inp
 # The repository's own inputs are copied first: others may change them while
 # the two binaries run.
 mkdir -p "$inputs/repo"
-for f in "$repo"/examples/*.dat "$repo"/tests/data/*; do
+for f in "$repo"/examples/*.dat "$repo"/tests/data/cases/decision_keep/in/in.dat; do
   [[ -f "$f" ]] && cp "$f" "$inputs/repo/$(basename "$(dirname "$f")")_$(basename "$f")"
 done
 files=("$inputs"/gen_*.dat "$inputs/odd_numbers.dat" "$inputs"/repo/*

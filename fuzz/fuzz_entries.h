@@ -10,13 +10,16 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -28,6 +31,7 @@
 #include "elements/meta_line.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
+#include "geometry/number_text.h"
 #include "geometry/precision.h"
 #include "model/ldraw_reader.h"
 
@@ -322,6 +326,71 @@ inline std::string CheckRun(std::string_view data) {
       if (last.ends_with(end)) return {};
     }
     return "exit code 2 without a message: " + std::string(last);
+  }
+  return {};
+}
+
+// Number text against the C library. ScanDouble and ScanNumberToken must read
+// `text` as sscanf "%lf" reads it, ScanInt as "%d" does, also when `text` is
+// a view into a longer buffer with digits around it; ScanNumberToken must end
+// where the token ends. Empty when they agree, else what differs.
+inline std::string ScansLikeScanf(std::string_view text) {
+  const std::string alone(text);
+  std::string buffer = "7" + alone + "9e9";
+  std::string_view view = std::string_view(buffer).substr(0, 1 + text.size());
+  double c = 0;
+  int cInt = 0;
+  std::optional<double> expected;
+  if (std::sscanf(alone.c_str(), "%lf", &c) == 1) expected = c;
+  std::optional<int> expectedInt;
+  if (std::sscanf(alone.c_str(), "%d", &cInt) == 1) expectedInt = cInt;
+  auto same = [&](std::optional<double> v) {
+    return v.has_value() == expected.has_value() &&
+           (!v || std::bit_cast<std::uint64_t>(*v) == std::bit_cast<std::uint64_t>(*expected));
+  };
+  std::size_t end = 0;
+  while (end < text.size() && IsSpace(text[end])) ++end;
+  while (end < text.size() && !IsSpace(text[end])) ++end;
+  ScannedNumber token = ScanNumberToken(view, 1);
+  if (!same(ScanDouble(view, 1))) return "ScanDouble differs from %lf on \"" + alone + '"';
+  if (!same(token.value) || token.end != 1 + end) {
+    return "ScanNumberToken differs from %lf on \"" + alone + '"';
+  }
+  if (ScanInt(view, 1) != expectedInt) return "ScanInt differs from %d on \"" + alone + '"';
+  return {};
+}
+
+// AppendNumber must write what printf "%g" writes, its exponent widened to
+// three digits, after what the string held. Empty when it does.
+inline std::string FormatsLikePrintf(double value) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  std::string expected = buffer;
+  if (expected.size() > 4 && expected[expected.size() - 4] == 'e') {
+    expected.insert(expected.size() - 2, 1, '0');
+  }
+  std::string actual = "1 16 ";
+  AppendNumber(actual, value);
+  if (actual == "1 16 " + expected && actual.size() <= 5 + kMaxNumberLength) return {};
+  std::snprintf(buffer, sizeof buffer, "%a", value);
+  return std::string("AppendNumber(") + buffer + ") wrote \"" + actual.substr(5) + "\", printf \"" +
+         expected + '"';
+}
+
+// Numbers: `data` as a number token, then the value it reads as, its
+// neighbours and their negations printed.
+inline std::string CheckNumbers(std::string_view data) {
+  data = data.substr(0, data.find('\0'));  // The C library stops there.
+  std::string problem = ScansLikeScanf(data);
+  double value = 0;
+  if (!problem.empty() || std::sscanf(std::string(data).c_str(), "%lf", &value) != 1) {
+    return problem;
+  }
+  for (double near : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
+    for (double signed_ : {near, -near}) {
+      problem = FormatsLikePrintf(signed_);
+      if (!problem.empty()) return problem;
+    }
   }
   return {};
 }

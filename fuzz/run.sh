@@ -4,14 +4,14 @@
 # corpus into fuzz/corpus/<name>/. Seeds are the sample library beside the
 # repository and tests/data. A finding stops the script with its input in
 # fuzz/artifacts/; turn it into a regression test before fixing.
-#   fuzz/run.sh [SECONDS] [TARGET...]   (TARGET: line_parser, pipeline)
+#   fuzz/run.sh [SECONDS] [TARGET...]   (TARGET: line_parser, pipeline, number_text)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(line_parser pipeline)
+[ ${#targets[@]} -gt 0 ] || targets=(line_parser pipeline number_text)
 
 build=build-fuzz
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -19,7 +19,8 @@ cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWit
 cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}" >"$build/build.log" 2>&1 ||
   { tail -20 "$build/build.log"; exit 1; }
 
-# Seed files: every LDraw file of the sample library and every test file.
+# Seed files: every LDraw file of the sample library and every test file; the
+# hand-picked number tokens of tests/data/numbers for number_text.
 mapfile -t sources < <(find ../shared/ldraw tests/data -type f \( -iname '*.dat' -o -iname '*.ldr' \) \
   2>/dev/null | sort)
 
@@ -29,7 +30,9 @@ for name in "${targets[@]}"; do
   work="$repo/$build/work/$name"
   rm -rf "$work" && mkdir -p "$work/seeds" "$work/merged" "$corpus" "$repo/fuzz/artifacts"
   k=0
-  for source in "${sources[@]}"; do
+  seeds=("${sources[@]}")
+  [ "$name" = number_text ] && mapfile -t seeds < <(find tests/data/numbers -type f | sort)
+  for source in "${seeds[@]}"; do
     if [ "$name" = pipeline ]; then
       # The pipeline target reads three option bytes first: vary them so the
       # seeds start from different command lines.

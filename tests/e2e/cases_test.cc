@@ -1,12 +1,16 @@
 // Whole runs on small hand-made files. Each folder under tests/data/cases is
 // one run: in/ holds the files it starts with, args its arguments (one per
 // line), exit and stdout what it must answer, and out/ every file that the
-// run writes. Afterwards the run's folder must hold exactly the files of in/
-// and out/, byte for byte, with out/'s version where both have one: nothing
-// else written, no temporary file left, and on a failure nothing touched.
+// run writes. Afterwards the run's folder must hold exactly the regular files
+// of in/ and out/, byte for byte, with out/'s version where both have one:
+// nothing else written, no temporary file left, and on a failure nothing
+// touched. "@LIBRARY@" in args and stdout stands for tests/data/library.
+// tests/data/cases/README.md describes the cases.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include "e2e/run_program.h"
@@ -14,27 +18,36 @@
 namespace halvex::testing {
 namespace {
 
-const fs::path kCases = fs::path(HALVEX_SOURCE_DIR) / "tests" / "data" / "cases";
+const fs::path kData = fs::path(HALVEX_SOURCE_DIR) / "tests" / "data";
+const fs::path kCases = kData / "cases";
 
 std::vector<std::string> CaseNames() {
   std::vector<std::string> names;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(kCases, error)) {
-    names.push_back(entry.path().filename().string());
+    if (entry.is_directory()) names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
   return names;
 }
 
-// Every regular file under `root`, by its path relative to `root`.
+// Every regular file under `root`, by its path relative to `root`; links are
+// not followed.
 std::map<std::string, std::string> Files(const fs::path& root) {
   std::map<std::string, std::string> files;
   if (!fs::is_directory(root)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
+    if (!fs::is_regular_file(entry.symlink_status())) continue;
     files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
   }
   return files;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -46,22 +59,65 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// What a folder cannot hold: set up in the run's folder once in/ is copied.
+struct Special {
+  std::function<void(const fs::path&)> prepare;
+  ProcessLimits limits;
+};
+
+const std::map<std::string, Special> kSpecials = {
+    {"input_is_a_pipe",  // Opening a pipe would wait for a writer for ever.
+     {[](const fs::path& f) { ::mkfifo((f / "in.dat").c_str(), 0644); }, {}}},
+    {"unreadable_input",
+     {[](const fs::path& f) { fs::permissions(f / "in.dat", fs::perms::none); },
+      {.obeyPermissions = true}}},
+    {"output_is_a_loop_of_links",
+     {[](const fs::path& f) {
+        fs::create_symlink("b.dat", f / "out.dat");
+        fs::create_symlink("out.dat", f / "b.dat");
+      },
+      {}}},
+    {"output_is_input_and_write_fails", {nullptr, {.fileSize = 4096}}},
+    // The file behind the link is replaced and keeps its mode; the link stays.
+    {"output_is_input_behind_a_link",
+     {[](const fs::path& f) {
+        fs::permissions(f / "real/in.dat", fs::perms(0641));
+        fs::create_symlink("real/in.dat", f / "link.dat");
+      },
+      {}}},
+};
+
 TEST(Cases, ArePresent) { EXPECT_GE(CaseNames().size(), 10u) << "no cases in " << kCases; }
 
 class Case : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Case, AnswersAndWritesWhatItsFolderSays) {
   const fs::path dir = kCases / GetParam();
+  const std::string library = (kData / "library").string();
   TempFolder folder;
   if (fs::is_directory(dir / "in")) {
     fs::copy(dir / "in", folder.Path(), fs::copy_options::recursive);
   }
-  ProgramResult result = RunHalvex(folder.Path(), Lines(ReadFile(dir / "args")));
-  EXPECT_EQ(result.out, ReadFile(dir / "stdout"));
+  auto setup = kSpecials.find(GetParam());
+  Special none;
+  const Special& special = setup == kSpecials.end() ? none : setup->second;
+  if (special.prepare) special.prepare(folder.Path());
+  ProgramResult result = RunHalvex(
+      folder.Path(), Lines(Replaced(ReadFile(dir / "args"), "@LIBRARY@", library)), special.limits);
+  if (result.exitCode == kNoDroppedRights) GTEST_SKIP() << "root cannot give up its rights here";
+  EXPECT_EQ(Replaced(result.out, library, "@LIBRARY@"), ReadFile(dir / "stdout"));
   EXPECT_EQ(result.exitCode, std::atoi(ReadFile(dir / "exit").c_str()));
+  for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
+    std::error_code ignored;
+    fs::permissions(entry.path(), fs::perms::owner_read, fs::perm_options::add, ignored);
+  }
   std::map<std::string, std::string> expected = Files(dir / "in");
   for (const auto& [name, bytes] : Files(dir / "out")) expected[name] = bytes;
   EXPECT_EQ(Files(folder.Path()), expected);
+  if (GetParam() == "output_is_input_behind_a_link") {
+    EXPECT_TRUE(fs::is_symlink(folder / "link.dat"));
+    EXPECT_EQ(fs::status(folder / "real/in.dat").permissions(), fs::perms(0641));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(E2e, Case, ::testing::ValuesIn(CaseNames()),

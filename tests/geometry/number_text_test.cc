@@ -1,57 +1,47 @@
-// Numbers as LDraw text: printed as "%g" with a three-digit exponent, and
-// read three to a point with the token rules of "%lf".
+// Numbers as LDraw text, printed as "%g" with a three-digit exponent. Their
+// reading is checked against the C library on the hand-picked tokens of
+// tests/data/numbers and the fuzzing corpus (corpus_replay_test.cc), and in
+// whole lines by the case element_text_forms.
 #include "geometry/number_text.h"
 
 #include <gtest/gtest.h>
 
-#include <string_view>
+#include <cfloat>
+#include <cmath>
+#include <vector>
 
-#include "geometry/point.h"
+#include "../../fuzz/fuzz_entries.h"
 
 namespace halvex {
 namespace {
 
-// Six significant digits, trailing zeros dropped, the exponent form below 1e-4
-// and from 1e6 on, its exponent always signed and three digits long.
-TEST(FormatNumber, GFormWithThreeDigitExponent) {
-  const struct {
-    double value;
-    const char* text;
-  } rows[] = {
-      // clang-format off
-      {0, "0"}, {-0.0, "-0"}, {123.4567, "123.457"}, {1.234564, "1.23456"}, {1.234566, "1.23457"},
-      {1.0000004, "1"}, {0.0001, "0.0001"}, {0.00012345678, "0.000123457"},
-      {0.00009999, "9.999e-005"}, {1e-5, "1e-005"}, {3.5e-15, "3.5e-015"}, {-2.5e-7, "-2.5e-007"},
-      {999999, "999999"}, {999999.6, "1e+006"}, {1e6, "1e+006"}, {2.5e6, "2.5e+006"},
-      {1234567, "1.23457e+006"}, {1e100, "1e+100"}, {1e-20, "1e-020"},
-      // clang-format on
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(FormatNumber(row.value), row.text) << "value " << row.value;
+// Values on, and one step beside, a decision of "%g", against printf:
+// rounding at the sixth digit, the switch to exponent form at 1e-4 and 1e6,
+// powers of ten, exact binary halves and ties, beyond 2^52 and 2^53, the
+// ends of the range.
+TEST(FormatNumber, LikePrintfAtItsDecisions) {
+  // clang-format off
+  std::vector<double> values = {
+      0, 9.9999995, 9.9999994999, 9.99999949999999, 0.00009999995, 0.0000999999499999,
+      0.000099999949999, 0.00009999994999999, 999999.5, 999999.49999999, 999999.50000001,
+      99999.95, 1e15, 1e16, 1e17, 1e21, 1e22, 1e23, 1e27, 1e28, 123456.5, 4503599627370496.5,
+      9007199254740993.0, 0.1 + 0.2, 1.0 / 3, DBL_MIN, DBL_TRUE_MIN, DBL_MAX, DBL_EPSILON,
+      INFINITY, NAN};
+  // clang-format on
+  for (int e = -30; e <= 30; ++e) {
+    for (double factor : {1.0, 9.999995, 9.999994999, 1.000005}) {
+      values.push_back(factor * std::pow(10.0, e));
+    }
   }
-}
-
-// Each row starts from the point (7, 8, 9). A number is skipped as a whole
-// token; a failure leaves what was read before it; where the text has ended
-// the old value stays.
-TEST(PointParse, TokenRules) {
-  constexpr std::size_t kFailed = std::string_view::npos;
-  const struct {
-    const char* text;
-    std::size_t end;
-    const char* point;
-  } rows[] = {
-      {"  4 5 6  ", 7, "4 5 6"},
-      {"1.5,0 2 3 4", 9, "1.5 2 3"},
-      {"1 word 3", kFailed, "1 8 9"},
-      {"word 1 2 3", kFailed, "7 8 9"},
-      {"1 2", 3, "1 2 9"},
-      {"   ", 3, "7 8 9"},
-  };
-  for (const auto& row : rows) {
-    Point p{7, 8, 9};
-    EXPECT_EQ(p.Parse(row.text, 0), row.end) << '"' << row.text << '"';
-    EXPECT_EQ(p.ToText(), row.point) << '"' << row.text << '"';
+  // A seventh significant digit 5 with nothing after it: ties "%g" breaks to even.
+  for (double tie : {1.0, 1000005.0, 1234565.0, 9999995.0, 1000015.0, 4194305.0}) {
+    for (int k = -60; k <= 30; ++k) values.push_back(std::ldexp(tie, k));
+  }
+  for (double value : values) {
+    for (double near : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
+      EXPECT_EQ(fuzz::FormatsLikePrintf(near), "");
+      EXPECT_EQ(fuzz::FormatsLikePrintf(-near), "");
+    }
   }
 }
 

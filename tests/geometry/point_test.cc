@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "geometry/precision.h"
-#include "geometry/precision_guard.h"
+#include "splitting/splitters.h"
 
 namespace halvex {
 namespace {

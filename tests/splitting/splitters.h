@@ -1,14 +1,16 @@
-// Splitter triangles named by one character, and a reader for the element
-// lines of the test tables.
+// Splitter triangles named by one character, a reader for the element lines
+// of the test tables, and a guard of the run-wide precision.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "elements/lines.h"
 #include "elements/polygons.h"
-#include "elements/subfile_ref.h"
+#include "geometry/precision.h"
+#include "model/ldraw_reader.h"
 
 namespace halvex::test {
 
@@ -25,20 +27,22 @@ inline Triangle Splitter(char name) {
 }
 
 // The element of an LDraw line of type 1 to 5 (leading blanks allowed).
-inline std::unique_ptr<Element> ReadElement(std::string_view line) {
-  switch (line[line.find_first_not_of(" \t")]) {
-    case '1':
-      return std::make_unique<SubfileRef>(line);
-    case '2':
-      return std::make_unique<EdgeLine>(line);
-    case '3':
-      return std::make_unique<Triangle>(line);
-    case '4':
-      return std::make_unique<Quad>(line);
-    default:
-      return std::make_unique<CondLine>(line);
-  }
+// The elements live in one arena for the whole test run.
+inline ArenaPtr<Element> ReadElement(std::string_view line) {
+  static ElementArena arena;
+  return ParseLine(line, arena);
 }
+
+// Fixture for tests that change the run-wide `precision`: every test starts
+// from the value it found and puts it back afterwards.
+class PrecisionGuard : public ::testing::Test {
+ protected:
+  void SetUp() override { saved_ = precision; }
+  void TearDown() override { precision = saved_; }
+
+ private:
+  double saved_ = 0;
+};
 
 // The line of a piece; empty for no piece.
 template <class Pointer>

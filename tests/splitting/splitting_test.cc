@@ -5,7 +5,6 @@
 #include <string>
 
 #include "geometry/precision.h"
-#include "geometry/precision_guard.h"
 #include "splitting/splitters.h"
 
 namespace halvex {
