@@ -28,6 +28,14 @@
 namespace halvex {
 namespace {
 
+// The answers compared with are glibc's; other C libraries read and write
+// some numbers differently, which is why the program does not use them.
+#ifdef __GLIBC__
+#define SKIP_WITHOUT_GLIBC() static_cast<void>(0)
+#else
+#define SKIP_WITHOUT_GLIBC() GTEST_SKIP() << "compares with glibc's sscanf and printf"
+#endif
+
 #ifdef NDEBUG
 constexpr int kScale = 10;
 #else
@@ -174,6 +182,7 @@ class Source {
 // --- The readers ------------------------------------------------------------------
 
 TEST(ScanDifferential, HardTokens) {
+  SKIP_WITHOUT_GLIBC();
   // clang-format off
   for (const char* text : {
       // Zeros, signs and leading zeros; no number at all.
@@ -210,6 +219,7 @@ TEST(ScanDifferential, HardTokens) {
 
 // One token, or two.
 TEST(ScanDifferential, RandomTokens) {
+  SKIP_WITHOUT_GLIBC();
   Source source(1);
   for (int k = 0; k < 60000 * kScale; ++k) {
     std::string text = source.Token();
@@ -224,6 +234,7 @@ TEST(ScanDifferential, RandomTokens) {
 // digit, the switch to exponent form at 1e-4 and 1e6, powers of ten, exact
 // binary halves and ties, beyond 2^52 and 2^53, the ends of the range.
 TEST(FormatNumberDifferential, BoundaryValues) {
+  SKIP_WITHOUT_GLIBC();
   // clang-format off
   std::vector<double> values = {
       0, 9.9999995, 9.9999994999, 9.99999949999999, 0.00009999995, 0.0000999999499999,
@@ -250,6 +261,7 @@ TEST(FormatNumberDifferential, BoundaryValues) {
 }
 
 TEST(FormatNumberDifferential, RandomValues) {
+  SKIP_WITHOUT_GLIBC();
   Source source(2);
   for (int k = 0; k < 100000 * kScale; ++k) ASSERT_TRUE(SameAsPrintf(source.Value()));
 }
@@ -283,6 +295,7 @@ std::string CLineText(const std::string& line, int type, int count) {
 }
 
 TEST(ElementTextDifferential, ParsedAndPrintedLikeTheCLibrary) {
+  SKIP_WITHOUT_GLIBC();
   static const int kNumbers[] = {0, 12, 6, 9, 12, 12};
   Source source(3);
   for (int k = 0; k < 8000 * kScale; ++k) {

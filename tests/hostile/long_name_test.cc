@@ -25,7 +25,10 @@ TEST(LongNames, MillionsOfComponentsFindNothingAndStaySpelled) {
     PathResolver resolver;
     EXPECT_FALSE(resolver.FindFile(name)) << c.component;
     std::string expected = name;
+#ifndef _WIN32
+    // Windows takes both separators itself: the name stays as given there.
     for (char& ch : expected) ch = ch == '\\' ? '/' : ch;
+#endif
     EXPECT_EQ(resolver.PathForWriting(name), expected) << c.component;
   }
 }
