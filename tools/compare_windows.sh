@@ -67,7 +67,15 @@ batches=("$work/run0.bat" "$work/run1.bat")
 : >"${batches[1]}"
 n=0
 runs=0
+skipped=()
 for f in "${files[@]}"; do
+  # cmd.exe under Wine reads a batch file in a code page that cannot spell
+  # every name: files with non-ASCII names (tests/data/cases/unicode_names,
+  # which the test suite runs under Wine) are left out here.
+  if LC_ALL=C grep -q '[^ -~]' <<<"$f"; then
+    skipped+=("$f")
+    continue
+  fi
   for options in "${option_sets[@]}"; do
     with_splitter=0
     if [[ "$options" == +* ]]; then
@@ -116,8 +124,12 @@ find "$work/windows" -name 'rc*' -exec sed -i 's/\r$//' {} +
 
 written=0
 for side_file in "$work"/linux/*/out.dat "$work"/linux/*/split.dat; do written=$((written + 1)); done
+inputs_used=$((${#files[@]} - ${#skipped[@]}))
+if ((${#skipped[@]} > 0)); then
+  echo "left out (non-ASCII names): ${skipped[*]}"
+fi
 if diff -r -q "$work/linux" "$work/windows"; then
-  echo "identical: $runs runs (${#files[@]} inputs, ${#option_sets[@]} option sets, two also with" \
+  echo "identical: $runs runs ($inputs_used inputs, ${#option_sets[@]} option sets, two also with" \
     "a splitter file): $written output files and $runs exit codes byte for byte the same"
 else
   echo "DIFFERENT (see $work/linux and $work/windows)"

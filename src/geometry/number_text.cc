@@ -306,8 +306,9 @@ double OutOfRange(std::string_view mantissa, std::int64_t exponent, int bitsPerD
 // digits with one point and one exponent letter, a sign only right after
 // that letter, "0x" starting hexadecimal digits and a "p" exponent of
 // decimal digits. The value is then that of the longest prefix of the run
-// that is a complete number ("1e+" reads as 1, "0x" as 0), correctly
-// rounded; none when no prefix is one. NaNs carry no payload.
+// that is a complete number ("1e+" reads as 1, "0x." as 0), correctly
+// rounded; none when no prefix is one, and none for a bare "0x". NaNs carry
+// no payload.
 std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   std::size_t p = pos;
   bool negative = false;
@@ -347,10 +348,12 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   std::size_t exponentLetterAt = std::string_view::npos;
   while (p < text.size()) {
     char c = text[p];
+    bool signAfterLetter = (c == '-' || c == '+') && exponentLetterAt != std::string_view::npos &&
+                           p == exponentLetterAt + 1;
     if (IsDigit(c) || (hex && exponentLetterAt == std::string_view::npos && IsHexDigit(c))) {
       gotDigit = true;
-    } else if ((c == '-' || c == '+') && exponentLetterAt != std::string_view::npos &&
-               p == exponentLetterAt + 1) {
+    } else if (signAfterLetter) {
+      // Taken; the exponent's digits follow.
     } else if (gotDigit && exponentLetterAt == std::string_view::npos &&
                Lower(c) == exponentLetter) {
       exponentLetterAt = p;
