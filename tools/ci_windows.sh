@@ -27,15 +27,21 @@ export WINEDEBUG=-all
 # pipe open, and it would never end.
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
+start=$SECONDS
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror -DHALVEX_GTEST_SOURCE_DIR=/usr/src/googletest
 cmake --build build-windows -j"$jobs"
+echo "== Windows cross build: $((SECONDS - start)) s"
+start=$SECONDS
 ctest --test-dir build-windows --output-on-failure -j"$jobs"
+echo "== Windows tests under Wine: $((SECONDS - start)) s"
 
 if [[ ! -x build/halvex ]]; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror
   cmake --build build -j"$jobs" --target halvex
 fi
+start=$SECONDS
 work="build-windows/compare"
 rm -rf "$work"
 bash tools/compare_windows.sh build/halvex build-windows/halvex.exe "$work"
+echo "== Windows output comparison: $((SECONDS - start)) s"
