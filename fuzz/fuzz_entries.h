@@ -5,8 +5,12 @@
 // report is a failure of its own.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <stdlib.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -154,10 +158,17 @@ inline bool IsWellFormedOutput(std::string_view text) {
 class Workspace {
  public:
   Workspace() {
+    namespace fs = std::filesystem;
+#ifdef _WIN32
+    root_ = fs::temp_directory_path() /
+            ("halvex-fuzz-" + std::to_string(::GetCurrentProcessId()));
+    fs::remove_all(root_);
+    fs::create_directory(root_);
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "halvex-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     root_ = pattern;
-    namespace fs = std::filesystem;
+#endif
     fs::create_directories(root_ / "lib" / "parts" / "s");
     fs::create_directories(root_ / "lib" / "p");
     fs::create_directories(root_ / "s");

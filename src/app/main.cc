@@ -1,13 +1,21 @@
 // Halvex: splits an LDraw file by one or more planes.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/split_run.h"
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
+#include "model/native_path.h"
+#endif
+
+namespace {
+
+int Main(const std::vector<std::string>& args) {
+  // Asked for the usage or the version, the program answers and ends at once.
+  if (std::optional<int> code = halvex::RunInfoRequest(args, std::cout)) return *code;
   int code = halvex::RunProgram(args, std::cout);
   // Every run ends here, so that a console window opened for the program
   // stays until the user has read it.
@@ -15,3 +23,17 @@ int main(int argc, char** argv) {
   std::getchar();
   return code;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The arguments arrive in UTF-16, whatever the code page; inside the program
+// every name is UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int k = 1; k < argc; ++k) args.push_back(halvex::Narrow(argv[k]));
+  return Main(args);
+}
+#else
+int main(int argc, char** argv) { return Main(std::vector<std::string>(argv + 1, argv + argc)); }
+#endif

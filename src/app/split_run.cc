@@ -12,6 +12,11 @@
 #include "model/subfile_expander.h"
 
 namespace halvex {
+namespace {
+
+constexpr const char* kBanner = "Halvex 1.0 - split LDraw files by a plane";
+
+}  // namespace
 
 int Run(const CommandLine& command, std::ostream& out) {
   const RunSettings& settings = command.settings;
@@ -63,8 +68,21 @@ int Run(const CommandLine& command, std::ostream& out) {
   return kExitFileError;
 }
 
+std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {
+  if (args.empty()) return std::nullopt;
+  if (args[0] == "--help") {
+    ShowUsage(out);
+    return kExitSuccess;
+  }
+  if (args[0] == "--version") {
+    out << kBanner << std::endl;
+    return kExitSuccess;
+  }
+  return std::nullopt;
+}
+
 int RunProgram(const std::vector<std::string>& args, std::ostream& out) {
-  out << "Halvex 1.0 - split LDraw files by a plane" << std::endl;
+  out << kBanner << std::endl;
   std::optional<CommandLine> command = ParseCommandLine(args, out);
   if (!command) return kExitUsage;
   precision = command->precision;

@@ -2,6 +2,7 @@
 // the input read, expanded on request, split and written.
 #pragma once
 
+#include <optional>
 #include <ostream>
 
 #include "app/command_line.h"
@@ -15,6 +16,12 @@ inline constexpr int kExitFileError = 2;
 // Runs a parsed command line and answers the exit code: 0 on success, 2 when
 // a file cannot be read, created or written or the expansion is too large.
 int Run(const CommandLine& command, std::ostream& out);
+
+// Answers `--help` (the usage) and `--version` (the banner) given as the
+// first argument, with exit code 0; none for every other command line, which
+// RunProgram takes. Any other argument beginning with "--" is an error there,
+// so these two change nothing else.
+std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out);
 
 // The whole program: banner, command line, precision, run. Answers the exit
 // code; the caller prints the quit prompt.

@@ -4,41 +4,82 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <limits>
 
 namespace halvex {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The token starting at `pos` (no white space in front), copied so that the C
-// library can read it: it needs a terminating NUL, and a token never holds
-// white space, which ends every number.
-std::string TokenAt(std::string_view text, std::size_t pos) {
-  std::size_t end = pos;
-  while (end < text.size() && !IsSpace(text[end])) ++end;
-  return std::string(text.substr(pos, end - pos));
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsHexDigit(char c) {
+  char lower = Lower(c);
+  return IsDigit(c) || (lower >= 'a' && lower <= 'f');
 }
 
-// "%g" by the C library, the exponent widened to three digits. Serves the
-// values that FormatSixDigits leaves: infinities, NaNs and magnitudes beyond
-// its range.
-void AppendNumberSlowly(std::string& out, double value) {
-  char buffer[64];
-  int length = std::snprintf(buffer, sizeof buffer, "%g", value);
-  if (length <= 0) return;
-  std::string_view text(buffer, static_cast<std::size_t>(length));
-  // The C library writes at least two exponent digits; LDraw files have
-  // always carried three ("1e-005"), so widen a two-digit exponent.
-  std::size_t e = text.find('e');
-  if (e != std::string_view::npos && text.size() - e == 4) {
-    out.append(text.substr(0, e + 2));
-    out.push_back('0');
-    out.append(text.substr(e + 2));
-  } else {
-    out.append(text);
+// Whether `text` holds `word` at `pos`, letters in either case.
+bool HasWordAt(std::string_view text, std::size_t pos, std::string_view word) {
+  if (text.size() - pos < word.size()) return false;
+  for (std::size_t k = 0; k < word.size(); ++k) {
+    if (Lower(text[pos + k]) != word[k]) return false;
   }
+  return true;
+}
+
+// Appends the digits of `text`, a number in the "e" form that to_chars
+// writes ("1.23450e+20"), as "%g" with six significant digits and a
+// three-digit exponent would write them. `text` holds six significant digits,
+// rounded to nearest with ties to even from the exact binary value, as the C
+// library rounds them.
+void AppendScientificAsG(std::string& out, double value, std::string_view text) {
+  std::size_t e = text.find('e');
+  int exponent = 0;
+  std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
+                  exponent);
+  if (exponent >= -4 && exponent < 6) {
+    // Fixed form with 5 - exponent decimals, rounded once from the value
+    // itself, trailing zeros and a bare point dropped.
+    char buffer[32];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                   std::chars_format::fixed, 5 - exponent);
+    std::string_view fixed(buffer, static_cast<std::size_t>(end - buffer));
+    if (fixed.find('.') != std::string_view::npos) {
+      while (fixed.back() == '0') fixed.remove_suffix(1);
+      if (fixed.back() == '.') fixed.remove_suffix(1);
+    }
+    out.append(fixed);
+    return;
+  }
+  std::string_view mantissa = text.substr(0, e);
+  if (mantissa.find('.') != std::string_view::npos) {
+    while (mantissa.back() == '0') mantissa.remove_suffix(1);
+    if (mantissa.back() == '.') mantissa.remove_suffix(1);
+  }
+  out.append(mantissa);
+  out.push_back('e');
+  out.push_back(exponent < 0 ? '-' : '+');
+  int size = exponent < 0 ? -exponent : exponent;
+  if (size < 100) out.push_back('0');
+  if (size < 10) out.push_back('0');
+  out.append(std::to_string(size));
+}
+
+// "%g" with a three-digit exponent for the values that FormatSixDigits
+// leaves: infinities, NaNs and magnitudes beyond its range. Written here
+// rather than by the C library, whose text for these differs between
+// platforms ("nan", "-nan", "1.#INF"): infinities are "inf", NaNs "nan" with
+// a "-" when their sign bit is set.
+void AppendNumberSlowly(std::string& out, double value) {
+  if (std::isnan(value) || std::isinf(value)) {
+    if (std::signbit(value)) out.push_back('-');
+    out.append(std::isnan(value) ? "nan" : "inf");
+    return;
+  }
+  char buffer[32];
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 5);
+  AppendScientificAsG(out, value, std::string_view(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
 // 10^0 to 10^22: the powers of ten that a double holds exactly.
@@ -218,6 +259,149 @@ std::optional<double> ScanPlainDecimal(std::string_view text, std::size_t pos, s
   return negative ? -value : value;
 }
 
+// A double with the sign bit of `negative` and the bits of `magnitude`.
+double WithSign(bool negative, double magnitude) { return negative ? -magnitude : magnitude; }
+
+// Saturating decimal exponent digits, as far as they go; at least one digit
+// must be there. Magnitudes beyond a billion all mean the same to a double.
+std::int64_t ReadExponent(std::string_view digits) {
+  std::int64_t value = 0;
+  for (char c : digits) {
+    if (value < 1000000000) value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The value of a number too large or too small for a double, which from_chars
+// leaves to the caller: infinity when its magnitude is at least 1, else zero.
+// `mantissa` is the digits with at most one point (decimal, or hexadecimal
+// when `bitsPerDigit` is 4), `exponent` the power of ten or two that scales it.
+double OutOfRange(std::string_view mantissa, std::int64_t exponent, int bitsPerDigit) {
+  // The position of the first non-zero digit relative to the point, in
+  // digits: positive before the point.
+  std::int64_t position = 0;
+  bool beforePoint = true;
+  bool found = false;
+  for (char c : mantissa) {
+    if (c == '.') {
+      beforePoint = false;
+    } else if (found) {
+      if (beforePoint) ++position;
+    } else if (c != '0') {
+      found = true;
+      if (beforePoint) position = 1;
+    } else if (!beforePoint) {
+      --position;
+    }
+  }
+  if (!found) return 0;
+  std::int64_t scale = bitsPerDigit == 4 ? 4 * position : position;
+  return scale + exponent > 0 ? std::numeric_limits<double>::infinity() : 0;
+}
+
+// Reads a number at `pos` (no white space in front) as the C library's
+// "%lf" reads it. Its scanner first takes the longest run of characters that
+// may still become a number: a sign; "nan", or "inf" or "infinity" (where an
+// "inf" followed by "i" must go on to "infinity", or nothing is read); or
+// digits with one point and one exponent letter, a sign only right after
+// that letter, "0x" starting hexadecimal digits and a "p" exponent of
+// decimal digits. The value is then that of the longest prefix of the run
+// that is a complete number ("1e+" reads as 1, "0x." as 0), correctly
+// rounded; none when no prefix is one, and none for a bare "0x". NaNs carry
+// no payload.
+std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
+  std::size_t p = pos;
+  bool negative = false;
+  if (text[p] == '-' || text[p] == '+') {
+    negative = text[p++] == '-';
+    if (p == text.size()) return std::nullopt;
+  }
+  char first = Lower(text[p]);
+  if (first == 'n') {
+    if (!HasWordAt(text, p, "nan")) return std::nullopt;
+    return WithSign(negative, std::numeric_limits<double>::quiet_NaN());
+  }
+  if (first == 'i') {
+    if (!HasWordAt(text, p, "inf")) return std::nullopt;
+    if (p + 3 < text.size() && Lower(text[p + 3]) == 'i' && !HasWordAt(text, p, "infinity")) {
+      return std::nullopt;
+    }
+    return WithSign(negative, std::numeric_limits<double>::infinity());
+  }
+
+  // The run the scanner takes, and within it the mantissa and exponent that
+  // make the longest complete number.
+  bool hex = false;
+  bool gotDigit = false;
+  if (text[p] == '0') {
+    if (p + 1 < text.size() && Lower(text[p + 1]) == 'x') {
+      hex = true;
+      p += 2;
+    } else {
+      gotDigit = true;
+      ++p;
+    }
+  }
+  std::size_t mantissaStart = hex ? p : (negative || text[pos] == '+' ? pos + 1 : pos);
+  const char exponentLetter = hex ? 'p' : 'e';
+  bool gotDot = false;
+  std::size_t exponentLetterAt = std::string_view::npos;
+  while (p < text.size()) {
+    char c = text[p];
+    bool signAfterLetter = (c == '-' || c == '+') && exponentLetterAt != std::string_view::npos &&
+                           p == exponentLetterAt + 1;
+    if (IsDigit(c) || (hex && exponentLetterAt == std::string_view::npos && IsHexDigit(c))) {
+      gotDigit = true;
+    } else if (signAfterLetter) {
+      // Taken; the exponent's digits follow.
+    } else if (gotDigit && exponentLetterAt == std::string_view::npos &&
+               Lower(c) == exponentLetter) {
+      exponentLetterAt = p;
+      gotDot = true;
+    } else if (!gotDot && c == '.') {
+      gotDot = true;
+    } else {
+      break;
+    }
+    ++p;
+  }
+  std::size_t mantissaEnd = exponentLetterAt == std::string_view::npos ? p : exponentLetterAt;
+  std::string_view mantissa = text.substr(mantissaStart, mantissaEnd - mantissaStart);
+  bool mantissaHasDigit = false;
+  for (char c : mantissa) mantissaHasDigit = mantissaHasDigit || c != '.';
+  if (!mantissaHasDigit) {
+    // The scanner rejects a bare "0x"; "0x." and the like read as the 0 in
+    // front of the "x".
+    if (hex && p > mantissaStart) return WithSign(negative, 0.0);
+    return std::nullopt;
+  }
+  std::size_t numberEnd = mantissaEnd;
+  std::int64_t exponent = 0;
+  if (exponentLetterAt != std::string_view::npos) {
+    std::size_t digits = exponentLetterAt + 1;
+    bool negativeExponent = false;
+    if (digits < p && (text[digits] == '-' || text[digits] == '+')) {
+      negativeExponent = text[digits++] == '-';
+    }
+    if (digits < p) {
+      numberEnd = p;
+      exponent = ReadExponent(text.substr(digits, p - digits));
+      if (negativeExponent) exponent = -exponent;
+    }
+  }
+  double value = 0;
+  const char* begin = text.data() + mantissaStart;
+  const char* end = text.data() + numberEnd;
+  auto result = std::from_chars(begin, end, value,
+                                hex ? std::chars_format::hex : std::chars_format::general);
+  if (result.ec == std::errc::result_out_of_range) {
+    value = OutOfRange(mantissa, exponent, hex ? 4 : 1);
+  } else if (result.ec != std::errc() || result.ptr != end) {
+    return std::nullopt;  // Not reached: the text was checked above.
+  }
+  return WithSign(negative, value);
+}
+
 }  // namespace
 
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
@@ -225,26 +409,7 @@ std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   if (pos >= text.size()) return std::nullopt;
   std::size_t plainEnd;
   if (std::optional<double> value = ScanPlainDecimal(text, pos, &plainEnd)) return value;
-  // Then the other decimal forms (long mantissas, exponents): from_chars
-  // rounds correctly, as the C library does, and when it reads the whole
-  // token there is nothing a "%lf" would read differently. Everything else
-  // (leading "+", hex, inf, nan, trailing characters, overflow and underflow)
-  // goes to the C library itself.
-  std::size_t start = pos;
-  if (text[start] == '-') ++start;
-  std::size_t end = start;
-  while (end < text.size() && !IsSpace(text[end])) ++end;
-  if (start < end && (IsDigit(text[start]) || text[start] == '.')) {
-    double value = 0;
-    const char* first = text.data() + pos;
-    const char* last = text.data() + end;
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec == std::errc() && ptr == last) return value;
-  }
-  std::string token = TokenAt(text, pos);
-  double value = 0;
-  if (std::sscanf(token.c_str(), "%lf", &value) != 1) return std::nullopt;
-  return value;
+  return ScanAnyNumber(text, pos);
 }
 
 ScannedNumber ScanNumberToken(std::string_view text, std::size_t pos) {
@@ -263,20 +428,23 @@ std::optional<int> ScanInt(std::string_view text, std::size_t pos) {
   bool negative = false;
   if (text[p] == '-' || text[p] == '+') negative = text[p++] == '-';
   std::size_t digitsStart = p;
-  while (p < text.size() && IsDigit(text[p]) && p - digitsStart < 10) ++p;
-  std::size_t digits = p - digitsStart;
-  // Up to nine digits cannot overflow; longer numbers take the C library's
-  // own wrap-around.
-  if (digits > 0 && digits <= 9 && (p == text.size() || !IsDigit(text[p]))) {
-    int value = 0;
-    for (std::size_t k = digitsStart; k < p; ++k) value = value * 10 + (text[k] - '0');
-    return negative ? -value : value;
+  while (p < text.size() && IsDigit(text[p])) ++p;
+  if (p == digitsStart) return std::nullopt;
+  // As the C library of 64-bit Linux reads "%d": into a 64-bit integer that
+  // stops at its largest or smallest value, then cut to its low 32 bits.
+  constexpr std::uint64_t kLargest = std::numeric_limits<std::int64_t>::max();
+  const std::uint64_t limit = negative ? kLargest + 1 : kLargest;
+  std::uint64_t magnitude = 0;
+  for (std::size_t k = digitsStart; k < p; ++k) {
+    auto digit = static_cast<std::uint64_t>(text[k] - '0');
+    if (magnitude > (limit - digit) / 10) {
+      magnitude = limit;
+      break;
+    }
+    magnitude = magnitude * 10 + digit;
   }
-  if (digits == 0) return std::nullopt;
-  std::string token = TokenAt(text, pos);
-  int value = 0;
-  if (std::sscanf(token.c_str(), "%d", &value) != 1) return std::nullopt;
-  return value;
+  std::uint64_t bits = negative ? 0 - magnitude : magnitude;
+  return static_cast<int>(static_cast<std::uint32_t>(bits));
 }
 
 void AppendNumber(std::string& out, double value) {

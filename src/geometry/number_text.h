@@ -1,8 +1,10 @@
 // The one tokenizer and the one number formatter of LDraw text. Reading follows
-// the C conversions "%d" and "%lf" exactly (white space skipped first, the
-// longest numeric prefix taken); writing follows "%g" with six significant digits
-// and an exponent of at least three digits ("1e-005", "2.5e+006"), the same on
-// every platform.
+// the C conversions "%d" and "%lf" as the C library of 64-bit Linux performs
+// them (white space skipped first, the longest numeric prefix taken); writing
+// follows its "%g" with six significant digits and an exponent of at least
+// three digits ("1e-005", "2.5e+006", "inf", "-nan"). Neither uses the C
+// library, whose conversions differ between platforms, so every platform
+// reads and writes the same.
 #pragma once
 
 #include <cstddef>

@@ -9,6 +9,7 @@
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
 #include "geometry/number_text.h"
+#include "model/native_path.h"
 #include "model/path_resolver.h"
 
 namespace halvex {
@@ -68,7 +69,7 @@ class ElementLoader {
 // being readable part-way ends there.
 bool LoadFile(const std::string& path, ElementLoader& loader) {
   if (!IsRegularFile(path)) return false;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return false;
   std::string pending;
   for (bool first = true;; first = false) {
@@ -185,7 +186,7 @@ ElementCounts LoadText(Model& model, std::string_view text) {
 
 std::optional<std::string> ReadFileText(const std::string& path) {
   if (!IsRegularFile(path)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::string text;
   char buffer[1 << 16];

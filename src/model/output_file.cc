@@ -1,8 +1,17 @@
 #include "model/output_file.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include "model/native_path.h"
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +21,49 @@ namespace halvex {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
+
+#ifdef _WIN32
+
+// The folder part of `path` with its trailing separator ("C:" for "C:x"),
+// empty for a bare name.
+std::string FolderPrefixOf(const std::string& path) {
+  std::size_t separator = path.find_last_of("\\/");
+  if (separator != std::string::npos) return path.substr(0, separator + 1);
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+  return {};
+}
+
+// Creates a new, empty temporary file beside `target`; answers its
+// descriptor and name, or -1.
+int CreateTemporary(const std::string& target, std::string* name) {
+  std::string prefix = FolderPrefixOf(target) + ".halvex-" +
+                       std::to_string(::GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    *name = prefix + std::to_string(::GetTickCount() + attempt);
+    int fd = ::_wopen(Widen(*name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                      _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+int WriteSome(int fd, const char* data, std::size_t size) {
+  constexpr std::size_t kLargestWrite = 1 << 30;
+  return ::_write(fd, data, static_cast<unsigned>(size < kLargestWrite ? size : kLargestWrite));
+}
+
+int CloseFile(int fd) { return ::_close(fd); }
+
+void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
+
+// Windows' rename does not replace an existing file; this does, and returns
+// only once the move is on disk.
+bool PutInPlace(const std::string& from, const std::string& to) {
+  return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+#else
 // Bounds the links followed, as the system does, so that a loop of links ends.
 constexpr int kMaxLinks = 40;
 
@@ -44,7 +96,53 @@ mode_t CurrentUmask() {
   return mask;
 }
 
+ssize_t WriteSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
+
+int CloseFile(int fd) { return ::close(fd); }
+
+void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
+
+bool PutInPlace(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+#endif
+
 }  // namespace
+
+#ifdef _WIN32
+
+// A target that is a device ("NUL", "CON") or a pipe is written directly; a
+// folder cannot be written. Symbolic links are rare on Windows and not
+// followed: the replacement replaces the link.
+std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return std::nullopt;
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  HANDLE existing = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    if (::GetFileType(existing) != FILE_TYPE_DISK) {
+      int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_WRONLY | _O_BINARY);
+      if (fd < 0) {
+        ::CloseHandle(existing);
+        return std::nullopt;
+      }
+      return OutputFile(fd, path, {});
+    }
+    ::CloseHandle(existing);
+  }
+  std::string temporary;
+  int fd = CreateTemporary(path, &temporary);
+  if (fd < 0) return std::nullopt;
+  return OutputFile(fd, path, temporary);
+}
+
+#else
 
 std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   // An empty name, or a loop of links, names no file that could be created.
@@ -68,6 +166,8 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   ::fchmod(fd, mode);
   return OutputFile(fd, target, std::string(name.data()));
 }
+
+#endif
 
 OutputFile::OutputFile(int fd, std::string target, std::string temporary)
     : fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {
@@ -94,7 +194,7 @@ void OutputFile::Write(std::string_view text) {
 void OutputFile::Flush() {
   std::size_t done = 0;
   while (!failed_ && done < buffer_.size()) {
-    ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+    auto written = WriteSome(fd_, buffer_.data() + done, buffer_.size() - done);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       failed_ = true;
@@ -110,13 +210,13 @@ bool OutputFile::Commit() {
   Flush();
   int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) failed_ = true;
+  if (CloseFile(fd) != 0) failed_ = true;
   if (failed_) {
     Abandon();
     return false;
   }
   if (!temporary_.empty()) {
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    if (!PutInPlace(temporary_, target_)) {
       Abandon();
       return false;
     }
@@ -127,11 +227,11 @@ bool OutputFile::Commit() {
 
 void OutputFile::Abandon() {
   if (fd_ >= 0) {
-    ::close(fd_);
+    CloseFile(fd_);
     fd_ = -1;
   }
   if (!temporary_.empty()) {
-    ::unlink(temporary_.c_str());
+    RemoveFile(temporary_);
     temporary_.clear();
   }
 }

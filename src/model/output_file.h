@@ -2,7 +2,9 @@
 // to a temporary file beside the target, which replaces the target only when
 // everything was written and closed; a failed or abandoned write leaves the
 // target as it was and removes the temporary file. A target that exists and
-// is not a regular file (a device, a pipe) is written directly.
+// is not a regular file (a device such as /dev/null or NUL, a pipe) is
+// written directly. POSIX systems and Windows alike; bytes are written as
+// given, with no conversion of line ends.
 #pragma once
 
 #include <optional>
@@ -13,8 +15,9 @@ namespace halvex {
 
 class OutputFile {
  public:
-  // Opens the output for `path`; none when it cannot be created. A symbolic
-  // link is followed: the file it points to is replaced, the link stays.
+  // Opens the output for `path`; none when it cannot be created. On POSIX
+  // systems a symbolic link is followed: the file it points to is replaced,
+  // the link stays.
   static std::optional<OutputFile> Create(const std::string& path);
 
   OutputFile(OutputFile&& other) noexcept;

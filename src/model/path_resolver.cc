@@ -1,13 +1,51 @@
 #include "model/path_resolver.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "model/native_path.h"
+#else
 #include <dirent.h>
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <climits>
 #include <memory>
 
 namespace halvex {
+
+std::optional<std::string> PathResolver::FindFile(std::string_view name) {
+  std::string key(name);
+  auto known = files_.find(key);
+  if (known != files_.end()) return known->second;
+  std::string path = Resolve(name);
+  std::optional<std::string> found;
+  if (IsRegularFile(path)) found = path;
+  files_.emplace(std::move(key), found);
+  return found;
+}
+
+std::string PathResolver::PathForWriting(std::string_view name) { return Resolve(name); }
+
+#ifdef _WIN32
+
+// Windows takes "\" and "/" alike and matches names without regard to case
+// itself, and its paths have roots ("C:\", "\\server\share") that the
+// component walk below does not know: a name is used as given.
+
+bool IsRegularFile(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return false;
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+std::string PathResolver::Resolve(std::string_view name) { return std::string(name); }
+
+#else
+
 namespace {
 
 std::string Lower(std::string_view text) {
@@ -49,19 +87,6 @@ bool IsRegularFile(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
-
-std::optional<std::string> PathResolver::FindFile(std::string_view name) {
-  std::string key(name);
-  auto known = files_.find(key);
-  if (known != files_.end()) return known->second;
-  std::string path = Resolve(name);
-  std::optional<std::string> found;
-  if (IsRegularFile(path)) found = path;
-  files_.emplace(std::move(key), found);
-  return found;
-}
-
-std::string PathResolver::PathForWriting(std::string_view name) { return Resolve(name); }
 
 std::string PathResolver::Resolve(std::string_view name) {
   const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\');
@@ -110,5 +135,7 @@ const PathResolver::Listing& PathResolver::ListingOf(const std::string& folder) 
   }
   return listings_.emplace(folder, std::move(listing)).first->second;
 }
+
+#endif
 
 }  // namespace halvex

@@ -3,6 +3,7 @@
 // here. Every "\" is used as "/", and a path component whose exact spelling
 // does not exist is matched without regard to case. Folder listings and
 // answers are remembered, so a name asked for many times costs one look-up.
+// On Windows, whose file systems do both themselves, a name is used as given.
 #pragma once
 
 #include <optional>

@@ -1,16 +1,25 @@
 // Shared by the tests that run the program or need files: a fresh temporary
 // folder, whole-file reads and writes, and the built program run in a folder
 // with standard input from /dev/null, optionally bound by file permissions
-// even when run as root, or with a limit on the size of the files it writes.
+// even when run as root, or with a limit on the size of the files it writes
+// (POSIX only).
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+// windows.h names SearchPathA/W by this macro; the tests mean the class.
+#undef SearchPath
+#else
 #include <fcntl.h>
-#include <linux/securebits.h>
 #include <signal.h>
+#ifdef __linux__
+#include <linux/securebits.h>
 #include <sys/prctl.h>
+#endif
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -28,9 +37,20 @@ namespace fs = std::filesystem;
 class TempFolder {
  public:
   TempFolder() {
+#ifdef _WIN32
+    static unsigned counter = 0;
+    for (;;) {
+      path_ = fs::temp_directory_path() / ("halvex-test-" + std::to_string(::GetCurrentProcessId()) +
+                                           "-" + std::to_string(counter++));
+      std::error_code error;
+      if (fs::create_directory(path_, error)) break;
+      if (error) std::abort();
+    }
+#else
     std::string pattern = (fs::temp_directory_path() / "halvex-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
+#endif
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -70,15 +90,109 @@ struct ProcessLimits {
   bool obeyPermissions = false;
   // The largest file the program may write, in bytes; writing past it fails
   // with EFBIG instead of raising SIGXFSZ. 0 for no limit.
-  rlim_t fileSize = 0;
+  unsigned long fileSize = 0;
 };
 
 inline constexpr int kNoDroppedRights = 125;
+
+// Whether the tests run with the rights of root.
+inline bool RunningAsRoot() {
+#ifdef _WIN32
+  return false;
+#else
+  return ::geteuid() == 0;
+#endif
+}
 
 struct ProgramResult {
   std::string out;
   int exitCode = -1;  // 128 + signal number when killed by a signal.
 };
+
+#ifdef _WIN32
+
+// `arg` quoted for a Windows command line as the C runtime splits it.
+inline std::wstring QuoteArgument(const std::wstring& arg) {
+  std::wstring out = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out.push_back(c);
+  }
+  out.append(2 * backslashes, L'\\');
+  out.push_back(L'"');
+  return out;
+}
+
+inline std::wstring WideArgument(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                   wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(size));
+  return wide;
+}
+
+// Runs the built program in `folder` with `args` after the program name,
+// standard input from NUL. The console text ends its lines with CR LF on
+// Windows; they are read back as LF, as the program writes them. The limits
+// are not available here: the tests that need them are skipped.
+inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::string>& args,
+                               const ProcessLimits& = {}) {
+  std::wstring commandLine = QuoteArgument(WideArgument(HALVEX_BINARY));
+  for (const std::string& arg : args) commandLine += L" " + QuoteArgument(WideArgument(arg));
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) std::abort();
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                             OPEN_EXISTING, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = nul;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process{};
+  std::wstring folderName = folder.wstring();
+  bool started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                  folderName.c_str(), &startup, &process);
+  ::CloseHandle(writeEnd);
+  ::CloseHandle(nul);
+  ProgramResult result;
+  if (!started) {
+    ::CloseHandle(readEnd);
+    result.exitCode = 127;
+    return result;
+  }
+  char buffer[1 << 16];
+  DWORD n = 0;
+  while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+    result.out.append(buffer, n);
+  }
+  ::CloseHandle(readEnd);
+  ::WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(process.hProcess, &code);
+  ::CloseHandle(process.hProcess);
+  ::CloseHandle(process.hThread);
+  result.exitCode = static_cast<int>(code);
+  std::string text;
+  for (std::size_t k = 0; k < result.out.size(); ++k) {
+    if (!(result.out[k] == '\r' && k + 1 < result.out.size() && result.out[k + 1] == '\n')) {
+      text.push_back(result.out[k]);
+    }
+  }
+  result.out = std::move(text);
+  return result;
+}
+
+#else
 
 // Runs the built program in `folder` with `args` after the program name.
 // Standard output and standard error are read together: any sanitizer report
@@ -102,12 +216,17 @@ inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::st
     for (int fd : {devNull, pipeEnds[0], pipeEnds[1]}) ::close(fd);
     if (limits.fileSize > 0) {
       ::signal(SIGXFSZ, SIG_IGN);
-      rlimit limit{limits.fileSize, limits.fileSize};
+      rlimit limit{static_cast<rlim_t>(limits.fileSize), static_cast<rlim_t>(limits.fileSize)};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
     }
-    if (limits.obeyPermissions && ::geteuid() == 0 &&
-        ::prctl(PR_SET_SECUREBITS, SECBIT_NOROOT | SECBIT_NOROOT_LOCKED) != 0) {
+    if (limits.obeyPermissions && ::geteuid() == 0) {
+#ifdef __linux__
+      if (::prctl(PR_SET_SECUREBITS, SECBIT_NOROOT | SECBIT_NOROOT_LOCKED) != 0) {
+        ::_exit(kNoDroppedRights);
+      }
+#else
       ::_exit(kNoDroppedRights);
+#endif
     }
     ::execv(argv[0], argv.data());
     ::_exit(127);
@@ -125,5 +244,7 @@ inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::st
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return result;
 }
+
+#endif
 
 }  // namespace halvex::testing

@@ -24,6 +24,11 @@ TEST(FuzzCorpus, EveryInputKeepsEveryProperty) {
                                Target{"fuzz/corpus/pipeline", fuzz::CheckRun},
                                Target{"fuzz/corpus/number_text", fuzz::CheckNumbers},
                                Target{"tests/data/numbers", fuzz::CheckNumbers}}) {
+#ifdef _WIN32
+    // The number check compares with the C library of 64-bit Linux; the
+    // results that must hold everywhere are pinned in number_text_test.cc.
+    if (target.check == fuzz::CheckNumbers) continue;
+#endif
     const std::filesystem::path corpus = std::filesystem::path(HALVEX_SOURCE_DIR) / target.folder;
     ASSERT_TRUE(std::filesystem::is_directory(corpus)) << "missing corpus " << corpus;
     int inputs = 0;
