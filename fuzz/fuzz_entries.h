@@ -397,8 +397,8 @@ inline std::string CheckNumbers(std::string_view data) {
   if (!problem.empty() || std::sscanf(std::string(data).c_str(), "%lf", &value) != 1) {
     return problem;
   }
-  for (double near : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
-    for (double signed_ : {near, -near}) {
+  for (double beside : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
+    for (double signed_ : {beside, -beside}) {
       problem = FormatsLikePrintf(signed_);
       if (!problem.empty()) return problem;
     }

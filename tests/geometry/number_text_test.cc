@@ -44,9 +44,9 @@ TEST(FormatNumber, LikePrintfAtItsDecisions) {
     for (int k = -60; k <= 30; ++k) values.push_back(std::ldexp(tie, k));
   }
   for (double value : values) {
-    for (double near : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
-      EXPECT_EQ(fuzz::FormatsLikePrintf(near), "");
-      EXPECT_EQ(fuzz::FormatsLikePrintf(-near), "");
+    for (double beside : {value, std::nextafter(value, 0.0), std::nextafter(value, INFINITY)}) {
+      EXPECT_EQ(fuzz::FormatsLikePrintf(beside), "");
+      EXPECT_EQ(fuzz::FormatsLikePrintf(-beside), "");
     }
   }
 }
