@@ -69,6 +69,8 @@ n=0
 runs=0
 skipped=()
 for f in "${files[@]}"; do
+  # Some case inputs are folders standing where a file is expected.
+  [[ -f "$f" ]] || continue
   # cmd.exe under Wine reads a batch file in a code page that cannot spell
   # every name: files with non-ASCII names (tests/data/cases/unicode_names,
   # which the test suite runs under Wine) are left out here.
@@ -90,10 +92,14 @@ for f in "${files[@]}"; do
     linux_options="${options//LIB/$lib}"
     # shellcheck disable=SC2086
     (cd "$work/linux/$n" && {
-      "$linux" $linux_options "$f" out.dat </dev/null >/dev/null 2>&1; echo $? >rc
+      code=0
+      "$linux" $linux_options "$f" out.dat </dev/null >/dev/null 2>&1 || code=$?
+      echo $code >rc
       if ((with_splitter)); then
-        "$linux" -ca $linux_options "$f" "$inputs/splitter.dat" split.dat </dev/null >/dev/null 2>&1
-        echo $? >rc2
+        code=0
+        "$linux" -ca $linux_options "$f" "$inputs/splitter.dat" split.dat </dev/null >/dev/null 2>&1 ||
+          code=$?
+        echo $code >rc2
       fi
     })
     win_options="${options//LIB/$(windows_path "$lib")}"
