@@ -1,5 +1,6 @@
 #include "app/split_run.h"
 
+#include "app/run_report.h"
 #include "app/split_pass.h"
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
@@ -25,42 +26,30 @@ void AddAxisPlanes(const CommandLine& command, Model& splitter) {
   if (command.settings.invertSplit) splitter.ReverseWinding();
 }
 
-// Loads `fileName` into `model`; false, after saying so, when it is not found.
-bool LoadFileOrSay(Model& model, const std::string& fileName, PathResolver& resolver,
+// Loads `fileName` into `model` and reports it; false when it is not found.
+bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
                    std::ostream& out) {
-  if (Load(model, fileName, resolver, out)) return true;
-  out << fileName << " not found" << std::endl;
-  return false;
+  ReportLoading(out, fileName);
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver);
+  ReportLoad(out, fileName, summary);
+  return summary.has_value();
 }
 
-// Inlines the subfiles of `input`, with the search locations and the report
-// around it; false, after saying so, when the expansion grows too large.
+// Inlines the subfiles of `input` and reports it; false when the expansion
+// grows too large.
 bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out) {
-  out << "\nExpanding subfiles" << std::endl;
-  out << "LDraw subfiles search locations:" << std::endl;
-  out << searchPath.ToText() << std::endl;
-  if (ExpandSubfiles(input, searchPath, out) == ExpandResult::kTooManyElements) {
-    out << "Expansion stopped: more than " << kDefaultElementBudget << " elements" << std::endl;
-    return false;
-  }
-  out << std::endl;
-  return true;
+  ReportExpanding(out, searchPath);
+  ExpandSummary summary = ExpandSubfiles(input, searchPath);
+  ReportExpansion(out, summary);
+  return summary.result == ExpandResult::kExpanded;
 }
 
-// Writes the output file and answers the exit code, saying why on failure.
+// Writes the output file, reports it and answers the exit code.
 int SaveAndReport(const Model& output, const std::string& fileName, PathResolver& resolver,
                   std::ostream& out) {
-  switch (Save(output, fileName, resolver, out)) {
-    case SaveResult::kSaved:
-      return kExitSuccess;
-    case SaveResult::kCantCreate:
-      out << fileName << " Can't create" << std::endl;
-      return kExitFileError;
-    case SaveResult::kCantWrite:
-      out << fileName << " Can't write" << std::endl;
-      return kExitFileError;
-  }
-  return kExitFileError;
+  SaveSummary summary = Save(output, fileName, resolver);
+  ReportSave(out, fileName, summary);
+  return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
 
 }  // namespace
@@ -75,8 +64,8 @@ int Run(const CommandLine& command, std::ostream& out) {
   for (const std::string& location : command.searchLocations) searchPath.Add(location);
 
   Model input;
-  if (!LoadFileOrSay(input, command.inFile, resolver, out)) return kExitFileError;
-  if (command.splitterFile && !LoadFileOrSay(splitter, *command.splitterFile, resolver, out)) {
+  if (!LoadAndReport(input, command.inFile, resolver, out)) return kExitFileError;
+  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
   if (settings.expandSubfiles && !ExpandAndReport(input, searchPath, out)) return kExitFileError;

@@ -170,13 +170,6 @@ void ElementCounts::Count(int lineType) {
   }
 }
 
-void ReportTypeCounts(std::ostream& report, const ElementCounts& counts) {
-  report << counts.edgeLines << " Edge lines" << std::endl;
-  report << counts.condLines << " Conditional lines" << std::endl;
-  report << counts.triangles << " Triangles" << std::endl;
-  report << counts.quads << " Quads" << std::endl;
-}
-
 ElementCounts LoadText(Model& model, std::string_view text) {
   ElementLoader loader(model);
   loader.AddLines(text);
@@ -196,11 +189,10 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   return text;
 }
 
-bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
-          std::ostream& report) {
-  report << "\nLoading " << fileName << std::endl;
+std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
+                                PathResolver& resolver) {
   std::optional<std::string> path = resolver.FindFile(fileName);
-  if (!path) return false;
+  if (!path) return std::nullopt;
   // Room for a file of lines of 16 bytes or more, so that the list of a large
   // model is not grown by doubling (each step copying it and touching new
   // memory). Room left unused is never touched: it costs address space only.
@@ -210,12 +202,8 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
     model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
   }
   ElementLoader loader(model);
-  if (!LoadFile(*path, loader)) return false;
-  const ElementCounts& counts = loader.Counts();
-  report << model.Size() << " lines in file" << std::endl;
-  ReportTypeCounts(report, counts);
-  report << counts.subfiles << " Subfiles" << std::endl;
-  return true;
+  if (!LoadFile(*path, loader)) return std::nullopt;
+  return LoadSummary{model.Size(), loader.Counts()};
 }
 
 }  // namespace halvex

@@ -1,10 +1,10 @@
 // Writing a Model as an LDraw file, one element per line with CR LF line
-// ends, and the save report.
+// ends.
 #pragma once
 
-#include <ostream>
 #include <string>
 
+#include "model/ldraw_reader.h"
 #include "model/model.h"
 
 namespace halvex {
@@ -13,10 +13,16 @@ class PathResolver;
 
 enum class SaveResult { kSaved, kCantCreate, kCantWrite };
 
-// Writes every element with a non-empty text, in order, and prints the save
-// report once the file is complete. Nothing is printed on failure, and the
-// file is then left as it was.
-[[nodiscard]] SaveResult Save(const Model& model, const std::string& fileName,
-                              PathResolver& resolver, std::ostream& report);
+// What a save did: the lines written and the counts of the elements saved.
+struct SaveSummary {
+  SaveResult result = SaveResult::kSaved;
+  int linesWritten = 0;
+  ElementCounts counts;
+};
+
+// Writes every element with a non-empty text, in order. On failure the file
+// is left as it was.
+[[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,
+                               PathResolver& resolver);
 
 }  // namespace halvex

@@ -67,9 +67,9 @@ bool EndsWithInvertNext(const Model& model) { return FollowsInvertNext(model, mo
 
 }  // namespace
 
-ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& report,
-                            int elementBudget) {
-  ElementCounts counts;
+ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath, int elementBudget) {
+  ExpandSummary summary;
+  ElementCounts& counts = summary.inlined;
   int certification = 0;
   const int topSize = model.Size();
   std::vector<ChainLink> links;
@@ -84,19 +84,20 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     if (!file) continue;
     int parent = i < topSize ? -1 : linkOf[static_cast<std::size_t>(i - topSize)];
     if (IsOnChain(links, parent, file)) {
-      report << "Circular reference to " << ref.Name() << std::endl;
+      summary.notes.push_back("Circular reference to " + std::string(ref.Name()));
       continue;
     }
     int depth = parent < 0 ? 1 : links[static_cast<std::size_t>(parent)].depth + 1;
     if (depth > kMaxNesting) {
-      report << "Nesting too deep at " << ref.Name() << std::endl;
+      summary.notes.push_back("Nesting too deep at " + std::string(ref.Name()));
       continue;
     }
     auto [known, isNew] = preparedFiles.try_emplace(file);
     if (isNew) known->second = Prepare(file->text, model.Arena());
     const PreparedFile& prepared = known->second;
     if (model.Size() + prepared.lineCount > elementBudget) {
-      return ExpandResult::kTooManyElements;
+      summary.result = ExpandResult::kTooManyElements;
+      return summary;
     }
 
     int inv = FollowsInvertNext(model, i) ? -ref.winding : ref.winding;
@@ -140,9 +141,7 @@ ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& 
     if (FollowsInvertNext(model, i)) model.ReplaceWithEmpty(i - 1);
   }
 
-  report << "\nInlined from subfiles:" << std::endl;
-  ReportTypeCounts(report, counts);
-  return ExpandResult::kExpanded;
+  return summary;
 }
 
 }  // namespace halvex
