@@ -159,17 +159,6 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
   }
 }
 
-void ElementCounts::Count(int lineType) {
-  switch (lineType) {
-    case kEdgeType: ++edgeLines; break;
-    case kCondType: ++condLines; break;
-    case kTriangleType: ++triangles; break;
-    case kQuadType: ++quads; break;
-    case kSubfileType: ++subfiles; break;
-    default: break;
-  }
-}
-
 ElementCounts LoadText(Model& model, std::string_view text) {
   ElementLoader loader(model);
   loader.AddLines(text);

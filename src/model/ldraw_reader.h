@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "elements/element.h"
+#include "model/element_counts.h"
 #include "model/model.h"
 
 namespace halvex {
@@ -52,17 +53,6 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 // EmptyElement, made in `arena`. The copy shares the texts the element keeps,
 // so they must outlive it.
 ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
-
-// Counts of the element kinds that a load or an expansion read.
-struct ElementCounts {
-  int edgeLines = 0;
-  int condLines = 0;
-  int triangles = 0;
-  int quads = 0;
-  int subfiles = 0;
-
-  void Count(int lineType);
-};
 
 
 // Appends the elements of `text` to `model` and sets their winding: +1 on

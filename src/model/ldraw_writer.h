@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/ldraw_reader.h"
+#include "model/element_counts.h"
 #include "model/model.h"
 
 namespace halvex {

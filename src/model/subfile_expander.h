@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/ldraw_reader.h"
+#include "model/element_counts.h"
 #include "model/model.h"
 #include "model/search_path.h"
 
