@@ -56,7 +56,7 @@ EdgeLine::EdgeLine(std::string_view line) {
 }
 
 EdgeLine::EdgeLine(const Point& p1, const Point& p2, const Colour& colour)
-    : colour_(colour), p1_(p1), p2_(p2) {}
+    : ColouredElement(colour), p1_(p1), p2_(p2) {}
 
 void EdgeLine::AppendText(std::string& out) const {
   const Point points[2] = {p1_, p2_};
@@ -97,7 +97,7 @@ CondLine::CondLine(std::string_view line) { colour_ = ParseColourAndPoints(line,
 
 CondLine::CondLine(const Point& p1, const Point& p2, const Point& p3, const Point& p4,
                    const Colour& colour)
-    : colour_(colour), points_{p1, p2, p3, p4} {}
+    : ColouredElement(colour), points_{p1, p2, p3, p4} {}
 
 void CondLine::AppendText(std::string& out) const {
   AppendLineText(out, '5', colour_, points_);
