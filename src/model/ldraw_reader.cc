@@ -23,10 +23,34 @@ constexpr std::size_t kPieceSize = 1 << 20;
 // is not part of the first line: read as such, it would hide that line's type.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Removes a byte order mark from the start of a file's first piece of text.
-void SkipByteOrderMark(std::string& text) {
-  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
-}
+// Reads a regular file a piece at a time, less a UTF-8 byte order mark at
+// its start. A file that stops being readable part-way ends there.
+class FileReader {
+ public:
+  // False when `path` is not a regular file or cannot be opened.
+  bool Open(const std::string& path) {
+    if (!IsRegularFile(path)) return false;
+    in_.open(path, std::ios::binary);
+    return static_cast<bool>(in_);
+  }
+  // Appends the next piece of the file to `text`; false, with nothing
+  // appended, at the end of the file.
+  bool ReadPiece(std::string& text) {
+    std::size_t kept = text.size();
+    text.resize(kept + kPieceSize);
+    in_.read(text.data() + kept, static_cast<std::streamsize>(kPieceSize));
+    text.resize(kept + static_cast<std::size_t>(in_.gcount()));
+    if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
+      text.erase(kept, kByteOrderMark.size());
+    }
+    first_ = false;
+    return text.size() > kept;
+  }
+
+ private:
+  std::ifstream in_;
+  bool first_ = true;
+};
 
 // Turns lines into the elements of one model, keeping the counts and the
 // winding the last BFC CERTIFY line declared from one piece of text to the
@@ -67,17 +91,12 @@ class ElementLoader {
 // makes no element. False when the file cannot be opened; a file that stops
 // being readable part-way ends there.
 bool LoadFile(const std::string& path, ElementLoader& loader) {
-  if (!IsRegularFile(path)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
+  FileReader reader;
+  if (!reader.Open(path)) return false;
   std::string pending;
-  for (bool first = true;; first = false) {
+  for (;;) {
     std::size_t kept = pending.size();
-    pending.resize(kept + kPieceSize);
-    in.read(pending.data() + kept, static_cast<std::streamsize>(kPieceSize));
-    pending.resize(kept + static_cast<std::size_t>(in.gcount()));
-    if (first) SkipByteOrderMark(pending);
-    if (pending.size() == kept) break;
+    if (!reader.ReadPiece(pending)) break;
     // Only the piece just read can hold a line end: the kept text holds none.
     // Searching it again would make a long line cost its length squared.
     std::size_t lastEnd = std::string_view(pending).substr(kept).find_last_of("\r\n");
@@ -166,15 +185,14 @@ ElementCounts LoadText(Model& model, std::string_view text) {
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-  if (!IsRegularFile(path)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  FileReader reader;
+  if (!reader.Open(path)) return std::nullopt;
   std::string text;
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  while (reader.ReadPiece(text)) {
   }
-  SkipByteOrderMark(text);
+  // A subfile's text is kept for the whole run: give back the room the last
+  // piece left unused.
+  text.shrink_to_fit();
   return text;
 }
 
