@@ -15,9 +15,12 @@ namespace halvex {
 
 namespace {
 
-// A file is read in pieces of this size, so that a large input is never held
-// whole beside the elements made from it.
+// A file to load is read in pieces of this size, so that a large input is
+// never held whole beside the elements made from it.
 constexpr std::size_t kPieceSize = 1 << 20;
+// A subfile is read whole in pieces of this size: most are small, and every
+// piece is cleared before it is read into.
+constexpr std::size_t kSubfilePieceSize = 1 << 16;
 
 // The UTF-8 byte order mark that some editors put at the start of a file. It
 // is not part of the first line: read as such, it would hide that line's type.
@@ -27,6 +30,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // its start. A file that stops being readable part-way ends there.
 class FileReader {
  public:
+  explicit FileReader(std::size_t pieceSize) : pieceSize_(pieceSize) {}
   // False when `path` is not a regular file or cannot be opened.
   bool Open(const std::string& path) {
     if (!IsRegularFile(path)) return false;
@@ -37,8 +41,8 @@ class FileReader {
   // appended, at the end of the file.
   bool ReadPiece(std::string& text) {
     std::size_t kept = text.size();
-    text.resize(kept + kPieceSize);
-    in_.read(text.data() + kept, static_cast<std::streamsize>(kPieceSize));
+    text.resize(kept + pieceSize_);
+    in_.read(text.data() + kept, static_cast<std::streamsize>(pieceSize_));
     text.resize(kept + static_cast<std::size_t>(in_.gcount()));
     if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
       text.erase(kept, kByteOrderMark.size());
@@ -48,6 +52,7 @@ class FileReader {
   }
 
  private:
+  const std::size_t pieceSize_;
   std::ifstream in_;
   bool first_ = true;
 };
@@ -91,7 +96,7 @@ class ElementLoader {
 // makes no element. False when the file cannot be opened; a file that stops
 // being readable part-way ends there.
 bool LoadFile(const std::string& path, ElementLoader& loader) {
-  FileReader reader;
+  FileReader reader(kPieceSize);
   if (!reader.Open(path)) return false;
   std::string pending;
   for (;;) {
@@ -185,7 +190,7 @@ ElementCounts LoadText(Model& model, std::string_view text) {
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-  FileReader reader;
+  FileReader reader(kSubfilePieceSize);
   if (!reader.Open(path)) return std::nullopt;
   std::string text;
   while (reader.ReadPiece(text)) {
