@@ -101,19 +101,9 @@ class Element {
   // only polygons have a winding to reverse.
   virtual void ReverseWinding() {}
 
-  // Questions asked of a splitter polygon (see splitting/plane.h). The
-  // defaults are the answers of a non-polygon asked by mistake: no distance,
-  // no mirror pair, no crossing.
-  //
-  // The signed distance of `p` from the splitter's plane, its projection
-  // written to *projection; 0 by default, *projection untouched.
-  virtual double SignedDistance(const Point& /*p*/, Point* /*projection*/) const { return 0; }
   // Whether the element is its own mirror image in the splitter's plane;
   // true by default, so that elements without points are never marked.
   virtual bool IsSelfSymmetric(const Element& /*splitter*/) { return true; }
-  // Whether `a` and `b` mirror each other in the splitter's plane; false by
-  // default.
-  virtual bool IsMirrorPair(const Point& /*a*/, const Point& /*b*/) const { return false; }
   // Recolours the element; nothing by default, for elements without colour.
   virtual void SetColour(int /*colour*/) {}
   // Not used by the run. Whether `other` covers the same edge or corners;
@@ -123,18 +113,30 @@ class Element {
   // point within `precision` of the plane onto it. Kept by default, so that
   // an element without points always stays.
   virtual Side Classify(const Element& /*splitter*/) { return Side::kKept; }
-  // Where the segment a-b crosses the splitter's plane; none by default.
-  virtual Crossing Intersect(const Point& /*a*/, const Point& /*b*/, Point* /*crossing*/) const {
-    return Crossing::kNone;
-  }
   // Not used by the run. A corner of this polygon that is not an end of
   // `edge`; none by default, for elements without corners.
   virtual std::optional<Point> VertexOffEdge(const Element& /*edge*/) const {
     return std::nullopt;
   }
 
-  // The plane of a splitter polygon, none for every other class. The
-  // operations above that take a splitter measure against it.
+  // Not used by the run, which asks a splitter for its SplitterPlane() and
+  // measures against that: the three plane questions asked of a splitter
+  // polygon (see splitting/plane.h). The defaults are the answers of a
+  // non-polygon asked by mistake: no distance, no mirror pair, no crossing.
+  //
+  // The signed distance of `p` from the splitter's plane, its projection
+  // written to *projection; 0 by default, *projection untouched.
+  virtual double SignedDistance(const Point& /*p*/, Point* /*projection*/) const { return 0; }
+  // Whether `a` and `b` mirror each other in the splitter's plane; false by
+  // default.
+  virtual bool IsMirrorPair(const Point& /*a*/, const Point& /*b*/) const { return false; }
+  // Where the segment a-b crosses the splitter's plane; none by default.
+  virtual Crossing Intersect(const Point& /*a*/, const Point& /*b*/, Point* /*crossing*/) const {
+    return Crossing::kNone;
+  }
+
+  // The plane of a splitter polygon, which every operation taking a splitter
+  // measures against; none by default, as only a polygon spans a plane.
   virtual std::optional<Plane> SplitterPlane() const { return std::nullopt; }
 
   // Not used by the run (serves AngleTo and SameGeometry). The first two

@@ -35,8 +35,12 @@ std::optional<std::pair<Point, Point>> CutSegment(const Element& splitter, const
   return std::pair{crossing, p2};
 }
 
+// Whether the ends of p1-p2 mirror each other in the splitter's plane; false
+// without a plane.
 bool IsMirroredSegment(const Element& splitter, const Point& p1, const Point& p2) {
-  return splitter.IsMirrorPair(p1, p2);
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return false;
+  return IsMirrorPair(*plane, p1, p2);
 }
 
 bool SameEnds(const Point& p1, const Point& p2, const Element& other) {
