@@ -7,7 +7,7 @@ namespace {
 
 // A splitter polygon with its plane worked out once, instead of once for
 // every element it classifies or cuts. The elements ask a splitter for its
-// plane and whether two points mirror each other; the rest is passed on.
+// plane only; the other plane questions are passed on to the polygon.
 class FixedPlaneSplitter final : public Element {
  public:
   explicit FixedPlaneSplitter(const Element& polygon)

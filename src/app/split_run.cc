@@ -1,5 +1,6 @@
 #include "app/split_run.h"
 
+#include "app/run_report.h"
 #include "app/split_pass.h"
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
@@ -10,62 +11,69 @@
 #include "model/path_resolver.h"
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
+#include "model/winding_normaliser.h"
 
 namespace halvex {
 namespace {
 
 constexpr const char* kBanner = "Halvex 1.0 - split LDraw files by a plane";
 
+// Appends a triangle of colour 16 for each axis plane of the command line,
+// turned over when the split is inverted. Only these triangles are turned
+// over: the splitter file is read later.
+void AddAxisPlanes(const CommandLine& command, Model& splitter) {
+  for (const AxisPlane& corners : command.axisPlanes) {
+    splitter.Append(splitter.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+  }
+  if (command.settings.invertSplit) splitter.ReverseWinding();
+}
+
+// Loads `fileName` into `model` and reports it; false when it is not found.
+bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
+                   std::ostream& out) {
+  ReportLoading(out, fileName);
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver);
+  ReportLoad(out, fileName, summary);
+  return summary.has_value();
+}
+
+// Inlines the subfiles of `input` and reports it; false when the expansion
+// grows too large.
+bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out) {
+  ReportExpanding(out, searchPath);
+  ExpandSummary summary = ExpandSubfiles(input, searchPath);
+  ReportExpansion(out, summary);
+  return summary.result == ExpandResult::kExpanded;
+}
+
+// Writes the output file, reports it and answers the exit code.
+int SaveAndReport(const Model& output, const std::string& fileName, PathResolver& resolver,
+                  std::ostream& out) {
+  SaveSummary summary = Save(output, fileName, resolver);
+  ReportSave(out, fileName, summary);
+  return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
+}
+
 }  // namespace
 
 int Run(const CommandLine& command, std::ostream& out) {
   const RunSettings& settings = command.settings;
   Model splitter;
-  for (const AxisPlane& corners : command.axisPlanes) {
-    splitter.Append(splitter.Arena().Make<Triangle>(corners, Colour(kMainColour)));
-  }
-  // Only the axis triangles are turned over: the splitter file is not read yet.
-  if (settings.invertSplit) splitter.ReverseWinding();
+  AddAxisPlanes(command, splitter);
 
   PathResolver resolver;
   SearchPath searchPath(resolver);
   for (const std::string& location : command.searchLocations) searchPath.Add(location);
 
   Model input;
-  if (!Load(input, command.inFile, resolver, out)) {
-    out << command.inFile << " not found" << std::endl;
+  if (!LoadAndReport(input, command.inFile, resolver, out)) return kExitFileError;
+  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
-  if (command.splitterFile && !Load(splitter, *command.splitterFile, resolver, out)) {
-    out << *command.splitterFile << " not found" << std::endl;
-    return kExitFileError;
-  }
-
-  if (settings.expandSubfiles) {
-    out << "\nExpanding subfiles" << std::endl;
-    out << "LDraw subfiles search locations:" << std::endl;
-    out << searchPath.ToText() << std::endl;
-    if (ExpandSubfiles(input, searchPath, out) == ExpandResult::kTooManyElements) {
-      out << "Expansion stopped: more than " << kDefaultElementBudget << " elements"
-          << std::endl;
-      return kExitFileError;
-    }
-    out << std::endl;
-  }
-
+  if (settings.expandSubfiles && !ExpandAndReport(input, searchPath, out)) return kExitFileError;
   SplitModel(input, splitter, settings);
-
-  switch (Save(input, command.outFile, settings.expandSubfiles, resolver, out)) {
-    case SaveResult::kSaved:
-      return kExitSuccess;
-    case SaveResult::kCantCreate:
-      out << command.outFile << " Can't create" << std::endl;
-      return kExitFileError;
-    case SaveResult::kCantWrite:
-      out << command.outFile << " Can't write" << std::endl;
-      return kExitFileError;
-  }
-  return kExitFileError;
+  if (settings.expandSubfiles) NormaliseWinding(input);
+  return SaveAndReport(input, command.outFile, resolver, out);
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {

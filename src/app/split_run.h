@@ -1,5 +1,6 @@
-// The body of a run: the splitter from the axis planes and the splitter file,
-// the input read, expanded on request, split and written.
+// The body of a run, as a sequence of steps: the splitter from the axis planes
+// and the splitter file, the input loaded, expanded on request, split, its
+// winding normalised when expanded, saved, and each step reported.
 #pragma once
 
 #include <optional>

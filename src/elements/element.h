@@ -37,13 +37,19 @@ inline constexpr int kCondType = 5;
 inline constexpr int kEmptyType = 6;
 inline constexpr int kModelType = -1;
 
+// Each virtual says what it answers and why its default is what it is: the
+// default is what an element without that property answers, so that callers
+// need not ask for the class first. Operations marked "Not used by the run"
+// are kept so that every element answers the whole interface; tests and the
+// fuzz targets exercise them.
 class Element {
  public:
   Element() = default;
   Element& operator=(const Element&) = delete;
   virtual ~Element() = default;
 
-  // Diagnostic hook; does nothing.
+  // Not used by the run. A diagnostic hook; does nothing, as nothing needs a
+  // description.
   virtual void Describe() const {}
   // The LDraw line, without line end. Empty for a removed element.
   std::string ToText() const {
@@ -51,61 +57,96 @@ class Element {
     AppendText(text);
     return text;
   }
-  // Appends what ToText gives.
+  // Appends the element's LDraw line; no default, every class has a text.
   virtual void AppendText(std::string& out) const = 0;
+  // The LDraw line type (0 to 5) or the code of a non-line class; no default.
   virtual int LineType() const = 0;
 
-  // The edge walk: new edges of colour 0, none after the last.
+  // Not used by the run. The edge walk: new edges of colour 0, none after the
+  // last; none by default, for elements without edges.
   virtual std::unique_ptr<EdgeLine> FirstEdge();
+  // Not used by the run. The next edge of the walk FirstEdge began; none by
+  // default, as lines have a single edge.
   virtual std::unique_ptr<EdgeLine> NextEdge();
 
+  // Whether the element is a triangle or quadrilateral; false by default.
   virtual bool IsPolygon() const { return false; }
+  // Whether the element is an edge or conditional line; false by default.
   virtual bool IsLine() const { return false; }
 
-  // Placement: Transform(m) then Translate(t) maps every point p to m*p + t.
+  // Moves every point by `offset`; nothing by default, for elements without
+  // points. Transform(m) then Translate(t) maps every point p to m*p + t.
   virtual void Translate(const Vector& /*offset*/) {}
+  // Maps every point p to m*p; nothing by default, for elements without
+  // points.
   virtual void Transform(const Matrix3& /*m*/) {}
 
-  // The parts of this element on the splitter's kept side, made in `arena`.
-  // The element itself is left as it is, apart from the polygons' corner
+  // The parts of this element on the splitter's kept side, made in `arena`;
+  // no parts by default, since only lines and polygons are ever cut. The
+  // element itself is left as it is, apart from the polygons' corner
   // rotation.
   virtual CutPieces Cut(const Element& splitter, ElementArena& arena);
 
-  // The unit normal of a polygon's plane; none for other classes.
+  // Not used by the run (serves AngleTo). The unit normal of a polygon's
+  // plane; none by default, as only a polygon spans a plane.
   virtual std::optional<Vector> Normal() const { return std::nullopt; }
-  // Bend angle in degrees between this polygon and `other` along `edge`.
+  // Not used by the run. Bend angle in degrees between this polygon and
+  // `other` along `edge`; 0 by default, as only polygons bend.
   virtual double AngleTo(const Element& /*other*/, const Element& /*edge*/) const { return 0; }
+  // Not used by the run (serves SameGeometry and VertexOffEdge). Whether `p`
+  // is one of the element's points; false by default, for elements without
+  // vertices.
   virtual bool HasVertex(const Point& /*p*/) const { return false; }
+  // Turns a polygon over (a model: all its polygons); nothing by default, as
+  // only polygons have a winding to reverse.
   virtual void ReverseWinding() {}
 
-  // Questions asked of a splitter polygon (see splitting/plane.h). The base
-  // answers 0 and leaves *projection untouched, never a mirror pair, never a
-  // crossing.
-  virtual double SignedDistance(const Point& /*p*/, Point* /*projection*/) const { return 0; }
+  // Whether the element is its own mirror image in the splitter's plane;
+  // true by default, so that elements without points are never marked.
   virtual bool IsSelfSymmetric(const Element& /*splitter*/) { return true; }
-  virtual bool IsMirrorPair(const Point& /*a*/, const Point& /*b*/) const { return false; }
+  // Recolours the element; nothing by default, for elements without colour.
   virtual void SetColour(int /*colour*/) {}
+  // Not used by the run. Whether `other` covers the same edge or corners;
+  // false by default, for elements without points.
   virtual bool SameGeometry(const Element& /*other*/) const { return false; }
   // Where the element lies relative to the splitter; snaps every classified
-  // point within `precision` of the plane onto it.
+  // point within `precision` of the plane onto it. Kept by default, so that
+  // an element without points always stays.
   virtual Side Classify(const Element& /*splitter*/) { return Side::kKept; }
-  virtual Crossing Intersect(const Point& /*a*/, const Point& /*b*/, Point* /*crossing*/) const {
-    return Crossing::kNone;
-  }
+  // Not used by the run. A corner of this polygon that is not an end of
+  // `edge`; none by default, for elements without corners.
   virtual std::optional<Point> VertexOffEdge(const Element& /*edge*/) const {
     return std::nullopt;
   }
 
-  // The plane of a splitter polygon, none for every other class. The
-  // operations above that take a splitter measure against it.
+  // Not used by the run, which asks a splitter for its SplitterPlane() and
+  // measures against that: the three plane questions asked of a splitter
+  // polygon (see splitting/plane.h). The defaults are the answers of a
+  // non-polygon asked by mistake: no distance, no mirror pair, no crossing.
+  //
+  // The signed distance of `p` from the splitter's plane, its projection
+  // written to *projection; 0 by default, *projection untouched.
+  virtual double SignedDistance(const Point& /*p*/, Point* /*projection*/) const { return 0; }
+  // Whether `a` and `b` mirror each other in the splitter's plane; false by
+  // default.
+  virtual bool IsMirrorPair(const Point& /*a*/, const Point& /*b*/) const { return false; }
+  // Where the segment a-b crosses the splitter's plane; none by default.
+  virtual Crossing Intersect(const Point& /*a*/, const Point& /*b*/, Point* /*crossing*/) const {
+    return Crossing::kNone;
+  }
+
+  // The plane of a splitter polygon, which every operation taking a splitter
+  // measures against; none by default, as only a polygon spans a plane.
   virtual std::optional<Plane> SplitterPlane() const { return std::nullopt; }
 
-  // The first two points of a line or polygon, none for other classes. Used
-  // by SameGeometry.
+  // Not used by the run (serves AngleTo and SameGeometry). The first two
+  // points of a line or polygon; none by default, for elements without two
+  // points.
   virtual std::optional<std::pair<Point, Point>> FirstTwoPoints() const { return std::nullopt; }
 
   // Gives an element of colour 16 (the colour of the reference that places
-  // it) the colour of an expanded reference. Elements without colour ignore it.
+  // it) the colour of an expanded reference; nothing by default, for
+  // elements without colour.
   virtual void InheritColour(const Colour& /*colour*/) {}
 
   // +1 or -1: for a subfile reference the sign applied to the winding of what

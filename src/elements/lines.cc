@@ -35,8 +35,12 @@ std::optional<std::pair<Point, Point>> CutSegment(const Element& splitter, const
   return std::pair{crossing, p2};
 }
 
+// Whether the ends of p1-p2 mirror each other in the splitter's plane; false
+// without a plane.
 bool IsMirroredSegment(const Element& splitter, const Point& p1, const Point& p2) {
-  return splitter.IsMirrorPair(p1, p2);
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return false;
+  return IsMirrorPair(*plane, p1, p2);
 }
 
 bool SameEnds(const Point& p1, const Point& p2, const Element& other) {
@@ -56,7 +60,7 @@ EdgeLine::EdgeLine(std::string_view line) {
 }
 
 EdgeLine::EdgeLine(const Point& p1, const Point& p2, const Colour& colour)
-    : colour_(colour), p1_(p1), p2_(p2) {}
+    : ColouredElement(colour), p1_(p1), p2_(p2) {}
 
 void EdgeLine::AppendText(std::string& out) const {
   const Point points[2] = {p1_, p2_};
@@ -97,7 +101,7 @@ CondLine::CondLine(std::string_view line) { colour_ = ParseColourAndPoints(line,
 
 CondLine::CondLine(const Point& p1, const Point& p2, const Point& p3, const Point& p4,
                    const Colour& colour)
-    : colour_(colour), points_{p1, p2, p3, p4} {}
+    : ColouredElement(colour), points_{p1, p2, p3, p4} {}
 
 void CondLine::AppendText(std::string& out) const {
   AppendLineText(out, '5', colour_, points_);

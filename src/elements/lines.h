@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "elements/colour.h"
-#include "elements/element.h"
+#include "elements/coloured_element.h"
 
 namespace halvex {
 
-class EdgeLine final : public Element {
+class EdgeLine final : public ColouredElement {
  public:
   // From the whole line: type, colour, p1, p2; anything after is ignored. A
   // number that cannot be read ends the reading; later fields stay 0. A
@@ -21,8 +20,6 @@ class EdgeLine final : public Element {
 
   const Point& P1() const { return p1_; }
   const Point& P2() const { return p2_; }
-  const Colour& GetColour() const { return colour_; }
-  void SetColourToken(const Colour& colour) { colour_ = colour; }
 
   void AppendText(std::string& out) const override;
   int LineType() const override { return kEdgeType; }
@@ -37,10 +34,6 @@ class EdgeLine final : public Element {
   CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   bool HasVertex(const Point& p) const override;
   bool IsSelfSymmetric(const Element& splitter) override;
-  void SetColour(int colour) override { colour_ = Colour(colour); }
-  void InheritColour(const Colour& colour) override {
-    if (colour_.Number() == kMainColour) colour_ = colour;
-  }
   // Whether `other` runs between the same two points, either way round.
   bool SameGeometry(const Element& other) const override;
   Side Classify(const Element& splitter) override;
@@ -49,12 +42,11 @@ class EdgeLine final : public Element {
   }
 
  private:
-  Colour colour_;
   Point p1_;
   Point p2_;
 };
 
-class CondLine final : public Element {
+class CondLine final : public ColouredElement {
  public:
   // From the whole line: type, colour, p1, p2, p3, p4.
   explicit CondLine(std::string_view line);
@@ -65,8 +57,6 @@ class CondLine final : public Element {
   const Point& P2() const { return points_[1]; }
   const Point& P3() const { return points_[2]; }
   const Point& P4() const { return points_[3]; }
-  const Colour& GetColour() const { return colour_; }
-  void SetColourToken(const Colour& colour) { colour_ = colour; }
 
   void AppendText(std::string& out) const override;
   int LineType() const override { return kCondType; }
@@ -77,10 +67,6 @@ class CondLine final : public Element {
   // As for an edge line; the piece keeps p3 and p4.
   CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   bool IsSelfSymmetric(const Element& splitter) override;
-  void SetColour(int colour) override { colour_ = Colour(colour); }
-  void InheritColour(const Colour& colour) override {
-    if (colour_.Number() == kMainColour) colour_ = colour;
-  }
   bool SameGeometry(const Element& other) const override;
   // On p1 and p2 only; the control points are neither tested nor moved.
   Side Classify(const Element& splitter) override;
@@ -89,7 +75,6 @@ class CondLine final : public Element {
   }
 
  private:
-  Colour colour_;
   Point points_[4];
 };
 

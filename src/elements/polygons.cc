@@ -33,12 +33,7 @@ Polygon<N>::Polygon(std::string_view line) {
 
 template <int N>
 Polygon<N>::Polygon(const std::array<Point, N>& corners, const Colour& colour)
-    : colour_(colour), corners_(corners) {}
-
-template <int N>
-void Polygon<N>::RotateVertices() {
-  RotateCorners(corners_);
-}
+    : ColouredElement(colour), corners_(corners) {}
 
 template <int N>
 void Polygon<N>::AppendText(std::string& out) const {

@@ -9,13 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "elements/colour.h"
-#include "elements/element.h"
+#include "elements/coloured_element.h"
 
 namespace halvex {
 
 template <int N>
-class Polygon final : public Element {
+class Polygon final : public ColouredElement {
   static_assert(N == 3 || N == 4);
 
  public:
@@ -27,10 +26,6 @@ class Polygon final : public Element {
   Polygon(const std::array<Point, N>& corners, const Colour& colour);
 
   const std::array<Point, N>& Corners() const { return corners_; }
-  const Colour& GetColour() const { return colour_; }
-  void SetColourToken(const Colour& colour) { colour_ = colour; }
-  // (p1, p2, ..., pn) becomes (p2, ..., pn, p1); the winding is unchanged.
-  void RotateVertices();
 
   void AppendText(std::string& out) const override;
   int LineType() const override { return N; }
@@ -51,10 +46,6 @@ class Polygon final : public Element {
   double SignedDistance(const Point& p, Point* projection) const override;
   bool IsSelfSymmetric(const Element& splitter) override;
   bool IsMirrorPair(const Point& a, const Point& b) const override;
-  void SetColour(int colour) override { colour_ = Colour(colour); }
-  void InheritColour(const Colour& colour) override {
-    if (colour_.Number() == kMainColour) colour_ = colour;
-  }
   bool SameGeometry(const Element& other) const override;
   Side Classify(const Element& splitter) override;
   Crossing Intersect(const Point& a, const Point& b, Point* crossing) const override;
@@ -66,9 +57,8 @@ class Polygon final : public Element {
   }
 
  private:
-  // First, where it fills the room the base class leaves after `winding`.
+  // The position of the edge walk (FirstEdge, NextEdge).
   int edgeIndex_ = 0;
-  Colour colour_;
   std::array<Point, N> corners_{};
 };
 

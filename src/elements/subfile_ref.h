@@ -6,12 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "elements/colour.h"
-#include "elements/element.h"
+#include "elements/coloured_element.h"
 
 namespace halvex {
 
-class SubfileRef final : public Element {
+class SubfileRef final : public ColouredElement {
  public:
   // From the whole line: type, colour, offset, the matrix rows, then the name
   // (the rest of the line after white space, inner and trailing blanks kept).
@@ -20,8 +19,6 @@ class SubfileRef final : public Element {
   // and of a hexadecimal colour, so `line` must outlive it.
   explicit SubfileRef(std::string_view line);
 
-  const Colour& GetColour() const { return colour_; }
-  void SetColourToken(const Colour& colour) { colour_ = colour; }
   const Point& Position() const { return position_; }
   const Matrix3& Placement() const { return matrix_; }
   std::string_view Name() const { return name_; }
@@ -32,15 +29,10 @@ class SubfileRef final : public Element {
   void Translate(const Vector& offset) override;
   // offset := m * offset, matrix := m * matrix.
   void Transform(const Matrix3& m) override;
-  void SetColour(int colour) override { colour_ = Colour(colour); }
-  void InheritColour(const Colour& colour) override {
-    if (colour_.Number() == kMainColour) colour_ = colour;
-  }
   // By the offset alone: never across.
   Side Classify(const Element& splitter) override;
 
  private:
-  Colour colour_;
   Point position_;
   Matrix3 matrix_;
   std::string_view name_;

@@ -16,18 +16,47 @@ namespace halvex {
 
 namespace {
 
-// A file is read in pieces of this size, so that a large input is never held
-// whole beside the elements made from it.
+// A file to load is read in pieces of this size, so that a large input is
+// never held whole beside the elements made from it.
 constexpr std::size_t kPieceSize = 1 << 20;
+// A subfile is read whole in pieces of this size: most are small, and every
+// piece is cleared before it is read into.
+constexpr std::size_t kSubfilePieceSize = 1 << 16;
 
 // The UTF-8 byte order mark that some editors put at the start of a file. It
 // is not part of the first line: read as such, it would hide that line's type.
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Removes a byte order mark from the start of a file's first piece of text.
-void SkipByteOrderMark(std::string& text) {
-  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
-}
+// Reads a regular file a piece at a time, less a UTF-8 byte order mark at
+// its start. A file that stops being readable part-way ends there.
+class FileReader {
+ public:
+  explicit FileReader(std::size_t pieceSize) : pieceSize_(pieceSize) {}
+  // False when `path` is not a regular file or cannot be opened.
+  bool Open(const std::string& path) {
+    if (!IsRegularFile(path)) return false;
+    in_.open(NativePath(path), std::ios::binary);
+    return static_cast<bool>(in_);
+  }
+  // Appends the next piece of the file to `text`; false, with nothing
+  // appended, at the end of the file.
+  bool ReadPiece(std::string& text) {
+    std::size_t kept = text.size();
+    text.resize(kept + pieceSize_);
+    in_.read(text.data() + kept, static_cast<std::streamsize>(pieceSize_));
+    text.resize(kept + static_cast<std::size_t>(in_.gcount()));
+    if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
+      text.erase(kept, kByteOrderMark.size());
+    }
+    first_ = false;
+    return text.size() > kept;
+  }
+
+ private:
+  const std::size_t pieceSize_;
+  std::ifstream in_;
+  bool first_ = true;
+};
 
 // Turns lines into the elements of one model, keeping the counts and the
 // winding the last BFC CERTIFY line declared from one piece of text to the
@@ -68,17 +97,12 @@ class ElementLoader {
 // makes no element. False when the file cannot be opened; a file that stops
 // being readable part-way ends there.
 bool LoadFile(const std::string& path, ElementLoader& loader) {
-  if (!IsRegularFile(path)) return false;
-  std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in) return false;
+  FileReader reader(kPieceSize);
+  if (!reader.Open(path)) return false;
   std::string pending;
-  for (bool first = true;; first = false) {
+  for (;;) {
     std::size_t kept = pending.size();
-    pending.resize(kept + kPieceSize);
-    in.read(pending.data() + kept, static_cast<std::streamsize>(kPieceSize));
-    pending.resize(kept + static_cast<std::size_t>(in.gcount()));
-    if (first) SkipByteOrderMark(pending);
-    if (pending.size() == kept) break;
+    if (!reader.ReadPiece(pending)) break;
     // Only the piece just read can hold a line end: the kept text holds none.
     // Searching it again would make a long line cost its length squared.
     std::size_t lastEnd = std::string_view(pending).substr(kept).find_last_of("\r\n");
@@ -160,24 +184,6 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
   }
 }
 
-void ElementCounts::Count(int lineType) {
-  switch (lineType) {
-    case kEdgeType: ++edgeLines; break;
-    case kCondType: ++condLines; break;
-    case kTriangleType: ++triangles; break;
-    case kQuadType: ++quads; break;
-    case kSubfileType: ++subfiles; break;
-    default: break;
-  }
-}
-
-void ReportTypeCounts(std::ostream& report, const ElementCounts& counts) {
-  report << counts.edgeLines << " Edge lines" << std::endl;
-  report << counts.condLines << " Conditional lines" << std::endl;
-  report << counts.triangles << " Triangles" << std::endl;
-  report << counts.quads << " Quads" << std::endl;
-}
-
 ElementCounts LoadText(Model& model, std::string_view text) {
   ElementLoader loader(model);
   loader.AddLines(text);
@@ -185,23 +191,21 @@ ElementCounts LoadText(Model& model, std::string_view text) {
 }
 
 std::optional<std::string> ReadFileText(const std::string& path) {
-  if (!IsRegularFile(path)) return std::nullopt;
-  std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in) return std::nullopt;
+  FileReader reader(kSubfilePieceSize);
+  if (!reader.Open(path)) return std::nullopt;
   std::string text;
-  char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  while (reader.ReadPiece(text)) {
   }
-  SkipByteOrderMark(text);
+  // A subfile's text is kept for the whole run: give back the room the last
+  // piece left unused.
+  text.shrink_to_fit();
   return text;
 }
 
-bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
-          std::ostream& report) {
-  report << "\nLoading " << fileName << std::endl;
+std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
+                                PathResolver& resolver) {
   std::optional<std::string> path = resolver.FindFile(fileName);
-  if (!path) return false;
+  if (!path) return std::nullopt;
   // Room for a file of lines of 16 bytes or more, so that the list of a large
   // model is not grown by doubling (each step copying it and touching new
   // memory). Room left unused is never touched: it costs address space only.
@@ -211,12 +215,8 @@ bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
     model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
   }
   ElementLoader loader(model);
-  if (!LoadFile(*path, loader)) return false;
-  const ElementCounts& counts = loader.Counts();
-  report << model.Size() << " lines in file" << std::endl;
-  ReportTypeCounts(report, counts);
-  report << counts.subfiles << " Subfiles" << std::endl;
-  return true;
+  if (!LoadFile(*path, loader)) return std::nullopt;
+  return LoadSummary{model.Size(), loader.Counts()};
 }
 
 }  // namespace halvex

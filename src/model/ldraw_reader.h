@@ -5,11 +5,11 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 
 #include "elements/element.h"
+#include "model/element_counts.h"
 #include "model/model.h"
 
 namespace halvex {
@@ -54,20 +54,6 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 // so they must outlive it.
 ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 
-// Counts of the element kinds that a load or an expansion read.
-struct ElementCounts {
-  int edgeLines = 0;
-  int condLines = 0;
-  int triangles = 0;
-  int quads = 0;
-  int subfiles = 0;
-
-  void Count(int lineType);
-};
-
-// The four report lines shared by loading, expanding and saving: the edge
-// line, conditional line, triangle and quad counts.
-void ReportTypeCounts(std::ostream& report, const ElementCounts& counts);
 
 // Appends the elements of `text` to `model` and sets their winding: +1 on
 // subfile references, on every other element the winding the file's last
@@ -79,11 +65,17 @@ ElementCounts LoadText(Model& model, std::string_view text);
 // part-way ends there.
 std::optional<std::string> ReadFileText(const std::string& path);
 
-// Prints "Loading" and the name, reads the file into `model` (after what it
-// holds; a UTF-8 byte order mark at its start is skipped) and prints the
-// load report. False, with nothing appended, when the
-// file cannot be opened for reading.
-[[nodiscard]] bool Load(Model& model, const std::string& fileName, PathResolver& resolver,
-                        std::ostream& report);
+// What a load did: the size of the model after it, and the counts of the
+// elements the file added.
+struct LoadSummary {
+  int modelSize = 0;
+  ElementCounts counts;
+};
+
+// Reads the file into `model`, after what it holds (a UTF-8 byte order mark
+// at its start is skipped). None, with nothing appended, when the file cannot
+// be opened for reading.
+[[nodiscard]] std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
+                                              PathResolver& resolver);
 
 }  // namespace halvex

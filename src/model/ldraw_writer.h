@@ -1,10 +1,10 @@
 // Writing a Model as an LDraw file, one element per line with CR LF line
-// ends, and the save report.
+// ends.
 #pragma once
 
-#include <ostream>
 #include <string>
 
+#include "model/element_counts.h"
 #include "model/model.h"
 
 namespace halvex {
@@ -13,13 +13,16 @@ class PathResolver;
 
 enum class SaveResult { kSaved, kCantCreate, kCantWrite };
 
-// Writes every element with a non-empty text, in order, and prints the save
-// report once the file is complete. Normalising mode (used after expanding
-// subfiles) keeps only the first BFC CERTIFY line, drops the later ones, and
-// reverses the polygons that follow one which disagrees with the first, so
-// that the file declares one winding for all its polygons; this changes the
-// model. Nothing is printed on failure, and the file is then left as it was.
-[[nodiscard]] SaveResult Save(Model& model, const std::string& fileName, bool normalising,
-                              PathResolver& resolver, std::ostream& report);
+// What a save did: the lines written and the counts of the elements saved.
+struct SaveSummary {
+  SaveResult result = SaveResult::kSaved;
+  int linesWritten = 0;
+  ElementCounts counts;
+};
+
+// Writes every element with a non-empty text, in order. On failure the file
+// is left as it was.
+[[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,
+                               PathResolver& resolver);
 
 }  // namespace halvex

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -65,84 +67,148 @@ PreparedFile Prepare(std::string_view text, ElementArena& arena) {
 
 bool EndsWithInvertNext(const Model& model) { return FollowsInvertNext(model, model.Size()); }
 
-}  // namespace
+// How one reference places its file: the winding sign its references get
+// (its own, negated after a BFC INVERTNEXT line), whether its polygons are
+// reversed (that sign, negated again by a mirroring matrix), its placement
+// and the colour given to elements of colour 16.
+struct Placement {
+  int inversion;
+  bool reversePolygons;
+  Matrix3 matrix;
+  Point position;
+  Colour colour;
+  bool inherit;
+  int link;
+};
 
-ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& report,
-                            int elementBudget) {
-  ElementCounts counts;
-  int certification = 0;
-  const int topSize = model.Size();
-  std::vector<ChainLink> links;
-  // The chain link that appended each element after the top file's own.
-  std::vector<int> linkOf;
-  std::unordered_map<const Subfile*, PreparedFile> preparedFiles;
+// One run of ExpandSubfiles: the walk over the model and what it keeps
+// between references.
+class Expansion {
+ public:
+  Expansion(Model& model, SearchPath& searchPath, int elementBudget)
+      : model_(model), searchPath_(searchPath), budget_(elementBudget),
+        topSize_(model.Size()) {}
 
-  for (int i = 0; i < model.Size(); ++i) {
-    if (model.ElementAt(i).LineType() != kSubfileType) continue;
-    const auto& ref = static_cast<const SubfileRef&>(model.ElementAt(i));
-    const Subfile* file = searchPath.Open(ref.Name());
-    if (!file) continue;
-    int parent = i < topSize ? -1 : linkOf[static_cast<std::size_t>(i - topSize)];
-    if (IsOnChain(links, parent, file)) {
-      report << "Circular reference to " << ref.Name() << std::endl;
-      continue;
+  ExpandSummary Run() {
+    for (int i = 0; i < model_.Size(); ++i) {
+      if (model_.ElementAt(i).LineType() != kSubfileType) continue;
+      const auto& ref = static_cast<const SubfileRef&>(model_.ElementAt(i));
+      const Subfile* file = searchPath_.Open(ref.Name());
+      if (!file) continue;
+      std::optional<ChainLink> link = GuardChain(i, ref, file);
+      if (!link) continue;
+      const PreparedFile& prepared = PreparedFor(file);
+      if (model_.Size() + prepared.lineCount > budget_) {
+        summary_.result = ExpandResult::kTooManyElements;
+        return std::move(summary_);
+      }
+      links_.push_back(*link);
+      Place(prepared, PlacementOf(i, ref, static_cast<int>(links_.size()) - 1));
+      RemoveReference(i);
     }
-    int depth = parent < 0 ? 1 : links[static_cast<std::size_t>(parent)].depth + 1;
+    return std::move(summary_);
+  }
+
+ private:
+  // The chain link of the reference at `i` to `file`, or none, with a note,
+  // when `file` is already being expanded on the reference's chain of
+  // enclosing references or the nesting would be too deep.
+  std::optional<ChainLink> GuardChain(int i, const SubfileRef& ref, const Subfile* file) {
+    int parent = i < topSize_ ? -1 : linkOf_[static_cast<std::size_t>(i - topSize_)];
+    if (IsOnChain(links_, parent, file)) {
+      summary_.notes.push_back("Circular reference to " + std::string(ref.Name()));
+      return std::nullopt;
+    }
+    int depth = parent < 0 ? 1 : links_[static_cast<std::size_t>(parent)].depth + 1;
     if (depth > kMaxNesting) {
-      report << "Nesting too deep at " << ref.Name() << std::endl;
-      continue;
+      summary_.notes.push_back("Nesting too deep at " + std::string(ref.Name()));
+      return std::nullopt;
     }
-    auto [known, isNew] = preparedFiles.try_emplace(file);
-    if (isNew) known->second = Prepare(file->text, model.Arena());
-    const PreparedFile& prepared = known->second;
-    if (model.Size() + prepared.lineCount > elementBudget) {
-      return ExpandResult::kTooManyElements;
-    }
+    return ChainLink{file, parent, depth};
+  }
 
-    int inv = FollowsInvertNext(model, i) ? -ref.winding : ref.winding;
-    int flip = Determinant(ref.Placement()) < 0.0 ? -inv : inv;
-    const Matrix3 matrix = ref.Placement();
-    const Point position = ref.Position();
+  // The prepared elements of `file`, read on its first placement.
+  const PreparedFile& PreparedFor(const Subfile* file) {
+    auto [known, isNew] = preparedFiles_.try_emplace(file);
+    if (isNew) known->second = Prepare(file->text, model_.Arena());
+    return known->second;
+  }
+
+  // The winding signs, placement and colour of the reference at `i`.
+  Placement PlacementOf(int i, const SubfileRef& ref, int link) const {
+    int inversion = FollowsInvertNext(model_, i) ? -ref.winding : ref.winding;
+    int flip = Determinant(ref.Placement()) < 0.0 ? -inversion : inversion;
     const Colour colour = ref.GetColour();
-    const bool inherit = colour.Number() != kMainColour;
-    links.push_back({file, parent, depth});
-    const int link = static_cast<int>(links.size()) - 1;
+    return Placement{inversion,     flip == -1, ref.Placement(),
+                     ref.Position(), colour,    colour.Number() != kMainColour, link};
+  }
 
-    // Comments of subfiles are dropped; their BFC lines stay. Where dropped
-    // comments follow a BFC INVERTNEXT line, an empty place keeps that line
-    // apart from the next element, as the comment would have; anywhere else
-    // an empty place would change nothing, and none is added.
+  // Appends placed copies of the prepared elements, and counts them.
+  // Comments of subfiles are dropped; their BFC lines stay. Where dropped
+  // comments follow a BFC INVERTNEXT line, an empty place keeps that line
+  // apart from the next element, as the comment would have; anywhere else
+  // an empty place would change nothing, and none is added.
+  void Place(const PreparedFile& prepared, const Placement& placement) {
     for (const ArenaPtr<Element>& original : prepared.elements) {
       if (!original) {
-        if (EndsWithInvertNext(model)) {
-          model.AppendEmpty();
-          linkOf.push_back(link);
+        if (EndsWithInvertNext(model_)) {
+          model_.AppendEmpty();
+          linkOf_.push_back(placement.link);
         }
         continue;
       }
-      ArenaPtr<Element> element = CopyElement(*original, model.Arena());
+      ArenaPtr<Element> element = PlacedCopy(*original, placement);
       int type = element->LineType();
-      if (type == kMetaType) {
-        MetaKindCode kind = MetaKindOfElement(*element);
-        if (kind == MetaKindCode::kCertifyCcw) certification = 1;
-        if (kind == MetaKindCode::kCertifyCw) certification = -1;
-      }
-      if (type != kSubfileType) counts.Count(type);
-      if (flip == -1 && (type == kTriangleType || type == kQuadType)) element->ReverseWinding();
-      element->Transform(matrix);
-      element->Translate(position);
-      element->winding = type == kSubfileType ? inv : certification;
-      if (inherit) element->InheritColour(colour);
-      model.Append(std::move(element));
-      linkOf.push_back(link);
+      if (type != kSubfileType) summary_.inlined.Count(type);
+      model_.Append(std::move(element));
+      linkOf_.push_back(placement.link);
     }
-    model.ReplaceWithEmpty(i);
-    if (FollowsInvertNext(model, i)) model.ReplaceWithEmpty(i - 1);
   }
 
-  report << "\nInlined from subfiles:" << std::endl;
-  ReportTypeCounts(report, counts);
-  return ExpandResult::kExpanded;
+  // A copy of `original` placed by `placement`, with its winding: a
+  // reference's is the inversion sign, any other element's the
+  // certification its file declared last, carried over from file to file.
+  ArenaPtr<Element> PlacedCopy(const Element& original, const Placement& placement) {
+    ArenaPtr<Element> element = CopyElement(original, model_.Arena());
+    int type = element->LineType();
+    if (type == kMetaType) {
+      MetaKindCode kind = MetaKindOfElement(*element);
+      if (kind == MetaKindCode::kCertifyCcw) certification_ = 1;
+      if (kind == MetaKindCode::kCertifyCw) certification_ = -1;
+    }
+    if (placement.reversePolygons && (type == kTriangleType || type == kQuadType)) {
+      element->ReverseWinding();
+    }
+    element->Transform(placement.matrix);
+    element->Translate(placement.position);
+    element->winding = type == kSubfileType ? placement.inversion : certification_;
+    if (placement.inherit) element->InheritColour(placement.colour);
+    return element;
+  }
+
+  // Empties the expanded reference at `i` and a BFC INVERTNEXT line right
+  // before it.
+  void RemoveReference(int i) {
+    model_.ReplaceWithEmpty(i);
+    if (FollowsInvertNext(model_, i)) model_.ReplaceWithEmpty(i - 1);
+  }
+
+  Model& model_;
+  SearchPath& searchPath_;
+  const int budget_;
+  const int topSize_;
+  ExpandSummary summary_;
+  int certification_ = 0;
+  std::vector<ChainLink> links_;
+  // The chain link that appended each element after the top file's own.
+  std::vector<int> linkOf_;
+  std::unordered_map<const Subfile*, PreparedFile> preparedFiles_;
+};
+
+}  // namespace
+
+ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath, int elementBudget) {
+  return Expansion(model, searchPath, elementBudget).Run();
 }
 
 }  // namespace halvex

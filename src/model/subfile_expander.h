@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
-#include <ostream>
+#include <string>
+#include <vector>
 
+#include "model/element_counts.h"
 #include "model/model.h"
 #include "model/search_path.h"
 
@@ -19,6 +21,15 @@ inline constexpr int kDefaultElementBudget = 20'000'000;
 
 enum class ExpandResult { kExpanded, kTooManyElements };
 
+// What an expansion did: how it ended, the counts of the elements placed from
+// subfiles (references not counted), and one note for each reference left
+// unexpanded because of a cycle or the nesting depth, in the order met.
+struct ExpandSummary {
+  ExpandResult result = ExpandResult::kExpanded;
+  ElementCounts inlined;
+  std::vector<std::string> notes;
+};
+
 // Walks the model by index while it grows, so the references appended from a
 // subfile are expanded later in the same walk, level by level. Each expanded
 // reference (and a BFC INVERTNEXT line right before it) becomes an
@@ -27,10 +38,9 @@ enum class ExpandResult { kExpanded, kTooManyElements };
 // determinant say so, its comments dropped, and its colour given to elements
 // of colour 16. A reference to a file already being expanded on its own
 // chain of enclosing references, or nested too deep, is left as it is and
-// reported. Prints those notes and the expansion report. Stops with
-// kTooManyElements, without the report, when the model would grow beyond
+// noted. Stops with kTooManyElements when the model would grow beyond
 // `elementBudget` elements.
-ExpandResult ExpandSubfiles(Model& model, SearchPath& searchPath, std::ostream& report,
-                            int elementBudget = kDefaultElementBudget);
+ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath,
+                             int elementBudget = kDefaultElementBudget);
 
 }  // namespace halvex

@@ -1,0 +1,64 @@
+#include "app/run_report.h"
+
+namespace halvex {
+namespace {
+
+// The four count lines shared by loading, expanding and saving.
+void ReportTypeCounts(std::ostream& out, const ElementCounts& counts) {
+  out << counts.edgeLines << " Edge lines" << std::endl;
+  out << counts.condLines << " Conditional lines" << std::endl;
+  out << counts.triangles << " Triangles" << std::endl;
+  out << counts.quads << " Quads" << std::endl;
+}
+
+}  // namespace
+
+void ReportLoading(std::ostream& out, const std::string& fileName) {
+  out << "\nLoading " << fileName << std::endl;
+}
+
+void ReportLoad(std::ostream& out, const std::string& fileName,
+                const std::optional<LoadSummary>& summary) {
+  if (!summary) {
+    out << fileName << " not found" << std::endl;
+    return;
+  }
+  out << summary->modelSize << " lines in file" << std::endl;
+  ReportTypeCounts(out, summary->counts);
+  out << summary->counts.subfiles << " Subfiles" << std::endl;
+}
+
+void ReportExpanding(std::ostream& out, const SearchPath& searchPath) {
+  out << "\nExpanding subfiles" << std::endl;
+  out << "LDraw subfiles search locations:" << std::endl;
+  out << searchPath.ToText() << std::endl;
+}
+
+void ReportExpansion(std::ostream& out, const ExpandSummary& summary) {
+  for (const std::string& note : summary.notes) out << note << std::endl;
+  if (summary.result == ExpandResult::kTooManyElements) {
+    out << "Expansion stopped: more than " << kDefaultElementBudget << " elements" << std::endl;
+    return;
+  }
+  out << "\nInlined from subfiles:" << std::endl;
+  ReportTypeCounts(out, summary.inlined);
+  out << std::endl;
+}
+
+void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary) {
+  switch (summary.result) {
+    case SaveResult::kSaved:
+      out << "\nSaving " << fileName << std::endl;
+      out << summary.linesWritten << " lines in file" << std::endl;
+      ReportTypeCounts(out, summary.counts);
+      return;
+    case SaveResult::kCantCreate:
+      out << fileName << " Can't create" << std::endl;
+      return;
+    case SaveResult::kCantWrite:
+      out << fileName << " Can't write" << std::endl;
+      return;
+  }
+}
+
+}  // namespace halvex

@@ -1,0 +1,28 @@
+// The console report of a run: every line the run prints after the command
+// line, from what the model layer answered.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "model/ldraw_reader.h"
+#include "model/ldraw_writer.h"
+#include "model/search_path.h"
+#include "model/subfile_expander.h"
+
+namespace halvex {
+
+// The heading printed before a file is looked for.
+void ReportLoading(std::ostream& out, const std::string& fileName);
+// A load's report; "not found" when there was no load.
+void ReportLoad(std::ostream& out, const std::string& fileName,
+                const std::optional<LoadSummary>& summary);
+// The heading of an expansion, with the search locations.
+void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
+// An expansion's notes, then its counts or why it stopped.
+void ReportExpansion(std::ostream& out, const ExpandSummary& summary);
+// A save's report, or why it failed.
+void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary);
+
+}  // namespace halvex
