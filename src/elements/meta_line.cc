@@ -1,5 +1,7 @@
 #include "elements/meta_line.h"
 
+#include "geometry/ascii_case.h"
+
 namespace halvex {
 namespace {
 
@@ -8,9 +10,7 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view upperWord) {
   for (std::size_t start = 0; start + upperWord.size() <= text.size(); ++start) {
     std::size_t k = 0;
     while (k < upperWord.size()) {
-      char c = text[start + k];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      if (c != upperWord[k]) break;
+      if (AsciiUpper(text[start + k]) != upperWord[k]) break;
       ++k;
     }
     if (k == upperWord.size()) return true;

@@ -6,15 +6,15 @@
 #include <cstdint>
 #include <limits>
 
+#include "geometry/ascii_case.h"
+
 namespace halvex {
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsHexDigit(char c) {
-  char lower = Lower(c);
+  char lower = AsciiLower(c);
   return IsDigit(c) || (lower >= 'a' && lower <= 'f');
 }
 
@@ -22,7 +22,7 @@ bool IsHexDigit(char c) {
 bool HasWordAt(std::string_view text, std::size_t pos, std::string_view word) {
   if (text.size() - pos < word.size()) return false;
   for (std::size_t k = 0; k < word.size(); ++k) {
-    if (Lower(text[pos + k]) != word[k]) return false;
+    if (AsciiLower(text[pos + k]) != word[k]) return false;
   }
   return true;
 }
@@ -316,14 +316,14 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
     negative = text[p++] == '-';
     if (p == text.size()) return std::nullopt;
   }
-  char first = Lower(text[p]);
+  char first = AsciiLower(text[p]);
   if (first == 'n') {
     if (!HasWordAt(text, p, "nan")) return std::nullopt;
     return WithSign(negative, std::numeric_limits<double>::quiet_NaN());
   }
   if (first == 'i') {
     if (!HasWordAt(text, p, "inf")) return std::nullopt;
-    if (p + 3 < text.size() && Lower(text[p + 3]) == 'i' && !HasWordAt(text, p, "infinity")) {
+    if (p + 3 < text.size() && AsciiLower(text[p + 3]) == 'i' && !HasWordAt(text, p, "infinity")) {
       return std::nullopt;
     }
     return WithSign(negative, std::numeric_limits<double>::infinity());
@@ -334,7 +334,7 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   bool hex = false;
   bool gotDigit = false;
   if (text[p] == '0') {
-    if (p + 1 < text.size() && Lower(text[p + 1]) == 'x') {
+    if (p + 1 < text.size() && AsciiLower(text[p + 1]) == 'x') {
       hex = true;
       p += 2;
     } else {
@@ -355,7 +355,7 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
     } else if (signAfterLetter) {
       // Taken; the exponent's digits follow.
     } else if (gotDigit && exponentLetterAt == std::string_view::npos &&
-               Lower(c) == exponentLetter) {
+               AsciiLower(c) == exponentLetter) {
       exponentLetterAt = p;
       gotDot = true;
     } else if (!gotDot && c == '.') {

@@ -13,6 +13,8 @@
 #include <climits>
 #include <memory>
 
+#include "geometry/ascii_case.h"
+
 namespace halvex {
 
 std::optional<std::string> PathResolver::FindFile(std::string_view name) {
@@ -50,9 +52,7 @@ namespace {
 
 std::string Lower(std::string_view text) {
   std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  for (char& c : out) c = AsciiLower(c);
   return out;
 }
 
