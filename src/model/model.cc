@@ -13,11 +13,12 @@ void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
 void Model::ReplaceWithEmpty(int i) { elements_[static_cast<std::size_t>(i)].reset(); }
 
 void Model::EraseElement(int i) {
-  if (ElementAt(i).LineType() == kSubfileType && i > 0 &&
-      MetaKindOfElement(ElementAt(i - 1)) == MetaKindCode::kInvertNext) {
-    ReplaceWithEmpty(i - 1);
-  }
+  if (ElementAt(i).LineType() == kSubfileType && FollowsInvertNext(i)) ReplaceWithEmpty(i - 1);
   ReplaceWithEmpty(i);
+}
+
+bool Model::FollowsInvertNext(int i) const {
+  return i > 0 && MetaKindOfElement(ElementAt(i - 1)) == MetaKindCode::kInvertNext;
 }
 
 void Model::ReverseWinding() {

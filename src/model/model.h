@@ -46,6 +46,9 @@ class Model final : public Element {
   // Removes element i; a subfile reference takes the BFC INVERTNEXT line
   // right before it along, since that line applies to it alone.
   void EraseElement(int i);
+  // Whether the element before index i (0 <= i <= Size()) is a BFC
+  // INVERTNEXT line, which applies to what stands at i.
+  bool FollowsInvertNext(int i) const;
 
   // Never asked of a model.
   void AppendText(std::string& /*out*/) const override {}

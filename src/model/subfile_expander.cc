@@ -29,10 +29,6 @@ bool IsOnChain(const std::vector<ChainLink>& links, int link, const Subfile* fil
   return false;
 }
 
-bool FollowsInvertNext(const Model& model, int i) {
-  return i > 0 && MetaKindOfElement(model.ElementAt(i - 1)) == MetaKindCode::kInvertNext;
-}
-
 // What the expansion needs of a subfile, found once however often the file
 // is placed: the count of the lines the reader finds in it, with every kind
 // of line end (a bound on the elements the file adds), and the elements of
@@ -64,8 +60,6 @@ PreparedFile Prepare(std::string_view text, ElementArena& arena) {
   }
   return prepared;
 }
-
-bool EndsWithInvertNext(const Model& model) { return FollowsInvertNext(model, model.Size()); }
 
 // How one reference places its file: the winding sign its references get
 // (its own, negated after a BFC INVERTNEXT line), whether its polygons are
@@ -136,7 +130,7 @@ class Expansion {
 
   // The winding signs, placement and colour of the reference at `i`.
   Placement PlacementOf(int i, const SubfileRef& ref, int link) const {
-    int inversion = FollowsInvertNext(model_, i) ? -ref.winding : ref.winding;
+    int inversion = model_.FollowsInvertNext(i) ? -ref.winding : ref.winding;
     int flip = Determinant(ref.Placement()) < 0.0 ? -inversion : inversion;
     const Colour colour = ref.GetColour();
     return Placement{inversion,     flip == -1, ref.Placement(),
@@ -151,7 +145,7 @@ class Expansion {
   void Place(const PreparedFile& prepared, const Placement& placement) {
     for (const ArenaPtr<Element>& original : prepared.elements) {
       if (!original) {
-        if (EndsWithInvertNext(model_)) {
+        if (model_.FollowsInvertNext(model_.Size())) {
           model_.AppendEmpty();
           linkOf_.push_back(placement.link);
         }
@@ -190,7 +184,7 @@ class Expansion {
   // before it.
   void RemoveReference(int i) {
     model_.ReplaceWithEmpty(i);
-    if (FollowsInvertNext(model_, i)) model_.ReplaceWithEmpty(i - 1);
+    if (model_.FollowsInvertNext(i)) model_.ReplaceWithEmpty(i - 1);
   }
 
   Model& model_;
