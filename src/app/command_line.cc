@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "geometry/number_text.h"
+#include "geometry/precision.h"
 
 namespace halvex {
 namespace {
@@ -29,21 +30,8 @@ constexpr const char* kUsage[] = {
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
 
-// The corners for the axis `axis` at `v`; `keepAbove` keeps the side where
-// the coordinate is greater than v. Seen from the removed side the corners
-// run counter-clockwise.
-AxisPlane AxisCorners(char axis, bool keepAbove, double v) {
-  switch (axis) {
-    case 'x':
-      return keepAbove ? AxisPlane{{{v, 0, 0}, {v, 0, 10}, {v, 10, 0}}}
-                       : AxisPlane{{{v, 0, 0}, {v, 10, 0}, {v, 0, 10}}};
-    case 'y':
-      return keepAbove ? AxisPlane{{{10, v, 0}, {0, v, 10}, {0, v, 0}}}
-                       : AxisPlane{{{10, v, 0}, {0, v, 0}, {0, v, 10}}};
-    default:
-      return keepAbove ? AxisPlane{{{0, 10, v}, {10, 0, v}, {0, 0, v}}}
-                       : AxisPlane{{{0, 10, v}, {0, 0, v}, {10, 0, v}}};
-  }
+Axis AxisNamed(char letter) {
+  return letter == 'x' ? Axis::kX : letter == 'y' ? Axis::kY : Axis::kZ;
 }
 
 // The folder part of a path as a search prefix: up to and including its
@@ -81,9 +69,9 @@ void ShowUsage(std::ostream& out) {
 
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::ostream& out) {
+  precision = kDefaultPrecision;
   if (args.size() < 3) return Fail(out);
   CommandLine command;
-  command.precision = 0.001;
   RunSettings& settings = command.settings;
   bool splitSpecified = false;
   std::vector<std::string> libraryLocations;
@@ -105,7 +93,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
             out << "Invalid precision " << *value << std::endl;
             return Fail(out);
           }
-          command.precision = *number;
+          precision = *number;
         }
         break;
       }
@@ -119,7 +107,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
           takesValue = true;
           if (value) v = ScanDouble(*value, 0).value_or(0);
         }
-        command.axisPlanes.push_back(AxisCorners(kind, option[2] == '+', v));
+        command.axisPlanes.push_back({AxisNamed(kind), option[2] == '+', v});
         splitSpecified = true;
         break;
       }

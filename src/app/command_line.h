@@ -2,25 +2,28 @@
 // command line asks for.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/run_settings.h"
-#include "geometry/point.h"
 
 namespace halvex {
 
-// The three corners of the triangle that stands for an axis plane; their
-// order gives the side the split removes.
-using AxisPlane = std::array<Point, 3>;
+enum class Axis { kX, kY, kZ };
+
+// One axis option: the plane where the `axis` coordinate equals `value`, and
+// the side the split keeps (above: coordinates greater than `value`).
+struct AxisPlane {
+  Axis axis;
+  bool keepAbove;
+  double value;
+};
 
 struct CommandLine {
   RunSettings settings;
-  double precision = 0.001;
-  std::vector<AxisPlane> axisPlanes;
+  std::vector<AxisPlane> axisPlanes;  // in command-line order
   // Folder prefixes, each ending in a separator: the input file's folder, its
   // p\ and s\ subfolders, then six entries per -l.
   std::vector<std::string> searchLocations;
@@ -29,8 +32,8 @@ struct CommandLine {
   std::string outFile;
 };
 
-// Parses the arguments after the program name. Prints the option messages
-// as it meets them; on an error prints the error and the usage and answers
+// Parses the arguments after the program name and sets the run's `precision`
+// (geometry/precision.h). Prints the option messages as it meets them; on an error prints the error and the usage and answers
 // none (exit code 1).
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::ostream& out);

@@ -18,12 +18,32 @@ namespace {
 
 constexpr const char* kBanner = "Halvex 1.0 - split LDraw files by a plane";
 
+// The corners of the triangle that stands for `plane`. Seen from the removed
+// side they run counter-clockwise, so the normal points to the removed side.
+std::array<Point, 3> AxisCorners(const AxisPlane& plane) {
+  using Corners = std::array<Point, 3>;
+  const double v = plane.value;
+  const bool above = plane.keepAbove;
+  switch (plane.axis) {
+    case Axis::kX:
+      return above ? Corners{{{v, 0, 0}, {v, 0, 10}, {v, 10, 0}}}
+                   : Corners{{{v, 0, 0}, {v, 10, 0}, {v, 0, 10}}};
+    case Axis::kY:
+      return above ? Corners{{{10, v, 0}, {0, v, 10}, {0, v, 0}}}
+                   : Corners{{{10, v, 0}, {0, v, 0}, {0, v, 10}}};
+    case Axis::kZ:
+      break;
+  }
+  return above ? Corners{{{0, 10, v}, {10, 0, v}, {0, 0, v}}}
+               : Corners{{{0, 10, v}, {0, 0, v}, {10, 0, v}}};
+}
+
 // Appends a triangle of colour 16 for each axis plane of the command line,
 // turned over when the split is inverted. Only these triangles are turned
 // over: the splitter file is read later.
 void AddAxisPlanes(const CommandLine& command, Model& splitter) {
-  for (const AxisPlane& corners : command.axisPlanes) {
-    splitter.Append(splitter.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+  for (const AxisPlane& plane : command.axisPlanes) {
+    splitter.Append(splitter.Arena().Make<Triangle>(AxisCorners(plane), Colour(kMainColour)));
   }
   if (command.settings.invertSplit) splitter.ReverseWinding();
 }
@@ -93,7 +113,6 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out) {
   out << kBanner << std::endl;
   std::optional<CommandLine> command = ParseCommandLine(args, out);
   if (!command) return kExitUsage;
-  precision = command->precision;
   out << "Precision " << FormatNumber(precision) << "\n" << std::endl;
   return Run(*command, out);
 }

@@ -2,6 +2,6 @@
 
 namespace halvex {
 
-double precision = 0.001;
+double precision = kDefaultPrecision;
 
 }  // namespace halvex

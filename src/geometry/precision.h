@@ -3,10 +3,14 @@
 
 namespace halvex {
 
+// The tolerance of a run whose command line does not set one.
+inline constexpr double kDefaultPrecision = 0.001;
+
 // How far apart two coordinates may be and still count as the same, and how far
-// from a splitting plane a point may lie and still count as in it. 0.001 unless
-// the command line sets it; written only while the command line is parsed (and by
-// tests, which restore it).
+// from a splitting plane a point may lie and still count as in it. The one home
+// of the run's value: the command-line parser sets it (to kDefaultPrecision
+// unless -p gives another) and nothing else writes it, except tests, which
+// restore it.
 extern double precision;
 
 // Fixed threshold, independent of `precision`: a normal shorter than this is left
