@@ -36,7 +36,7 @@ Axis AxisNamed(char letter) {
 
 // The folder part of a path as a search prefix: up to and including its
 // last separator, ".\" when it has none.
-std::string FolderPrefixOf(const std::string& path) {
+std::string SearchPrefixOf(const std::string& path) {
   std::size_t last = path.find_last_of("\\/");
   if (last == std::string::npos) return ".\\";
   return path.substr(0, last + 1);
@@ -175,7 +175,7 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
 
   // Subfiles are looked for beside the input file first, then in the
   // libraries in command-line order.
-  std::string folder = FolderPrefixOf(command.inFile);
+  std::string folder = SearchPrefixOf(command.inFile);
   command.searchLocations = {folder, folder + "p\\", folder + "s\\"};
   command.searchLocations.insert(command.searchLocations.end(), libraryLocations.begin(),
                                  libraryLocations.end());

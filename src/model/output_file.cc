@@ -26,7 +26,7 @@ constexpr std::size_t kBufferSize = 1 << 16;
 
 // The folder part of `path` with its trailing separator ("C:" for "C:x"),
 // empty for a bare name.
-std::string FolderPrefixOf(const std::string& path) {
+std::string SiblingPrefixOf(const std::string& path) {
   std::size_t separator = path.find_last_of("\\/");
   if (separator != std::string::npos) return path.substr(0, separator + 1);
   if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
@@ -36,7 +36,7 @@ std::string FolderPrefixOf(const std::string& path) {
 // Creates a new, empty temporary file beside `target`; answers its
 // descriptor and name, or -1.
 int CreateTemporary(const std::string& target, std::string* name) {
-  std::string prefix = FolderPrefixOf(target) + ".halvex-" +
+  std::string prefix = SiblingPrefixOf(target) + ".halvex-" +
                        std::to_string(::GetCurrentProcessId()) + "-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     *name = prefix + std::to_string(::GetTickCount() + attempt);
