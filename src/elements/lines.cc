@@ -18,21 +18,12 @@ Side ClassifySegment(const Element& splitter, Point& p1, Point& p2) {
   return side;
 }
 
-// The kept part of the segment p1-p2 as its two new ends: an end is kept when
-// its signed distance is below zero. The whole segment when both ends are
-// kept; none when neither is, or without a plane.
-std::optional<std::pair<Point, Point>> CutSegment(const Element& splitter, const Point& p1,
-                                                  const Point& p2) {
+// The kept part of the segment p1-p2 (CutSegment); none without a plane.
+std::optional<std::pair<Point, Point>> KeptSegment(const Element& splitter, const Point& p1,
+                                                   const Point& p2) {
   std::optional<Plane> plane = splitter.SplitterPlane();
   if (!plane) return std::nullopt;
-  Point unused;
-  bool keepP1 = SignedDistance(*plane, p1, &unused) < 0;
-  bool keepP2 = SignedDistance(*plane, p2, &unused) < 0;
-  if (keepP1 && keepP2) return std::pair{p1, p2};
-  if (!keepP1 && !keepP2) return std::nullopt;
-  Point crossing = CrossingPoint(*plane, p1, p2);
-  if (keepP1) return std::pair{p1, crossing};
-  return std::pair{crossing, p2};
+  return CutSegment(*plane, p1, p2);
 }
 
 // Whether the ends of p1-p2 mirror each other in the splitter's plane; false
@@ -46,8 +37,7 @@ bool IsMirroredSegment(const Element& splitter, const Point& p1, const Point& p2
 bool SameEnds(const Point& p1, const Point& p2, const Element& other) {
   auto ends = other.FirstTwoPoints();
   if (!ends) return false;
-  return (Coincides(p1, ends->first) && Coincides(p2, ends->second)) ||
-         (Coincides(p2, ends->first) && Coincides(p1, ends->second));
+  return SameSegment(p1, p2, ends->first, ends->second);
 }
 
 }  // namespace
@@ -82,7 +72,7 @@ void EdgeLine::Transform(const Matrix3& m) {
 }
 
 CutPieces EdgeLine::Cut(const Element& splitter, ElementArena& arena) {
-  auto ends = CutSegment(splitter, p1_, p2_);
+  auto ends = KeptSegment(splitter, p1_, p2_);
   if (!ends) return {};
   return {arena.Make<EdgeLine>(ends->first, ends->second, colour_), nullptr};
 }
@@ -103,9 +93,7 @@ CondLine::CondLine(const Point& p1, const Point& p2, const Point& p3, const Poin
                    const Colour& colour)
     : ColouredElement(colour), points_{p1, p2, p3, p4} {}
 
-void CondLine::AppendText(std::string& out) const {
-  AppendLineText(out, '5', colour_, points_);
-}
+void CondLine::AppendText(std::string& out) const { AppendLineText(out, '5', colour_, points_); }
 
 std::unique_ptr<EdgeLine> CondLine::FirstEdge() {
   return std::make_unique<EdgeLine>(points_[0], points_[1], Colour(0));
@@ -120,7 +108,7 @@ void CondLine::Transform(const Matrix3& m) {
 }
 
 CutPieces CondLine::Cut(const Element& splitter, ElementArena& arena) {
-  auto ends = CutSegment(splitter, points_[0], points_[1]);
+  auto ends = KeptSegment(splitter, points_[0], points_[1]);
   if (!ends) return {};
   return {arena.Make<CondLine>(ends->first, ends->second, points_[2], points_[3], colour_),
           nullptr};

@@ -14,8 +14,7 @@ namespace {
 ArenaPtr<Element> PolygonFrom(const std::vector<Point>& corners, const Colour& colour,
                               ElementArena& arena) {
   if (corners.size() == 3) {
-    return arena.Make<Triangle>(std::array<Point, 3>{corners[0], corners[1], corners[2]},
-                                colour);
+    return arena.Make<Triangle>(std::array<Point, 3>{corners[0], corners[1], corners[2]}, colour);
   }
   if (corners.size() == 4) {
     return arena.Make<Quad>(std::array<Point, 4>{corners[0], corners[1], corners[2], corners[3]},
@@ -127,10 +126,7 @@ bool Polygon<N>::SameGeometry(const Element& other) const {
     std::optional<std::pair<Point, Point>> ends = other.FirstTwoPoints();
     if (!ends) return false;
     for (int k = 0; k < N; ++k) {
-      const Point& a = corners_[k];
-      const Point& b = corners_[(k + 1) % N];
-      if ((Coincides(a, ends->first) && Coincides(b, ends->second)) ||
-          (Coincides(b, ends->first) && Coincides(a, ends->second))) {
+      if (SameSegment(corners_[k], corners_[(k + 1) % N], ends->first, ends->second)) {
         return true;
       }
     }

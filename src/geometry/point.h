@@ -55,6 +55,12 @@ double ManhattanDistance(const Point& a, const Point& b);
 // Tolerant equality, a box test: every axis differs by at most `precision`.
 bool Coincides(const Point& a, const Point& b);
 
+// Whether the segments a-b and c-d have the same ends, either way round, each
+// end within `precision` (Coincides).
+inline bool SameSegment(const Point& a, const Point& b, const Point& c, const Point& d) {
+  return (Coincides(a, c) && Coincides(b, d)) || (Coincides(b, c) && Coincides(a, d));
+}
+
 // Rows (a b c), (d e f), (g h i). A default matrix is all zeros.
 struct Matrix3 {
   double a = 0, b = 0, c = 0;

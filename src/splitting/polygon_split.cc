@@ -78,6 +78,17 @@ CutCorners CutPolygon(const Plane& plane, std::span<Point> corners) {
   return {{i1, p1, p2, CrossingPoint(plane, p3, p2)}, {}};
 }
 
+std::optional<std::pair<Point, Point>> CutSegment(const Plane& plane, const Point& a,
+                                                  const Point& b) {
+  bool keepA = IsKeptForCut(plane, a);
+  bool keepB = IsKeptForCut(plane, b);
+  if (keepA && keepB) return std::pair{a, b};
+  if (!keepA && !keepB) return std::nullopt;
+  Point crossing = CrossingPoint(plane, a, b);
+  if (keepA) return std::pair{a, crossing};
+  return std::pair{crossing, b};
+}
+
 bool IsSelfSymmetricPolygon(const Plane& plane, std::span<Point> corners) {
   if (corners.size() == 3) {
     for (int step = 0; step < 3; ++step) {

@@ -4,7 +4,9 @@
 // rotated by the cut and the symmetry test.
 #pragma once
 
+#include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "splitting/plane.h"
@@ -34,6 +36,12 @@ struct CutCorners {
 // removed side the whole polygon is the first piece (unrotated); with none on
 // the kept side there is no piece.
 CutCorners CutPolygon(const Plane& plane, std::span<Point> corners);
+
+// The kept part of the segment a-b as its two new ends, by the rule of
+// CutPolygon: both ends when both are kept, none when neither is, otherwise
+// the kept end and the crossing point, in the segment's order.
+std::optional<std::pair<Point, Point>> CutSegment(const Plane& plane, const Point& a,
+                                                  const Point& b);
 
 // Whether a triangle or quadrilateral is its own mirror image across the
 // plane. Leaves the corners rotated as far as the test went: a triangle by 0,
