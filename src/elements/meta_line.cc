@@ -34,4 +34,15 @@ MetaKindCode MetaKindOfElement(const Element& element) {
   return static_cast<const MetaLine&>(element).MetaKind();
 }
 
+int CertifiedWinding(const Element& element, int current) {
+  switch (MetaKindOfElement(element)) {
+    case MetaKindCode::kCertifyCcw:
+      return 1;
+    case MetaKindCode::kCertifyCw:
+      return -1;
+    default:
+      return current;
+  }
+}
+
 }  // namespace halvex

@@ -48,4 +48,8 @@ class MetaLine final : public Element {
 // The meta kind of `element` when it is a meta line, none otherwise.
 MetaKindCode MetaKindOfElement(const Element& element);
 
+// The winding the elements after `element` take in their file: 1 after
+// BFC CERTIFY CCW, -1 after BFC CERTIFY CW, `current` after anything else.
+int CertifiedWinding(const Element& element, int current);
+
 }  // namespace halvex

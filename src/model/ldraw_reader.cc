@@ -73,11 +73,7 @@ class ElementLoader {
       if (!element) continue;
       int type = element->LineType();
       counts_.Count(type);
-      switch (MetaKindOfElement(*element)) {
-        case MetaKindCode::kCertifyCcw: certification_ = 1; break;
-        case MetaKindCode::kCertifyCw: certification_ = -1; break;
-        default: break;
-      }
+      certification_ = CertifiedWinding(*element, certification_);
       element->winding = type == kSubfileType ? 1 : certification_;
       model_.Append(std::move(element));
     }
@@ -202,8 +198,7 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   return text;
 }
 
-std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
-                                PathResolver& resolver) {
+std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathResolver& resolver) {
   std::optional<std::string> path = resolver.FindFile(fileName);
   if (!path) return std::nullopt;
   // Room for a file of lines of 16 bytes or more, so that the list of a large

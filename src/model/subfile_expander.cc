@@ -80,8 +80,7 @@ struct Placement {
 class Expansion {
  public:
   Expansion(Model& model, SearchPath& searchPath, int elementBudget)
-      : model_(model), searchPath_(searchPath), budget_(elementBudget),
-        topSize_(model.Size()) {}
+      : model_(model), searchPath_(searchPath), budget_(elementBudget), topSize_(model.Size()) {}
 
   ExpandSummary Run() {
     for (int i = 0; i < model_.Size(); ++i) {
@@ -133,8 +132,13 @@ class Expansion {
     int inversion = model_.FollowsInvertNext(i) ? -ref.winding : ref.winding;
     int flip = Determinant(ref.Placement()) < 0.0 ? -inversion : inversion;
     const Colour colour = ref.GetColour();
-    return Placement{inversion,     flip == -1, ref.Placement(),
-                     ref.Position(), colour,    colour.Number() != kMainColour, link};
+    return Placement{inversion,
+                     flip == -1,
+                     ref.Placement(),
+                     ref.Position(),
+                     colour,
+                     colour.Number() != kMainColour,
+                     link};
   }
 
   // Appends placed copies of the prepared elements, and counts them.
@@ -165,11 +169,7 @@ class Expansion {
   ArenaPtr<Element> PlacedCopy(const Element& original, const Placement& placement) {
     ArenaPtr<Element> element = CopyElement(original, model_.Arena());
     int type = element->LineType();
-    if (type == kMetaType) {
-      MetaKindCode kind = MetaKindOfElement(*element);
-      if (kind == MetaKindCode::kCertifyCcw) certification_ = 1;
-      if (kind == MetaKindCode::kCertifyCw) certification_ = -1;
-    }
+    certification_ = CertifiedWinding(*element, certification_);
     if (placement.reversePolygons && (type == kTriangleType || type == kQuadType)) {
       element->ReverseWinding();
     }
