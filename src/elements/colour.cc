@@ -8,13 +8,6 @@
 namespace halvex {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool IsHexToken(std::string_view token) {
   return token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
 }
@@ -37,7 +30,7 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
     // first non-hexadecimal character are ignored, as a number reader would.
     std::uint32_t value = 0;
     for (char c : token.substr(2)) {
-      int digit = HexValue(c);
+      int digit = HexDigitValue(c);
       if (digit < 0) break;
       value = value * 16 + static_cast<std::uint32_t>(digit);
     }

@@ -13,11 +13,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsHexDigit(char c) {
-  char lower = AsciiLower(c);
-  return IsDigit(c) || (lower >= 'a' && lower <= 'f');
-}
-
 // Whether `text` holds `word` at `pos`, letters in either case.
 bool HasWordAt(std::string_view text, std::size_t pos, std::string_view word) {
   if (text.size() - pos < word.size()) return false;
@@ -41,8 +36,8 @@ void AppendScientificAsG(std::string& out, double value, std::string_view text) 
     // Fixed form with 5 - exponent decimals, rounded once from the value
     // itself, trailing zeros and a bare point dropped.
     char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::fixed, 5 - exponent);
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                                   5 - exponent);
     std::string_view fixed(buffer, static_cast<std::size_t>(end - buffer));
     if (fixed.find('.') != std::string_view::npos) {
       while (fixed.back() == '0') fixed.remove_suffix(1);
@@ -164,7 +159,7 @@ int BinaryExponent(double magnitude) {
 }
 
 // Writes `value` to `out` as "%g" with a three-digit exponent would, and
-// answers the length; or answers 0 and leaves the value to the C library.
+// answers the length; or answers 0 and leaves the value to AppendNumberSlowly.
 // `out` must hold 16 characters.
 std::size_t FormatSixDigits(double value, char* out) {
   char* p = out;
@@ -350,7 +345,8 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
     char c = text[p];
     bool signAfterLetter = (c == '-' || c == '+') && exponentLetterAt != std::string_view::npos &&
                            p == exponentLetterAt + 1;
-    if (IsDigit(c) || (hex && exponentLetterAt == std::string_view::npos && IsHexDigit(c))) {
+    if (IsDigit(c) ||
+        (hex && exponentLetterAt == std::string_view::npos && HexDigitValue(c) >= 0)) {
       gotDigit = true;
     } else if (signAfterLetter) {
       // Taken; the exponent's digits follow.
@@ -392,8 +388,8 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   double value = 0;
   const char* begin = text.data() + mantissaStart;
   const char* end = text.data() + numberEnd;
-  auto result = std::from_chars(begin, end, value,
-                                hex ? std::chars_format::hex : std::chars_format::general);
+  auto result =
+      std::from_chars(begin, end, value, hex ? std::chars_format::hex : std::chars_format::general);
   if (result.ec == std::errc::result_out_of_range) {
     value = OutOfRange(mantissa, exponent, hex ? 4 : 1);
   } else if (result.ec != std::errc() || result.ptr != end) {

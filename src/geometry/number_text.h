@@ -19,6 +19,14 @@ constexpr bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The value of a hexadecimal digit of either case; -1 for any other character.
+constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // Position of the first character at or after `pos` that is not white space,
 // or text.size(). Inline, as SkipToken: every field of every line passes here.
 inline std::size_t SkipSpace(std::string_view text, std::size_t pos) {
