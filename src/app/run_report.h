@@ -1,5 +1,5 @@
-// The console report of a run: every line the run prints after the command
-// line, from what the model layer answered.
+// The console report of a run's file work: every line it prints about
+// loading, expanding and saving, from what the model layer answered.
 #pragma once
 
 #include <optional>

@@ -54,10 +54,10 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 // so they must outlive it.
 ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 
-
 // Appends the elements of `text` to `model` and sets their winding: +1 on
 // subfile references, on every other element the winding the file's last
-// BFC CERTIFY line declared (0 before one).
+// BFC CERTIFY line declared (0 before one). Load's work on a file's text, and
+// the tests' way to make a model from text.
 ElementCounts LoadText(Model& model, std::string_view text);
 
 // The whole content of a regular file, less a UTF-8 byte order mark at its

@@ -15,8 +15,9 @@ namespace halvex {
 
 // References nested deeper than this are left unexpanded.
 inline constexpr int kMaxNesting = 64;
-// The most elements an expansion may produce: about 4 GB of elements, which
-// a machine with 24 GB holds comfortably with the output being written.
+// The most elements an expansion may produce. It bounds the memory of a run
+// to a few gigabytes, which a machine with 24 GB holds with the output being
+// written.
 inline constexpr int kDefaultElementBudget = 20'000'000;
 
 enum class ExpandResult { kExpanded, kTooManyElements };
