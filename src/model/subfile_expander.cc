@@ -169,7 +169,7 @@ class Expansion {
   ArenaPtr<Element> PlacedCopy(const Element& original, const Placement& placement) {
     ArenaPtr<Element> element = CopyElement(original, model_.Arena());
     int type = element->LineType();
-    certification_ = CertifiedWinding(*element, certification_);
+    if (type == kMetaType) certification_ = CertifiedWinding(*element, certification_);
     if (placement.reversePolygons && (type == kTriangleType || type == kQuadType)) {
       element->ReverseWinding();
     }
