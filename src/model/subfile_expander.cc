@@ -91,7 +91,7 @@ class Expansion {
       std::optional<ChainLink> link = GuardChain(i, ref, file);
       if (!link) continue;
       const PreparedFile& prepared = PreparedFor(file);
-      if (model_.Size() + prepared.lineCount > budget_) {
+      if (ExceedsBudget(prepared)) {
         summary_.result = ExpandResult::kTooManyElements;
         return std::move(summary_);
       }
@@ -118,6 +118,11 @@ class Expansion {
       return std::nullopt;
     }
     return ChainLink{file, parent, depth};
+  }
+
+  // Whether placing `prepared` would take the model past the element budget.
+  bool ExceedsBudget(const PreparedFile& prepared) const {
+    return model_.Size() + prepared.lineCount > budget_;
   }
 
   // The prepared elements of `file`, read on its first placement.
