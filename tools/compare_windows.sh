@@ -8,10 +8,10 @@
 #
 # Inputs: the examples, the test fixtures (tests/data and the case folders),
 # a file of odd number forms, and every file of the sample library beside the
-# repository; each with several option sets, two of them once more with a
-# splitter file. The Windows runs are batch files that
-# one cmd.exe each works through: starting Wine once per run would take most
-# of the time.
+# repository (or of the fixture library when it is missing); each with
+# several option sets, two of them once more with a splitter file. The
+# Windows runs are batch files that one cmd.exe each works through: starting
+# Wine once per run would take most of the time.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 linux="$(realpath "$1")"
@@ -19,7 +19,12 @@ exe="$(realpath "$2")"
 work="${3:-$(mktemp -d)}"
 mkdir -p "$work"
 work="$(realpath "$work")"
-lib="$(realpath "$repo/../shared/ldraw")"
+# The sample library beside the repository when it is there (as on CI),
+# otherwise the repository's own fixture library.
+if ! lib="$(realpath -e "$repo/../shared/ldraw" 2>/dev/null)"; then
+  lib="$repo/tests/data/library"
+  echo "No sample library at $repo/../shared/ldraw: comparing with tests/data/library instead"
+fi
 export WINEDEBUG=-all
 
 # A Unix path as Wine's drive Z: shows it.
