@@ -33,8 +33,8 @@ struct CommandLine {
 };
 
 // Parses the arguments after the program name and sets the run's `precision`
-// (geometry/precision.h). Prints the option messages as it meets them; on an error prints the error
-// and the usage and answers none (exit code 1).
+// (geometry/precision.h). Prints the option messages as it meets them; on an
+// error prints the error and the usage and answers none (exit code 1).
 std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
                                             std::ostream& out);
 
