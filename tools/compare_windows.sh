@@ -30,6 +30,16 @@ export WINEDEBUG=-all
 # A Unix path as Wine's drive Z: shows it.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
+# The batch lines of one run: the command, once more when cmd could not start
+# it (9009, never an exit code of Halvex; seen once under Wine on a loaded
+# machine), then its exit code into the file `rc_name`.
+batch_run() {
+  local command="$1" rc_name="$2"
+  printf '%s <NUL >NUL 2>&1\r\n' "$command"
+  printf 'if errorlevel 9009 %s <NUL >NUL 2>&1\r\n' "$command"
+  printf '>%s echo %%ERRORLEVEL%%\r\n' "$rc_name"
+}
+
 inputs="$work/inputs"
 rm -rf "$inputs" "$work/linux" "$work/windows"
 mkdir -p "$inputs"
@@ -111,12 +121,9 @@ for f in "${files[@]}"; do
     win_file="$(windows_path "$f")"
     {
       printf 'cd /d %s\r\n' "$(windows_path "$work/windows/$n")"
-      printf '"%s" %s "%s" out.dat <NUL >NUL 2>&1\r\n' "$win_exe" "$win_options" "$win_file"
-      printf '>rc echo %%ERRORLEVEL%%\r\n'
+      batch_run "\"$win_exe\" $win_options \"$win_file\" out.dat" rc
       if ((with_splitter)); then
-        printf '"%s" -ca %s "%s" "%s" split.dat <NUL >NUL 2>&1\r\n' "$win_exe" "$win_options" \
-          "$win_file" "$win_split"
-        printf '>rc2 echo %%ERRORLEVEL%%\r\n'
+        batch_run "\"$win_exe\" -ca $win_options \"$win_file\" \"$win_split\" split.dat" rc2
       fi
     } >>"${batches[$((n % 2))]}"
   done
