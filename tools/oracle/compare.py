@@ -33,6 +33,19 @@ OPTION_SETS = {
     'splca': ['-ca', '@SPL'],
     'splv': ['-v', '@SPL'],
 }
+# Subfile expansion ("-s" sets; @LIB stands for "-l" with the --lib folder)
+S_SETS = {
+    's_xca': ['-s', '-x+', '-ca', '@LIB'],
+    's_vx': ['-s', '-v', '-x+', '@LIB'],
+    's_xc': ['-s', '-x+', '-c', '@LIB'],
+    's_z4ica': ['-s', '-z++', '4', '-i', '-ca', '@LIB'],
+    's_d0x': ['-s', '-d0', '-x+', '@LIB'],
+}
+# with the splitter file (the search still starts beside the input file)
+S_EXTRA_SETS = {
+    's_splca': ['-s', '-ca', '@LIB', '@SPL'],
+    's_ymdn': ['-s', '-y-', '-dn', '-c', '@LIB'],
+}
 # More sets for hand-made inputs near the planes (the set name "extra")
 EXTRA_SETS = {
     'x': ['-x+'],
@@ -50,9 +63,19 @@ EXTRA_SETS = {
 }
 
 
+LIB = [None]
+TIMEOUT = [300]
+
+
 def build_args(opts, infile):
-    a = [o for o in opts if not o.startswith('@')]
-    spl = [(SPLITTER if o == '@SPL' else o[1:]) for o in opts if o.startswith('@')]
+    a = []
+    for o in opts:
+        if o == '@LIB':
+            if LIB[0]:
+                a += ['-l', LIB[0]]
+        elif not o.startswith('@'):
+            a.append(o)
+    spl = [(SPLITTER if o == '@SPL' else o[1:]) for o in opts if o.startswith('@') and o != '@LIB']
     files = [infile] + spl + ['out.dat']
     return a + files
 
@@ -60,7 +83,7 @@ def build_args(opts, infile):
 def run_one(job):
     halvex, setname, infile, wdir = job
     import oracle
-    args = build_args({**OPTION_SETS, **EXTRA_SETS}[setname], infile)
+    args = build_args({**OPTION_SETS, **EXTRA_SETS, **S_SETS, **S_EXTRA_SETS}[setname], infile)
     hd = os.path.join(wdir, 'h')
     od = os.path.join(wdir, 'o')
     for d in (hd, od):
@@ -69,8 +92,11 @@ def run_one(job):
         if os.path.exists(p):
             os.remove(p)
     with open(os.devnull, 'rb') as dn:
-        r = subprocess.run([halvex] + args, cwd=hd, stdin=dn, stdout=subprocess.PIPE,
-                           stderr=subprocess.PIPE, timeout=300)
+        try:
+            r = subprocess.run([halvex] + args, cwd=hd, stdin=dn, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, timeout=TIMEOUT[0])
+        except subprocess.TimeoutExpired:
+            return setname, infile, None, None   # skipped: the program ran too long
     hcons = r.stdout.decode('latin-1').split('\n')
     hrc = r.returncode
     cwd = os.getcwd()
@@ -119,6 +145,9 @@ def main():
     ap.add_argument('--every', type=int, default=1)
     ap.add_argument('--offsets', default='0', help='comma list of offsets within each group of --every files')
     ap.add_argument('--out', default=os.path.join(tempfile.gettempdir(), 'halvex-oracle'))
+    ap.add_argument('--lib', default=None, help='folder given to "-l" in the -s sets')
+    ap.add_argument('--timeout', type=int, default=300,
+                    help='skip an input (for that set) when the program runs longer (s)')
     ap.add_argument('sets', nargs='+')
     a = ap.parse_args()
     sets, paths = a.sets, []
@@ -130,6 +159,10 @@ def main():
         sets = list(OPTION_SETS)
     elif sets == ['extra']:
         sets = list(OPTION_SETS) + list(EXTRA_SETS)
+    elif sets == ['expand']:
+        sets = list(S_SETS)
+    elif sets == ['expand-extra']:
+        sets = list(S_SETS) + list(S_EXTRA_SETS)
     files = collect(paths, a.every, tuple(int(x) for x in a.offsets.split(',')))
     os.makedirs(a.out, exist_ok=True)
     jobs = []
@@ -141,12 +174,23 @@ def main():
     # Workers must not share a working folder: give each worker its own.
     n = same = 0
     diffs = []
-    with mp.Pool(a.jobs, initializer=_init, initargs=(wdirs,)) as pool:
+    skipped = []
+    with mp.Pool(a.jobs, initializer=_init, initargs=(wdirs, a.lib, a.timeout)) as pool:
         for setname, infile, ok, det in pool.imap_unordered(_run_in_own_dir, jobs, chunksize=4):
+            if ok is None:
+                skipped.append((setname, infile))
+                continue
             n += 1
             same += ok
             if not ok:
                 diffs.append((setname, infile, det))
+                sys.stderr.write('DIFF %s %s\n' % (setname, infile))
+            if n % 100 == 0:
+                sys.stderr.write('%d runs, %d different\n' % (n, n - same))
+                sys.stderr.flush()
+    with open(os.path.join(a.out, 'skipped.txt'), 'w') as log:
+        for s, f in skipped:
+            log.write('%s\t%s\n' % (s, f))
     with open(os.path.join(a.out, 'diffs.txt'), 'w') as log:
         for i, (s, f, det) in enumerate(diffs):
             d = os.path.join(a.out, 'diff_%d' % i)
@@ -167,15 +211,17 @@ def main():
             if det['hf'] != det['of']:
                 what.append('file')
             log.write('%d\t%s\t%s\t%s\n' % (i, s, f, ','.join(what)))
-    print('%d runs, %d identical, %d different (see %s)' % (n, same, n - same,
-                                                           os.path.join(a.out, 'diffs.txt')))
+    print('%d runs, %d identical, %d different (see %s), %d skipped (over %d s)' % (
+        n, same, n - same, os.path.join(a.out, 'diffs.txt'), len(skipped), a.timeout))
 
 
 _WDIR = None
 
 
-def _init(wdirs):
+def _init(wdirs, lib=None, timeout=300):
     global _WDIR
+    LIB[0] = lib
+    TIMEOUT[0] = timeout
     ident = mp.current_process()._identity
     idx = (ident[0] - 1) % len(wdirs) if ident else 0
     _WDIR = wdirs[idx]

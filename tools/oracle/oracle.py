@@ -8,6 +8,7 @@ sscanf "%lf" does when a token is not a plain decimal).
 """
 import ctypes
 import math
+import os
 import re
 import sys
 
@@ -427,7 +428,7 @@ def load(model, name, out):
     return True
 
 
-def save(model, name, out):
+def save(model, name, out, normalise=False):
     try:
         f = open(name, 'wb')
     except OSError:
@@ -435,7 +436,23 @@ def save(model, name, out):
     cnt = {2: 0, 5: 0, 3: 0, 4: 0}
     written = 0
     buf = []
-    for el in model:
+    first_bfc = 0
+    reverse = 1
+    for k in range(len(model)):
+        el = model[k]
+        if normalise:
+            if el.kind == 0:
+                mk = meta_kind(el.t)
+                # only CERTIFY statements take part; an INVERTNEXT line is
+                # written as it stands
+                if mk in (2, 3):
+                    if first_bfc == 0:
+                        first_bfc = mk
+                    else:
+                        reverse = 1 if mk == first_bfc else -1
+                        el = model[k] = Empty()
+            elif el.kind in (3, 4) and reverse == -1:
+                el.pts[0], el.pts[2] = el.pts[2], el.pts[0]
         if el.kind in cnt:
             cnt[el.kind] += 1
         t = el.text()
@@ -452,6 +469,206 @@ def save(model, name, out):
     out.append('%d Triangles' % cnt[3])
     out.append('%d Quads' % cnt[4])
     return True
+
+
+# ---------------------------------------------------------------- subfile expansion
+MAX_DEPTH = 64
+
+
+def meta_kind(t):
+    u = t.upper()
+    if b'BFC' not in u:
+        return 0
+    if b'INVERTNEXT' in u:
+        return 1
+    if b'CERTIFY' not in u:
+        return 0
+    if b'CCW' in u:
+        return 2
+    return 3 if b'CW' in u else 2
+
+
+_dir_cache = {}
+
+
+def _listdir(d):
+    r = _dir_cache.get(d)
+    if r is None:
+        try:
+            names = os.listdir(d if d else '.')
+        except OSError:
+            names = []
+        r = {}
+        for n in sorted(names):
+            r.setdefault(n.lower(), n)
+        r = (set(names), r)
+        _dir_cache[d] = r
+    return r
+
+
+_resolve_cache = {}
+
+
+def resolve(full):
+    """Path of the file that the text full names, each folder and the file
+    name matched without regard to case, '\\' and '/' both separators; None
+    when there is no such readable file."""
+    if full in _resolve_cache:
+        return _resolve_cache[full]
+    comps = [c for c in re.split(r'[\\/]', full) if c != '']
+    cur = '/' if full[:1] in ('/', '\\') else ''
+    res = None
+    for k, c in enumerate(comps):
+        if c in ('.', '..'):
+            got = c
+        else:
+            exact, low = _listdir(cur)
+            got = c if c in exact else low.get(c.lower())
+            if got is None:
+                break
+        nxt = (cur + got) if (cur == '' or cur.endswith('/')) else (cur + '/' + got)
+        if k == len(comps) - 1:
+            if os.path.isfile(nxt) and os.access(nxt, os.R_OK):
+                res = nxt
+        else:
+            if not os.path.isdir(nxt):
+                break
+            cur = nxt
+    _resolve_cache[full] = res
+    return res
+
+
+def search(prefixes, name):
+    for p in prefixes:
+        r = resolve(p + name)
+        if r is not None:
+            return r
+    return None
+
+
+_file_cache = {}
+
+
+def read_subfile(path):
+    """The file's lines as element templates (parsed once per file)."""
+    t = _file_cache.get(path)
+    if t is not None:
+        return t
+    if len(_file_cache) > 3000:
+        _file_cache.clear()
+    with open(path, 'rb') as f:
+        data = f.read()
+    if data.startswith(b'\xef\xbb\xbf'):
+        data = data[3:]
+    t = []
+    for line in re.split(rb'\r\n|\n|\r', data):
+        if not line:
+            continue
+        k = scan_int(line, 0)
+        if k is None:
+            continue
+        if k == 0:
+            i = line.find(b'0')
+            txt = line[i + 2:]
+            t.append((0, txt, meta_kind(txt)))
+        elif k == 1:
+            t.append((1, Ref(line)))
+        elif k in (2, 3, 4, 5):
+            t.append((k, Geo(k, s=line)))
+    _file_cache[path] = t
+    return t
+
+
+def det3(m):
+    a, b, c, d, e, f, g, h, i = m
+    return a * e * i + b * f * g + c * d * h - c * e * g - a * f * h - b * d * i
+
+
+def place_point(m, t, p):
+    x, y, z = p
+    return [m[0] * x + m[1] * y + m[2] * z + t[0],
+            m[3] * x + m[4] * y + m[5] * z + t[1],
+            m[6] * x + m[7] * y + m[8] * z + t[2]]
+
+
+def mat_mul(m, n):
+    return [m[r * 3] * n[c] + m[r * 3 + 1] * n[3 + c] + m[r * 3 + 2] * n[6 + c]
+            for r in range(3) for c in range(3)]
+
+
+def expand(model, prefixes, out):
+    cnt = {2: 0, 5: 0, 3: 0, 4: 0}
+    for el in model:
+        if el.kind == 1:
+            el.winding = 1
+            el.chain = ()
+    i = 0
+    while i < len(model):
+        ref = model[i]
+        if ref.kind != 1:
+            i += 1
+            continue
+        name = ref.name.decode('latin-1')
+        path = search(prefixes, name)
+        if path is None:
+            i += 1
+            continue
+        if path in ref.chain:
+            out.append('Circular reference to ' + name)
+            i += 1
+            continue
+        if len(ref.chain) + 1 > MAX_DEPTH:
+            out.append('Nesting too deep at ' + name)
+            i += 1
+            continue
+        marked = i > 0 and model[i - 1].kind == 0 and meta_kind(model[i - 1].t) == 1
+        inv = -ref.winding if marked else ref.winding
+        flip = -inv if det3(ref.mat) < 0.0 else inv
+        m, t = ref.mat, ref.pos
+        recolour = not (ref.ctext is None and ref.colour == 16)
+        chain = ref.chain + (path,)
+        for item in read_subfile(path):
+            k = item[0]
+            if k == 0:
+                if item[2] == 0:
+                    model.append(Empty())   # comments of subfiles are dropped
+                else:
+                    model.append(Meta(item[1]))
+                continue
+            src_el = item[1]
+            if k == 1:
+                e = Ref.__new__(Ref)
+                e.pos = place_point(m, t, src_el.pos)
+                e.mat = mat_mul(m, src_el.mat)
+                e.name = src_el.name
+                e.winding = inv
+                e.chain = chain
+            else:
+                cnt[k] += 1
+                e = Geo.__new__(Geo)
+                e.kind = k
+                pts = src_el.pts
+                if k == 2:
+                    e.pts = [place_point(m, t, pts[0]), place_point(m, t, pts[1])]
+                else:
+                    e.pts = [place_point(m, t, p) for p in pts]
+                if k in (3, 4) and flip == -1:
+                    e.pts[0], e.pts[2] = e.pts[2], e.pts[0]
+            if recolour and src_el.ctext is None and src_el.colour == 16:
+                e.colour, e.ctext = ref.colour, ref.ctext
+            else:
+                e.colour, e.ctext = src_el.colour, src_el.ctext
+            model.append(e)
+        model[i] = Empty()
+        if marked:
+            model[i - 1] = Empty()
+        i += 1
+    out.append('')
+    out.append('Inlined from subfiles:')
+    out.append('%d Edge lines' % cnt[2])
+    out.append('%d Conditional lines' % cnt[5])
+    out.append('%d Triangles' % cnt[3])
+    out.append('%d Quads' % cnt[4])
 
 
 def erase(model, i):
@@ -544,7 +761,7 @@ def arg_double(a):
 
 def run(argv, out):
     out.append('Halvex 1.0 - split LDraw files by a plane')
-    S = dict(p=0.001, i=False, d0=False, da=False, di=False, dn=False, c=False, ca=False, v=False)
+    S = dict(s=False, p=0.001, i=False, d0=False, da=False, di=False, dn=False, c=False, ca=False, v=False)
 
     def usage():
         out.extend(USAGE)
@@ -555,6 +772,7 @@ def run(argv, out):
         return usage()
     planes = []
     split_spec = False
+    libs = []
     i = 0
     while i < len(argv) and argv[i].startswith('-'):
         a = argv[i]
@@ -601,8 +819,12 @@ def run(argv, out):
                 return usage()
         elif c2 == 'v':
             S['v'] = True
+        elif c2 == 's':
+            S['s'] = True
         elif c2 == 'l':
-            i += 2            # search folders matter only with -s (not covered)
+            if i + 1 < len(argv):
+                libs.append(argv[i + 1])
+            i += 2
             continue
         else:
             return usage()
@@ -633,10 +855,27 @@ def run(argv, out):
             out.append(files[1] + ' not found')
             out.append('Press <Enter> to quit')
             return 2
+    if S['s']:
+        # the search starts in the input file's folder, also with a splitter file
+        base = files[0]
+        cut_at = max(base.rfind('\\'), base.rfind('/'))
+        folder = base[:cut_at + 1] if cut_at >= 0 else '.\\'
+        prefixes = [folder, folder + 'p\\', folder + 's\\']
+        for P in libs:
+            if not P.endswith('\\') and not P.endswith('/'):
+                P += '\\'
+            prefixes += [P + 'p\\', P + 'parts\\', P + 'parts\\s\\', P + 'Unofficial\\p\\',
+                         P + 'Unofficial\\parts\\', P + 'Unofficial\\parts\\s\\']
+        out.append('')
+        out.append('Expanding subfiles')
+        out.append('LDraw subfiles search locations:')
+        out.append(', '.join(prefixes))
+        expand(model, prefixes, out)
+        out.append('')
     for S_el in list(splitter):
         if getattr(S_el, 'kind', 0) in (3, 4):
             split_by(model, Plane(S_el.pts), S)
-    if not save(model, files[-1], out):
+    if not save(model, files[-1], out, S['s']):
         out.append(files[-1] + " Can't create")
         out.append('Press <Enter> to quit')
         return 2
