@@ -16,11 +16,8 @@ new="$(realpath "$2")"
 work="${3:-$(mktemp -d)}"
 mkdir -p "$work"
 work="$(realpath "$work")"
-# The sample library beside the repository, or the fixture library without it.
-if ! lib="$(realpath -e "$repo/../shared/ldraw" 2>/dev/null)"; then
-  lib="$repo/tests/data/library"
-  echo "No sample library at $repo/../shared/ldraw: comparing with tests/data/library instead" >&2
-fi
+# shellcheck source=tools/sample_library.sh
+source "$repo/tools/sample_library.sh"
 gen="$(dirname "$new")/bench/halvex_bench_gen"
 
 inputs="$work/inputs"

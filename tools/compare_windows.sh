@@ -19,12 +19,8 @@ exe="$(realpath "$2")"
 work="${3:-$(mktemp -d)}"
 mkdir -p "$work"
 work="$(realpath "$work")"
-# The sample library beside the repository when it is there (as on CI),
-# otherwise the repository's own fixture library.
-if ! lib="$(realpath -e "$repo/../shared/ldraw" 2>/dev/null)"; then
-  lib="$repo/tests/data/library"
-  echo "No sample library at $repo/../shared/ldraw: comparing with tests/data/library instead"
-fi
+# shellcheck source=tools/sample_library.sh
+source "$repo/tools/sample_library.sh"
 export WINEDEBUG=-all
 
 # A Unix path as Wine's drive Z: shows it.
