@@ -28,7 +28,19 @@ std::optional<std::string> PathResolver::FindFile(std::string_view name) {
   return found;
 }
 
-std::string PathResolver::PathForWriting(std::string_view name) { return Resolve(name); }
+std::string PathResolver::PathForWriting(std::string_view name) {
+  // Only the folders are matched without regard to case: the file's own name
+  // is written as spelled, so that an existing file whose name differs only
+  // in case is a different file and is left alone.
+  std::size_t separator = name.find_last_of("/\\");
+  if (separator == std::string_view::npos) return std::string(name);
+  std::string_view file = name.substr(separator + 1);
+  if (file.empty()) return Resolve(name);
+  std::string path = Resolve(name.substr(0, separator + 1));
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path.push_back('/');
+  path.append(file);
+  return path;
+}
 
 #ifdef _WIN32
 

@@ -19,8 +19,8 @@ class PathResolver {
   // is no such file.
   std::optional<std::string> FindFile(std::string_view name);
 
-  // The path to write `name` to: existing folders and an existing file
-  // matched as above, a missing last component kept as spelled.
+  // The path to write `name` to: existing folders matched as above; the last
+  // component, the file's own name, kept exactly as spelled.
   std::string PathForWriting(std::string_view name);
 
  private:
