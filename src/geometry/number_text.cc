@@ -303,8 +303,8 @@ double OutOfRange(std::string_view mantissa, std::int64_t exponent, int bitsPerD
 // decimal digits. The value is then that of the longest prefix of the run
 // that is a complete number ("1e+" reads as 1, "0x." as 0), correctly
 // rounded; none when no prefix is one, and none for a bare "0x". NaNs carry
-// no payload.
-std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
+// no payload. `end` receives the position just after that prefix.
+std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos, std::size_t* end) {
   std::size_t p = pos;
   bool negative = false;
   if (text[p] == '-' || text[p] == '+') {
@@ -314,6 +314,7 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   char first = AsciiLower(text[p]);
   if (first == 'n') {
     if (!HasWordAt(text, p, "nan")) return std::nullopt;
+    *end = p + 3;
     return WithSign(negative, std::numeric_limits<double>::quiet_NaN());
   }
   if (first == 'i') {
@@ -321,6 +322,7 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
     if (p + 3 < text.size() && AsciiLower(text[p + 3]) == 'i' && !HasWordAt(text, p, "infinity")) {
       return std::nullopt;
     }
+    *end = HasWordAt(text, p, "infinity") ? p + 8 : p + 3;
     return WithSign(negative, std::numeric_limits<double>::infinity());
   }
 
@@ -368,7 +370,10 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   if (!mantissaHasDigit) {
     // The scanner rejects a bare "0x"; "0x." and the like read as the 0 in
     // front of the "x".
-    if (hex && p > mantissaStart) return WithSign(negative, 0.0);
+    if (hex && p > mantissaStart) {
+      *end = mantissaStart - 1;
+      return WithSign(negative, 0.0);
+    }
     return std::nullopt;
   }
   std::size_t numberEnd = mantissaEnd;
@@ -387,14 +392,15 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
   }
   double value = 0;
   const char* begin = text.data() + mantissaStart;
-  const char* end = text.data() + numberEnd;
-  auto result =
-      std::from_chars(begin, end, value, hex ? std::chars_format::hex : std::chars_format::general);
+  const char* last = text.data() + numberEnd;
+  auto result = std::from_chars(begin, last, value,
+                                hex ? std::chars_format::hex : std::chars_format::general);
   if (result.ec == std::errc::result_out_of_range) {
     value = OutOfRange(mantissa, exponent, hex ? 4 : 1);
-  } else if (result.ec != std::errc() || result.ptr != end) {
+  } else if (result.ec != std::errc() || result.ptr != last) {
     return std::nullopt;  // Not reached: the text was checked above.
   }
+  *end = numberEnd;
   return WithSign(negative, value);
 }
 
@@ -403,9 +409,18 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos) {
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos) {
   pos = SkipSpace(text, pos);
   if (pos >= text.size()) return std::nullopt;
-  std::size_t plainEnd;
-  if (std::optional<double> value = ScanPlainDecimal(text, pos, &plainEnd)) return value;
-  return ScanAnyNumber(text, pos);
+  std::size_t end;
+  if (std::optional<double> value = ScanPlainDecimal(text, pos, &end)) return value;
+  return ScanAnyNumber(text, pos, &end);
+}
+
+std::optional<double> ScanWholeNumber(std::string_view text) {
+  if (text.empty() || IsSpace(text[0])) return std::nullopt;
+  std::size_t end = 0;
+  std::optional<double> value = ScanPlainDecimal(text, 0, &end);
+  if (!value) value = ScanAnyNumber(text, 0, &end);
+  if (!value || end != text.size()) return std::nullopt;
+  return value;
 }
 
 ScannedNumber ScanNumberToken(std::string_view text, std::size_t pos) {

@@ -46,6 +46,13 @@ inline std::size_t SkipToken(std::string_view text, std::size_t pos) {
 // when no number can be read there, the end of the text included.
 std::optional<double> ScanDouble(std::string_view text, std::size_t pos);
 
+// The number that `text` holds when all of it, without white space, is one
+// number as ScanDouble reads numbers: "-5", ".5", "1e1" and "inf" are; "1O",
+// "0,5", " 5" and "1e" are not, and answer none. For values given on their
+// own, such as command-line arguments, where anything after the number is a
+// mistake rather than the next field.
+std::optional<double> ScanWholeNumber(std::string_view text);
+
 // ScanDouble at `pos`, and the end of the token the number starts: the
 // position SkipToken(text, pos) gives. For readers that skip each number as
 // a whole token, without scanning it twice.

@@ -92,5 +92,32 @@ TEST(NumberText, SameOnEveryPlatform) {
   EXPECT_EQ(FormatNumber(1.234565e-30), "1.23456e-030");
 }
 
+// A value given alone must be one number from its first character to its
+// last, read as ScanDouble reads numbers; a number followed by anything,
+// even one the reader would stop at, is none.
+TEST(ScanWholeNumber, TakesOnlyAWholeNumber) {
+  const struct {
+    const char* text;
+    std::optional<double> value;
+  } rows[] = {
+      // clang-format off
+      {"-5", -5.0},  {"1e1", 10.0}, {".5", 0.5},        {"+2", 2.0},        {"5.", 5.0},
+      {"0x10", 16.0}, {"-0", -0.0}, {"1e-400", 0.0},    {"inf", INFINITY},  {"-Infinity", -INFINITY},
+      {"0,5", {}},   {"1O", {}},    {"abc", {}},        {"", {}},           {" 5", {}},
+      {"5 ", {}},    {"1e", {}},    {"1e+", {}},        {"0x", {}},         {"0x.", {}},
+      {"infin", {}}, {"nan(1)", {}}, {"12345678901234567890x", {}},
+      // clang-format on
+  };
+  for (const auto& row : rows) {
+    std::optional<double> value = ScanWholeNumber(row.text);
+    ASSERT_EQ(value.has_value(), row.value.has_value()) << row.text;
+    if (value) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*value), std::bit_cast<std::uint64_t>(*row.value))
+          << row.text;
+    }
+  }
+  EXPECT_TRUE(std::isnan(ScanWholeNumber("nan").value_or(0)));
+}
+
 }  // namespace
 }  // namespace halvex
