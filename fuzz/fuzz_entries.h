@@ -309,7 +309,7 @@ inline std::string CheckRun(std::string_view data) {
   std::vector<std::string> args = detail::ChooseArguments(optionBytes, root.string());
   std::ostringstream report;
   const double savedPrecision = precision;
-  int code = RunProgram(args, report);
+  int code = RunProgram(args, report, report);
   precision = savedPrecision;
 
   std::string said = report.str();

@@ -56,25 +56,34 @@ void AddLibrary(std::string folder, std::vector<std::string>& locations) {
   }
 }
 
-std::optional<CommandLine> Fail(std::ostream& out) {
-  ShowUsage(out);
-  return std::nullopt;
+// The refusal of a command line.
+ParsedCommandLine Refuse(std::vector<std::string> optionMessages, std::string message,
+                         std::string reason) {
+  return {std::move(optionMessages), std::nullopt, {std::move(message), std::move(reason)}};
 }
 
-}  // namespace
-
-void ShowUsage(std::ostream& out) {
-  for (const char* line : kUsage) out << line << std::endl;
+// An option's value read as a number: the whole argument must be one, finite.
+std::optional<double> FiniteValue(const std::string* value) {
+  std::optional<double> number = value ? ScanWholeNumber(*value) : std::nullopt;
+  if (!number || std::isnan(*number) || std::isinf(*number)) return std::nullopt;
+  return number;
 }
 
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            std::ostream& out) {
-  precision = kDefaultPrecision;
-  if (args.size() < 3) return Fail(out);
+// What is wrong with a file-argument count other than two or three.
+std::string FileCountReason(std::size_t files) {
+  if (files == 0) return "missing Infile and Outfile";
+  if (files == 1) return "missing Outfile";
+  return "too many file names: " + std::to_string(files) + ", at most 3";
+}
+
+// The parse of a command line of any length.
+ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed;
+  std::vector<std::string>& messages = parsed.optionMessages;
   CommandLine command;
   RunSettings& settings = command.settings;
   bool splitSpecified = false;
-  std::vector<std::string> libraryLocations;
+  std::string missingValue;
 
   std::size_t i = 0;
   while (i < args.size() && !args[i].empty() && args[i][0] == '-') {
@@ -83,29 +92,34 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
     // end of the list it takes nothing.
     const std::string* value = i + 1 < args.size() ? &args[i + 1] : nullptr;
     bool takesValue = false;
+    const std::string unknown = "unknown option " + option;
     char kind = option.size() > 1 ? option[1] : '\0';
     switch (kind) {
       case 'p': {
         takesValue = true;
-        std::optional<double> number = value ? ScanDouble(*value, 0) : std::nullopt;
-        if (number) {
-          if (std::isnan(*number) || std::isinf(*number) || *number < 0) {
-            out << "Invalid precision " << *value << std::endl;
-            return Fail(out);
-          }
-          precision = *number;
+        if (!value) break;
+        std::optional<double> number = FiniteValue(value);
+        if (!number || *number < 0) {
+          return Refuse(std::move(messages), "Invalid precision " + *value, "");
         }
+        command.precision = *number;
         break;
       }
       case 'x':
       case 'y':
       case 'z': {
-        if (option.size() < 3 || !IsSign(option[2])) return Fail(out);
-        if (option.size() > 3 && !IsSign(option[3])) return Fail(out);
+        if (option.size() < 3 || !IsSign(option[2]))
+          return Refuse(std::move(messages), "", unknown);
+        if (option.size() > 3 && !IsSign(option[3]))
+          return Refuse(std::move(messages), "", unknown);
         double v = 0;
         if (option.size() > 3) {
           takesValue = true;
-          if (value) v = ScanDouble(*value, 0).value_or(0);
+          if (value) {
+            std::optional<double> number = FiniteValue(value);
+            if (!number) return Refuse(std::move(messages), "Invalid plane value " + *value, "");
+            v = *number;
+          }
         }
         command.axisPlanes.push_back({AxisNamed(kind), option[2] == '+', v});
         splitSpecified = true;
@@ -115,18 +129,18 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         char which = option.size() > 2 ? option[2] : '\0';
         if (which == 'a') {
           settings.deleteAcross = true;
-          out << "Elements across splitter plane deleted" << std::endl;
+          messages.emplace_back("Elements across splitter plane deleted");
         } else if (which == 'i') {
           settings.deleteInPlane = true;
-          out << "Elements completely in splitter plane deleted" << std::endl;
+          messages.emplace_back("Elements completely in splitter plane deleted");
         } else if (which == 'n') {
           settings.deleteNotInOrAcross = true;
-          out << "Elements not across or in splitter plane deleted" << std::endl;
+          messages.emplace_back("Elements not across or in splitter plane deleted");
         } else if (which == '0') {
           settings.snapOnly = true;
-          out << "No elements deleted, only snaps to splitter plane" << std::endl;
+          messages.emplace_back("No elements deleted, only snaps to splitter plane");
         } else {
-          return Fail(out);
+          return Refuse(std::move(messages), "", unknown);
         }
         break;
       }
@@ -138,9 +152,9 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
           settings.colourElements = true;
         } else if (option[2] == 'a') {
           settings.cutAcross = true;
-          out << "Cut elements by splitter plane" << std::endl;
+          messages.emplace_back("Cut elements by splitter plane");
         } else {
-          return Fail(out);
+          return Refuse(std::move(messages), "", unknown);
         }
         break;
       case 'v':
@@ -151,24 +165,22 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         break;
       case 'l':
         takesValue = true;
-        if (value) AddLibrary(*value, libraryLocations);
+        if (value) command.libraries.push_back(*value);
         break;
       default:
-        return Fail(out);
+        return Refuse(std::move(messages), "", unknown);
     }
+    if (takesValue && !value) missingValue = "missing value after " + option;
     i += takesValue ? 2 : 1;
   }
   if (settings.verifySymmetry) settings.colourElements = false;
 
   std::size_t files = i < args.size() ? args.size() - i : 0;
   if (files > 3 || files < 2) {
-    out << "Wrong number of arguments" << std::endl;
-    return Fail(out);
+    return Refuse(std::move(messages), "Wrong number of arguments",
+                  missingValue.empty() ? FileCountReason(files) : missingValue);
   }
-  if (files == 2 && !splitSpecified) {
-    out << "No split specified" << std::endl;
-    return Fail(out);
-  }
+  if (files == 2 && !splitSpecified) return Refuse(std::move(messages), "No split specified", "");
   command.inFile = args[i];
   if (files == 3) command.splitterFile = args[i + 1];
   command.outFile = args.back();
@@ -177,9 +189,38 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
   // libraries in command-line order.
   std::string folder = SearchPrefixOf(command.inFile);
   command.searchLocations = {folder, folder + "p\\", folder + "s\\"};
-  command.searchLocations.insert(command.searchLocations.end(), libraryLocations.begin(),
-                                 libraryLocations.end());
-  return command;
+  for (const std::string& library : command.libraries) {
+    AddLibrary(library, command.searchLocations);
+  }
+  parsed.command = std::move(command);
+  return parsed;
+}
+
+}  // namespace
+
+void ShowUsage(std::ostream& out) {
+  for (const char* line : kUsage) out << line << std::endl;
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  ParsedCommandLine parsed = ParseArguments(args);
+  // Fewer than three arguments never make a command line; the usage then
+  // stands alone on standard output, and the parse of what there is says
+  // what is missing.
+  if (args.size() < 3) {
+    const CommandLineError& error = parsed.error;
+    return Refuse({}, "", error.reason.empty() ? error.message : error.reason);
+  }
+  return parsed;
+}
+
+void ReportCommandLine(const ParsedCommandLine& parsed, std::ostream& out, std::ostream& err) {
+  for (const std::string& message : parsed.optionMessages) out << message << std::endl;
+  if (parsed.command) return;
+  const CommandLineError& error = parsed.error;
+  if (!error.message.empty()) out << error.message << std::endl;
+  if (!error.reason.empty()) err << error.reason << std::endl;
+  ShowUsage(out);
 }
 
 }  // namespace halvex

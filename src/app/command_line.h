@@ -1,5 +1,6 @@
 // The command line: options, usage, argument errors, and what a valid
-// command line asks for.
+// command line asks for. Parsing only looks at the arguments; printing what
+// the parse found is a separate step.
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/run_settings.h"
+#include "geometry/precision.h"
 
 namespace halvex {
 
@@ -23,7 +25,10 @@ struct AxisPlane {
 
 struct CommandLine {
   RunSettings settings;
-  std::vector<AxisPlane> axisPlanes;  // in command-line order
+  double precision = kDefaultPrecision;  // -p; the run sets geometry's precision from it
+  std::vector<AxisPlane> axisPlanes;     // in command-line order
+  // The -l folders as given, in command-line order.
+  std::vector<std::string> libraries;
   // Folder prefixes, each ending in a separator: the input file's folder, its
   // p\ and s\ subfolders, then six entries per -l.
   std::vector<std::string> searchLocations;
@@ -32,11 +37,31 @@ struct CommandLine {
   std::string outFile;
 };
 
-// Parses the arguments after the program name and sets the run's `precision`
-// (geometry/precision.h). Prints the option messages as it meets them; on an
-// error prints the error and the usage and answers none (exit code 1).
-std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args,
-                                            std::ostream& out);
+// Why a command line is refused. `message` is the line that standard output
+// shows before the usage ("Wrong number of arguments"), empty when the usage
+// stands alone; `reason` is the line for standard error that names the
+// problem ("unknown option --bogus", "missing Outfile"), empty when `message`
+// already does.
+struct CommandLineError {
+  std::string message;
+  std::string reason;
+};
+
+// What the parse found: the messages of the options it met, in order (those
+// before the problem, when there is one), and the command line or the error.
+struct ParsedCommandLine {
+  std::vector<std::string> optionMessages;
+  std::optional<CommandLine> command;
+  CommandLineError error;  // Meaningful when there is no command.
+};
+
+// Parses the arguments after the program name. Reads no file and prints
+// nothing.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Prints what the parse found: the option messages on `out`, then for a
+// refused command line its message, its reason on `err` and the usage.
+void ReportCommandLine(const ParsedCommandLine& parsed, std::ostream& out, std::ostream& err);
 
 void ShowUsage(std::ostream& out);
 

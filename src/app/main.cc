@@ -16,7 +16,7 @@ namespace {
 int Main(const std::vector<std::string>& args) {
   // Asked for the usage or the version, the program answers and ends at once.
   if (std::optional<int> code = halvex::RunInfoRequest(args, std::cout)) return *code;
-  int code = halvex::RunProgram(args, std::cout);
+  int code = halvex::RunProgram(args, std::cout, std::cerr);
   // Every run ends here, so that a console window opened for the program
   // stays until the user has read it.
   std::cout << "Press <Enter> to quit" << std::endl;

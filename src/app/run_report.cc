@@ -45,6 +45,27 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary) {
   out << std::endl;
 }
 
+void ReportNotFound(std::ostream& err, const std::vector<std::string>& names) {
+  // Enough names to recognise the pattern (a whole library missing, one
+  // misspelt part) without filling the screen; a name from a damaged file
+  // can be megabytes long, and is cut.
+  constexpr std::size_t kNamesShown = 5;
+  constexpr std::size_t kNameLength = 60;
+  if (names.empty()) return;
+  err << names.size() << (names.size() == 1 ? " subfile" : " subfiles")
+      << " not found in the search locations:";
+  for (std::size_t k = 0; k < names.size() && k < kNamesShown; ++k) {
+    err << (k == 0 ? " " : ", ");
+    if (names[k].size() <= kNameLength) {
+      err << names[k];
+    } else {
+      err << names[k].substr(0, kNameLength - 3) << "...";
+    }
+  }
+  if (names.size() > kNamesShown) err << ", ...";
+  err << std::endl;
+}
+
 void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary) {
   switch (summary.result) {
     case SaveResult::kSaved:

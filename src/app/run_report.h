@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "model/ldraw_reader.h"
 #include "model/ldraw_writer.h"
@@ -22,6 +23,9 @@ void ReportLoad(std::ostream& out, const std::string& fileName,
 void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
 // An expansion's notes, then its counts or why it stopped.
 void ReportExpansion(std::ostream& out, const ExpandSummary& summary);
+// The referenced files that the expansion found nowhere: how many, and the
+// first few names. Nothing when every one was found.
+void ReportNotFound(std::ostream& err, const std::vector<std::string>& names);
 // A save's report, or why it failed.
 void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary);
 

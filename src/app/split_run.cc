@@ -57,12 +57,32 @@ bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& reso
   return summary.has_value();
 }
 
+// Warns about each -l folder that cannot be a library: one that does not
+// exist, and one that holds neither parts nor p, such as the library's parts
+// folder given instead of its root.
+void CheckLibraries(const std::vector<std::string>& libraries, PathResolver& resolver,
+                    std::ostream& err) {
+  for (const std::string& library : libraries) {
+    const std::string folder = library.empty() ? "." : library;
+    if (!resolver.IsFolder(folder)) {
+      err << "Library folder " << folder << " does not exist" << std::endl;
+      continue;
+    }
+    const bool separated = folder.back() == '\\' || folder.back() == '/';
+    const std::string prefix = separated ? folder : folder + '\\';
+    if (!resolver.IsFolder(prefix + "parts") && !resolver.IsFolder(prefix + "p")) {
+      err << "Library folder " << folder << " holds neither parts nor p" << std::endl;
+    }
+  }
+}
+
 // Inlines the subfiles of `input` and reports it; false when the expansion
 // grows too large.
-bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out) {
+bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, std::ostream& err) {
   ReportExpanding(out, searchPath);
   ExpandSummary summary = ExpandSubfiles(input, searchPath);
   ReportExpansion(out, summary);
+  ReportNotFound(err, summary.notFound);
   return summary.result == ExpandResult::kExpanded;
 }
 
@@ -76,7 +96,7 @@ int SaveAndReport(const Model& output, const std::string& fileName, PathResolver
 
 }  // namespace
 
-int Run(const CommandLine& command, std::ostream& out) {
+int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   const RunSettings& settings = command.settings;
   Model splitter;
   AddAxisPlanes(command, splitter);
@@ -90,7 +110,10 @@ int Run(const CommandLine& command, std::ostream& out) {
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
-  if (settings.expandSubfiles && !ExpandAndReport(input, searchPath, out)) return kExitFileError;
+  if (settings.expandSubfiles) {
+    CheckLibraries(command.libraries, resolver, err);
+    if (!ExpandAndReport(input, searchPath, out, err)) return kExitFileError;
+  }
   SplitModel(input, splitter, settings);
   if (settings.expandSubfiles) NormaliseWinding(input);
   return SaveAndReport(input, command.outFile, resolver, out);
@@ -109,12 +132,14 @@ std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ost
   return std::nullopt;
 }
 
-int RunProgram(const std::vector<std::string>& args, std::ostream& out) {
+int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   out << kBanner << std::endl;
-  std::optional<CommandLine> command = ParseCommandLine(args, out);
-  if (!command) return kExitUsage;
+  ParsedCommandLine parsed = ParseCommandLine(args);
+  ReportCommandLine(parsed, out, err);
+  if (!parsed.command) return kExitUsage;
+  precision = parsed.command->precision;
   out << "Precision " << FormatNumber(precision) << "\n" << std::endl;
-  return Run(*command, out);
+  return Run(*parsed.command, out, err);
 }
 
 }  // namespace halvex

@@ -16,7 +16,9 @@ inline constexpr int kExitFileError = 2;
 
 // Runs a parsed command line and answers the exit code: 0 on success, 2 when
 // a file cannot be read, created or written or the expansion is too large.
-int Run(const CommandLine& command, std::ostream& out);
+// The designed report goes to `out`; warnings that it has no line for (a -l
+// folder that is no library, references found nowhere) go to `err`.
+int Run(const CommandLine& command, std::ostream& out, std::ostream& err);
 
 // Answers `--help` (the usage) and `--version` (the banner) given as the
 // first argument, with exit code 0; none for every other command line, which
@@ -25,7 +27,8 @@ int Run(const CommandLine& command, std::ostream& out);
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out);
 
 // The whole program: banner, command line, precision, run. Answers the exit
-// code; the caller prints the quit prompt.
-int RunProgram(const std::vector<std::string>& args, std::ostream& out);
+// code; the caller prints the quit prompt. What the command line or the run
+// finds wrong beyond the designed messages goes to `err`.
+int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 }  // namespace halvex

@@ -8,7 +8,7 @@ inline constexpr double kDefaultPrecision = 0.001;
 
 // How far apart two coordinates may be and still count as the same, and how far
 // from a splitting plane a point may lie and still count as in it. The one home
-// of the run's value: the command-line parser sets it (to kDefaultPrecision
+// of the run's value: the run sets it from its command line (kDefaultPrecision
 // unless -p gives another) and nothing else writes it, except tests, which
 // restore it.
 extern double precision;

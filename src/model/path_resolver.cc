@@ -28,6 +28,8 @@ std::optional<std::string> PathResolver::FindFile(std::string_view name) {
   return found;
 }
 
+bool PathResolver::IsFolder(std::string_view name) { return IsDirectory(Resolve(name)); }
+
 std::string PathResolver::PathForWriting(std::string_view name) {
   // Only the folders are matched without regard to case: the file's own name
   // is written as spelled, so that an existing file whose name differs only
@@ -54,6 +56,13 @@ bool IsRegularFile(const std::string& path) {
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return false;
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 std::string PathResolver::Resolve(std::string_view name) { return std::string(name); }
@@ -98,6 +107,11 @@ void AppendComponents(std::string& path, std::string_view rest) {
 bool IsRegularFile(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::string PathResolver::Resolve(std::string_view name) {

@@ -19,6 +19,9 @@ class PathResolver {
   // is no such file.
   std::optional<std::string> FindFile(std::string_view name);
 
+  // Whether `name` names an existing folder (symbolic links followed).
+  bool IsFolder(std::string_view name);
+
   // The path to write `name` to: existing folders matched as above; the last
   // component, the file's own name, kept exactly as spelled.
   std::string PathForWriting(std::string_view name);
@@ -28,7 +31,7 @@ class PathResolver {
     std::unordered_map<std::string, std::string> byLowerName;
   };
 
-  // `path` with each existing component in its spelling on disk; components
+  // `name` with each existing component in its spelling on disk; components
   // that match nothing keep their spelling.
   std::string Resolve(std::string_view name);
   const Listing& ListingOf(const std::string& folder);
@@ -39,5 +42,7 @@ class PathResolver {
 
 // Whether `path` names an existing regular file (symbolic links followed).
 bool IsRegularFile(const std::string& path);
+// Whether `path` names an existing folder (symbolic links followed).
+bool IsDirectory(const std::string& path);
 
 }  // namespace halvex

@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "elements/meta_line.h"
 #include "elements/subfile_ref.h"
+#include "geometry/ascii_case.h"
 #include "model/ldraw_reader.h"
 
 namespace halvex {
@@ -87,7 +89,10 @@ class Expansion {
       if (model_.ElementAt(i).LineType() != kSubfileType) continue;
       const auto& ref = static_cast<const SubfileRef&>(model_.ElementAt(i));
       const Subfile* file = searchPath_.Open(ref.Name());
-      if (!file) continue;
+      if (!file) {
+        NoteNotFound(ref.Name());
+        continue;
+      }
       std::optional<ChainLink> link = GuardChain(i, ref, file);
       if (!link) continue;
       const PreparedFile& prepared = PreparedFor(file);
@@ -118,6 +123,13 @@ class Expansion {
       return std::nullopt;
     }
     return ChainLink{file, parent, depth};
+  }
+
+  // Adds `name` to the names not found, unless it is there already.
+  void NoteNotFound(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) c = c == '/' ? '\\' : AsciiLower(c);
+    if (notFoundKeys_.insert(std::move(key)).second) summary_.notFound.emplace_back(name);
   }
 
   // Whether placing `prepared` would take the model past the element budget.
@@ -202,6 +214,7 @@ class Expansion {
   // The chain link that appended each element after the top file's own.
   std::vector<int> linkOf_;
   std::unordered_map<const Subfile*, PreparedFile> preparedFiles_;
+  std::unordered_set<std::string> notFoundKeys_;
 };
 
 }  // namespace

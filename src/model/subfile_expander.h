@@ -23,12 +23,16 @@ inline constexpr int kDefaultElementBudget = 20'000'000;
 enum class ExpandResult { kExpanded, kTooManyElements };
 
 // What an expansion did: how it ended, the counts of the elements placed from
-// subfiles (references not counted), and one note for each reference left
-// unexpanded because of a cycle or the nesting depth, in the order met.
+// subfiles (references not counted), one note for each reference left
+// unexpanded because of a cycle or the nesting depth, in the order met, and
+// the names of the referenced files that the search path did not find, each
+// once (names that differ only in case or separator count as one), in the
+// order met.
 struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
   ElementCounts inlined;
   std::vector<std::string> notes;
+  std::vector<std::string> notFound;
 };
 
 // Walks the model by index while it grows, so the references appended from a

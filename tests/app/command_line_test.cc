@@ -4,24 +4,14 @@
 
 #include <sstream>
 
-#include "geometry/precision.h"
-#include "splitting/splitters.h"
-
 namespace halvex {
 namespace {
 
-using CommandLineTest = test::PrecisionGuard;
-
-std::optional<CommandLine> Parse(std::vector<std::string> args) {
-  std::ostringstream out;
-  return ParseCommandLine(args, out);
-}
-
-TEST_F(CommandLineTest, RecordsEachAxisPlaneAsAxisSideAndValue) {
-  std::optional<CommandLine> command =
-      Parse({"-x+", "-y--", "-2.5", "-z++", "1e3", "-x-", "-y++", "word", "in.dat", "out.dat"});
-  ASSERT_TRUE(command);
-  const std::vector<AxisPlane>& planes = command->axisPlanes;
+TEST(CommandLine, RecordsEachAxisPlaneAsAxisSideAndValue) {
+  ParsedCommandLine parsed = ParseCommandLine(
+      {"-x+", "-y--", "-2.5", "-z++", "1e3", "-x-", "-y++", ".5", "in.dat", "out.dat"});
+  ASSERT_TRUE(parsed.command);
+  const std::vector<AxisPlane>& planes = parsed.command->axisPlanes;
   ASSERT_EQ(planes.size(), 5u);
   const struct {
     Axis axis;
@@ -31,23 +21,91 @@ TEST_F(CommandLineTest, RecordsEachAxisPlaneAsAxisSideAndValue) {
                   {Axis::kY, false, -2.5},
                   {Axis::kZ, true, 1000},
                   {Axis::kX, false, 0},
-                  // A value that is no number leaves the plane at 0.
-                  {Axis::kY, true, 0}};
+                  {Axis::kY, true, 0.5}};
   for (std::size_t k = 0; k < planes.size(); ++k) {
     EXPECT_EQ(planes[k].axis, expected[k].axis) << k;
     EXPECT_EQ(planes[k].keepAbove, expected[k].keepAbove) << k;
     EXPECT_EQ(planes[k].value, expected[k].value) << k;
   }
-  EXPECT_EQ(command->inFile, "in.dat");
+  EXPECT_EQ(parsed.command->inFile, "in.dat");
+  EXPECT_EQ(parsed.command->precision, kDefaultPrecision);
 }
 
-TEST_F(CommandLineTest, EveryParseStartsFromTheDefaultPrecision) {
-  ASSERT_TRUE(Parse({"-p", "0.25", "-x+", "in.dat", "out.dat"}));
-  EXPECT_EQ(precision, 0.25);
-  ASSERT_TRUE(Parse({"-x+", "in.dat", "out.dat"}));
-  EXPECT_EQ(precision, kDefaultPrecision);
-  ASSERT_TRUE(Parse({"-p", "x", "-x+", "in.dat", "out.dat"}));
-  EXPECT_EQ(precision, kDefaultPrecision);
+// A plane value or a precision must be one number as a whole: a decimal
+// comma, a letter for a digit or a word used to pass as 0 or as the number in
+// front. Refused, the options met before keep their messages.
+TEST(CommandLine, RefusesValuesThatAreNotWhollyANumber) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } rows[] = {
+      {{"-x++", "0,5", "in.dat", "out.dat"}, "Invalid plane value 0,5"},
+      {{"-da", "-x++", "abc", "in.dat", "out.dat"}, "Invalid plane value abc"},
+      {{"-z--", "1O", "in.dat", "out.dat"}, "Invalid plane value 1O"},
+      {{"-y++", "inf", "in.dat", "out.dat"}, "Invalid plane value inf"},
+      {{"-x++", "in.dat", "out.dat"}, "Invalid plane value in.dat"},
+      {{"-p", "abc", "-x+", "in.dat", "out.dat"}, "Invalid precision abc"},
+      {{"-p", "0.01x", "-x+", "in.dat", "out.dat"}, "Invalid precision 0.01x"},
+      {{"-p", " 1", "-x+", "in.dat", "out.dat"}, "Invalid precision  1"},
+  };
+  for (const auto& row : rows) {
+    ParsedCommandLine parsed = ParseCommandLine(row.args);
+    EXPECT_FALSE(parsed.command) << row.message;
+    EXPECT_EQ(parsed.error.message, row.message);
+    EXPECT_EQ(parsed.error.reason, "");
+  }
+  ParsedCommandLine parsed = ParseCommandLine({"-da", "-x++", "abc", "in.dat", "out.dat"});
+  EXPECT_EQ(parsed.optionMessages,
+            std::vector<std::string>{"Elements across splitter plane deleted"});
+
+  ParsedCommandLine valid = ParseCommandLine({"-p", "+2e-2", "-x--", "-5", "in.dat", "out.dat"});
+  ASSERT_TRUE(valid.command);
+  EXPECT_EQ(valid.command->precision, 0.02);
+  EXPECT_EQ(valid.command->axisPlanes[0].value, -5);
+}
+
+// Each refusal names its problem: the designed line for standard output
+// where there is one, and a reason for standard error where that line does
+// not say what is wrong.
+TEST(CommandLine, NamesWhatIsWrong) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+    const char* reason;
+  } rows[] = {
+      {{"--bogus", "in.dat", "out.dat"}, "", "unknown option --bogus"},
+      {{"-X+", "in.dat", "out.dat"}, "", "unknown option -X+"},
+      {{"-x+", "-dq", "in.dat", "out.dat"}, "", "unknown option -dq"},
+      {{"-x+", "in.dat"}, "", "missing Outfile"},
+      {{"-x+", "-y+", "-z+"}, "Wrong number of arguments", "missing Infile and Outfile"},
+      {{"-x+", "a.dat", "b.dat", "c.dat", "d.dat"},
+       "Wrong number of arguments",
+       "too many file names: 4, at most 3"},
+      {{"-x+", "-s", "-l"}, "Wrong number of arguments", "missing value after -l"},
+      {{"in.dat", "out.dat"}, "", "No split specified"},
+      {{"-s", "in.dat", "out.dat"}, "No split specified", ""},
+      {{}, "", "missing Infile and Outfile"},
+  };
+  for (const auto& row : rows) {
+    ParsedCommandLine parsed = ParseCommandLine(row.args);
+    EXPECT_FALSE(parsed.command) << row.reason;
+    EXPECT_EQ(parsed.error.message, row.message) << row.reason;
+    EXPECT_EQ(parsed.error.reason, row.reason);
+  }
+}
+
+// The designed text stays on standard output, the reason goes alone to
+// standard error.
+TEST(CommandLine, ReportPutsTheReasonOnStandardError) {
+  std::ostringstream out, err;
+  ReportCommandLine(ParseCommandLine({"-da", "-x+", "-ca", "in.dat"}), out, err);
+  std::ostringstream usage;
+  ShowUsage(usage);
+  EXPECT_EQ(out.str(),
+            "Elements across splitter plane deleted\nCut elements by splitter plane\n"
+            "Wrong number of arguments\n" +
+                usage.str());
+  EXPECT_EQ(err.str(), "missing Outfile\n");
 }
 
 }  // namespace
