@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build in CI: cross-builds the program and the tests for 64-bit
 # Windows with mingw-w64 (warnings are errors), runs the whole suite under
-# Wine, then compares the output files of the Windows program with those of
+# Wine (failing when no test ran), then compares the output files of the Windows program with those of
 # the Linux build in build/ (built first when missing). Installs what it
 # needs when it is missing (as root, with apt-get).
 set -euo pipefail
@@ -29,11 +29,12 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 start=$SECONDS
 cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror -DHALVEX_GTEST_SOURCE_DIR=/usr/src/googletest
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-Werror -DHALVEX_TESTS=ON \
+  -DHALVEX_GTEST_SOURCE_DIR=/usr/src/googletest
 cmake --build build-windows -j"$jobs"
 echo "== Windows cross build: $((SECONDS - start)) s"
 start=$SECONDS
-ctest --test-dir build-windows --output-on-failure -j"$jobs"
+ctest --test-dir build-windows --output-on-failure --no-tests=error -j"$jobs"
 echo "== Windows tests under Wine: $((SECONDS - start)) s"
 
 if [[ ! -x build/halvex ]]; then
