@@ -1,13 +1,24 @@
 #!/usr/bin/env bash
 # Fuzzes Halvex: builds the libFuzzer targets with clang 14 in build-fuzz, runs
-# each target in turn for SECONDS (default 60) on one core, then minimises its
-# corpus into fuzz/corpus/<name>/. Seeds are the sample library beside the
-# repository and tests/data. A finding stops the script with its input in
+# each target in turn for SECONDS (default 60) on one core, starting from the
+# tracked corpus fuzz/corpus/<name>/ and seeds from the sample library beside
+# the repository and tests/data, then minimises what it has into
+# build-fuzz/work/<name>/merged/. A finding stops the script with its input in
 # fuzz/artifacts/; turn it into a regression test before fixing.
-#   fuzz/run.sh [SECONDS] [TARGET...]   (TARGET: line_parser, pipeline, number_text)
+#
+# A run never changes the tracked corpus. Adopting the minimised corpus is a
+# separate, deliberate step: --update-corpus replaces fuzz/corpus/<name>/ with
+# it at the end of the run (review and commit the change like any other).
+#   fuzz/run.sh [--update-corpus] [SECONDS] [TARGET...]
+#   (TARGET: line_parser, pipeline, number_text)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
+update_corpus=false
+if [[ "${1:-}" == --update-corpus ]]; then
+  update_corpus=true
+  shift
+fi
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -28,7 +39,7 @@ for name in "${targets[@]}"; do
   fuzzer="$repo/$build/fuzz/${name}_fuzzer"
   corpus="$repo/fuzz/corpus/$name"
   work="$repo/$build/work/$name"
-  rm -rf "$work" && mkdir -p "$work/seeds" "$work/merged" "$corpus" "$repo/fuzz/artifacts"
+  rm -rf "$work" && mkdir -p "$work/seeds" "$work/new" "$work/merged" "$repo/fuzz/artifacts"
   k=0
   seeds=("${sources[@]}")
   [ "$name" = number_text ] && mapfile -t seeds < <(find tests/data/numbers -type f | sort)
@@ -45,9 +56,11 @@ for name in "${targets[@]}"; do
     k=$((k + 1))
   done
 
+  # libFuzzer writes the inputs it finds into the first folder: the scratch
+  # one, so that the tracked corpus is only read.
   (cd "$work" && "$fuzzer" -max_total_time="$seconds" -jobs=1 -workers=1 -max_len=8192 \
     -timeout=10 -rss_limit_mb=2048 -dict="$repo/fuzz/ldraw.dict" \
-    -artifact_prefix="$repo/fuzz/artifacts/" "$corpus" "$work/seeds" >/dev/null 2>&1) || true
+    -artifact_prefix="$repo/fuzz/artifacts/" "$work/new" "$corpus" "$work/seeds" >/dev/null 2>&1) || true
   log="$work/fuzz-0.log"
   if grep -qE '^==[0-9]+==ERROR|^SUMMARY|deadly signal|Test unit written' "$log"; then
     grep -E 'ERROR|SUMMARY|Test unit written|runtime error' "$log" | head -20
@@ -58,7 +71,12 @@ for name in "${targets[@]}"; do
 
   # Keep the inputs that reach new edges, hit counts aside: a few hundred
   # small files, replayed by the test suite.
-  "$fuzzer" -merge=1 -use_counters=0 "$work/merged" "$corpus" "$work/seeds" >"$work/merge.log" 2>&1
-  rm -rf "$corpus" && mv "$work/merged" "$corpus"
-  echo "$name: $runs; corpus $(ls "$corpus" | wc -l) files, $(du -sh "$corpus" | cut -f1)"
+  "$fuzzer" -merge=1 -use_counters=0 "$work/merged" "$corpus" "$work/new" "$work/seeds" \
+    >"$work/merge.log" 2>&1
+  merged="$work/merged"
+  if $update_corpus; then
+    rm -rf "$corpus" && cp -r "$work/merged" "$corpus"
+    merged="$corpus"
+  fi
+  echo "$name: $runs; corpus $(ls "$merged" | wc -l) files, $(du -sh "$merged" | cut -f1) in $merged"
 done
