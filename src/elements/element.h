@@ -41,7 +41,8 @@ inline constexpr int kModelType = -1;
 // default is what an element without that property answers, so that callers
 // need not ask for the class first. Operations marked "Not used by the run"
 // are kept so that every element answers the whole interface; tests and the
-// fuzz targets exercise them.
+// fuzz targets exercise those that answer something. Describe answers
+// nothing, and nothing calls it.
 class Element {
  public:
   Element() = default;

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Independent reference implementation of the split (no subfile expansion).
+"""Independent reference implementation of the split and of the subfile expansion (-s).
 
 Usage: oracle.py [options] Infile [SplitterFile] Outfile
 Prints the console output on stdout and writes Outfile like the program does.
