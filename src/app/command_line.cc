@@ -76,6 +76,54 @@ std::string FileCountReason(std::size_t files) {
   return "too many file names: " + std::to_string(files) + ", at most 3";
 }
 
+// Sets the switch that a -d, -i, -c, -v or -s option names, and adds its
+// message when it has one; false when the option names no switch.
+bool SetSwitch(const std::string& option, RunSettings& settings,
+               std::vector<std::string>& messages) {
+  const char second = option.size() > 1 ? option[1] : '\0';
+  const char third = option.size() > 2 ? option[2] : '\0';
+  switch (second) {
+    case 'd':
+      if (third == 'a') {
+        settings.deleteAcross = true;
+        messages.emplace_back("Elements across splitter plane deleted");
+      } else if (third == 'i') {
+        settings.deleteInPlane = true;
+        messages.emplace_back("Elements completely in splitter plane deleted");
+      } else if (third == 'n') {
+        settings.deleteNotInOrAcross = true;
+        messages.emplace_back("Elements not across or in splitter plane deleted");
+      } else if (third == '0') {
+        settings.snapOnly = true;
+        messages.emplace_back("No elements deleted, only snaps to splitter plane");
+      } else {
+        return false;
+      }
+      return true;
+    case 'i':
+      settings.invertSplit = true;
+      return true;
+    case 'c':
+      if (option.size() == 2) {
+        settings.colourElements = true;
+      } else if (third == 'a') {
+        settings.cutAcross = true;
+        messages.emplace_back("Cut elements by splitter plane");
+      } else {
+        return false;
+      }
+      return true;
+    case 'v':
+      settings.verifySymmetry = true;
+      return true;
+    case 's':
+      settings.expandSubfiles = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The parse of a command line of any length.
 ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
   ParsedCommandLine parsed;
@@ -108,10 +156,9 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
       case 'x':
       case 'y':
       case 'z': {
-        if (option.size() < 3 || !IsSign(option[2]))
-          return Refuse(std::move(messages), "", unknown);
-        if (option.size() > 3 && !IsSign(option[3]))
-          return Refuse(std::move(messages), "", unknown);
+        const bool wellFormed =
+            option.size() >= 3 && IsSign(option[2]) && (option.size() == 3 || IsSign(option[3]));
+        if (!wellFormed) return Refuse(std::move(messages), "", unknown);
         double v = 0;
         if (option.size() > 3) {
           takesValue = true;
@@ -125,50 +172,12 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
         splitSpecified = true;
         break;
       }
-      case 'd': {
-        char which = option.size() > 2 ? option[2] : '\0';
-        if (which == 'a') {
-          settings.deleteAcross = true;
-          messages.emplace_back("Elements across splitter plane deleted");
-        } else if (which == 'i') {
-          settings.deleteInPlane = true;
-          messages.emplace_back("Elements completely in splitter plane deleted");
-        } else if (which == 'n') {
-          settings.deleteNotInOrAcross = true;
-          messages.emplace_back("Elements not across or in splitter plane deleted");
-        } else if (which == '0') {
-          settings.snapOnly = true;
-          messages.emplace_back("No elements deleted, only snaps to splitter plane");
-        } else {
-          return Refuse(std::move(messages), "", unknown);
-        }
-        break;
-      }
-      case 'i':
-        settings.invertSplit = true;
-        break;
-      case 'c':
-        if (option.size() == 2) {
-          settings.colourElements = true;
-        } else if (option[2] == 'a') {
-          settings.cutAcross = true;
-          messages.emplace_back("Cut elements by splitter plane");
-        } else {
-          return Refuse(std::move(messages), "", unknown);
-        }
-        break;
-      case 'v':
-        settings.verifySymmetry = true;
-        break;
-      case 's':
-        settings.expandSubfiles = true;
-        break;
       case 'l':
         takesValue = true;
         if (value) command.libraries.push_back(*value);
         break;
       default:
-        return Refuse(std::move(messages), "", unknown);
+        if (!SetSwitch(option, settings, messages)) return Refuse(std::move(messages), "", unknown);
     }
     if (takesValue && !value) missingValue = "missing value after " + option;
     i += takesValue ? 2 : 1;
