@@ -160,8 +160,13 @@ inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::st
   startup.hStdError = writeEnd;
   PROCESS_INFORMATION process{};
   std::wstring folderName = folder.wstring();
-  bool started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  folderName.c_str(), &startup, &process);
+  // Under Wine on a loaded machine, starting a process now and then fails
+  // for no reason of the program's; a second or third try starts it.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               folderName.c_str(), &startup, &process);
+  }
   ::CloseHandle(writeEnd);
   ::CloseHandle(nul);
   ProgramResult result;
