@@ -3,9 +3,10 @@
 set and reports every difference in exit code, standard output, standard
 error or output file bytes. Speed work must leave it silent:
 
-  python3 bench/compare_library.py OLD_HALVEX NEW_HALVEX LIBDIR "OPTIONS" [JOBS]
+  python3 bench/compare_library.py OLD_HALVEX NEW_HALVEX LIBDIR "OPTIONS" [JOBS [FOLDER...]]
 
-Inputs: every .dat in LIBDIR/parts, LIBDIR/parts/s and LIBDIR/p. Each run
+Inputs: every .dat in LIBDIR/parts, parts/s, p, p/48 and p/8, or in the
+FOLDERs given (relative to LIBDIR); JOBS runs at a time, 2 by default. Each run
 has a folder of its own and writes out.dat there; the library itself is only
 read. Prints the number of runs compared and each difference; exits 1 when
 there was one."""
@@ -44,15 +45,18 @@ def compare(part):
 
 def main():
     global old, new, options, work
-    if len(sys.argv) not in (5, 6):
+    if len(sys.argv) < 5:
         print(__doc__, file=sys.stderr)
         return 2
     old, new, lib = (os.path.realpath(a) for a in sys.argv[1:4])
     options = shlex.split(sys.argv[4])
-    jobs = int(sys.argv[5]) if len(sys.argv) == 6 else 2
+    jobs = int(sys.argv[5]) if len(sys.argv) > 5 else 2
+    folders = sys.argv[6:] or ["parts", "parts/s", "p", "p/48", "p/8"]
     parts = []
-    for sub in ("parts", "parts/s", "p"):
+    for sub in folders:
         folder = os.path.join(lib, sub)
+        if not os.path.isdir(folder):
+            continue
         parts += sorted(os.path.join(folder, n) for n in os.listdir(folder)
                         if n.lower().endswith(".dat"))
     with tempfile.TemporaryDirectory() as tmp:
