@@ -8,10 +8,17 @@
 //                                       lines and a comment every 64 lines.
 //   halvex_bench_gen expansion N FILE   N references placing stud.dat and other
 //                                       files of the sample library.
+//   halvex_bench_gen strips N FILE      N strips of 26 lines, each a comment and
+//                                       half a cylinder as library parts draw
+//                                       it: 8 quads, 4 triangles, 8 edge lines
+//                                       and 5 conditional lines, with the
+//                                       short 4-decimal coordinates of
+//                                       primitives.
 //
 // In the polygon file about 10% of the polygons cross x = 0 by more than the
 // default precision; the others, like every line, lie wholly on one side,
-// half on each.
+// half on each. In the strip file 10% of the strips cross x = 0, the others
+// lie wholly on one side, half on each.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -259,12 +266,98 @@ int GenerateExpansion(long count, std::FILE* file) {
   return 0;
 }
 
+// Appends a coordinate of `units` / 10000 as library files write it: four
+// decimals at most, trailing zeros and a bare point dropped.
+void AppendTrimmed(std::string& out, std::int64_t units) {
+  std::string text;
+  AppendCoordinate(text, units, 4);
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  if (text == "-0") text = "0";
+  out.append(text);
+}
+
+void AppendVertices(std::string& out, const Vertex* points, int count) {
+  for (int k = 0; k < count; ++k) {
+    for (int a = 0; a < 3; ++a) {
+      out.push_back(' ');
+      AppendTrimmed(out, points[k].v[a]);
+    }
+  }
+}
+
+int GenerateStrips(long count, std::FILE* file) {
+  // cos(2 pi k / 16) in units, rounded to four decimals as primitives have it.
+  static const std::int64_t kCos[16] = {10000,  9239,   7071,   3827,   0,      -3827,
+                                        -7071,  -9239,  -10000, -9239,  -7071,  -3827,
+                                        0,      3827,   7071,   9239};
+  Random random(0x5eed0003);
+  Writer writer(file);
+  for (const char* header :
+       {"0 Synthetic benchmark part of strips", "0 Name: bench_strips.dat",
+        "0 Author: Halvex benchmark generator", "0 BFC CERTIFY CCW", ""}) {
+    writer.Line().append(header);
+    writer.EndLine();
+  }
+  for (long strip = 0; strip < count; ++strip) {
+    writer.Line().append("0 // Strip " + std::to_string(strip));
+    writer.EndLine();
+    // Half a cylinder of radius r and height h around (cx, cy, cz), from
+    // segment `first` of 16 on: one that crosses x = 0 is centred on it, so
+    // its corners lie up to r away on either side; the others keep a gap of
+    // at least one unit to it.
+    std::int64_t r = random.Between(1, 2);
+    std::int64_t h = random.Between(1, 4);
+    std::int64_t cx = 0;
+    if (random.Below(10) != 0) {
+      cx = random.Between(r + 1, r + 4) * (random.Below(2) == 0 ? 1 : -1);
+    }
+    std::int64_t cy = -random.Between(0, 24);
+    std::int64_t cz = random.Between(-4, 4);
+    int first = static_cast<int>(random.Below(16));
+    Vertex bottom[9], top[9];
+    for (int k = 0; k < 9; ++k) {
+      int segment = (first + k) % 16;
+      std::int64_t x = cx * kUnit + r * kCos[segment];
+      std::int64_t z = cz * kUnit + r * kCos[(segment + 12) % 16];
+      bottom[k] = {{x, cy * kUnit, z}};
+      top[k] = {{x, (cy - h) * kUnit, z}};
+    }
+    for (int k = 0; k < 8; ++k) {
+      Vertex quad[4] = {bottom[k], bottom[k + 1], top[k + 1], top[k]};
+      writer.Line().append("4 16");
+      AppendVertices(writer.Line(), quad, 4);
+      writer.EndLine();
+    }
+    Vertex centre = {{cx * kUnit, cy * kUnit, cz * kUnit}};
+    for (int k = 0; k < 4; ++k) {
+      Vertex triangle[3] = {centre, bottom[2 * k + 2], bottom[2 * k]};
+      writer.Line().append("3 16");
+      AppendVertices(writer.Line(), triangle, 3);
+      writer.EndLine();
+    }
+    for (int k = 0; k < 8; ++k) {
+      Vertex edge[2] = {k % 2 == 0 ? bottom[k] : top[k - 1], k % 2 == 0 ? bottom[k + 1] : top[k + 1]};
+      writer.Line().append("2 24");
+      AppendVertices(writer.Line(), edge, 2);
+      writer.EndLine();
+    }
+    for (int k = 1; k <= 5; ++k) {
+      Vertex cond[4] = {bottom[k], top[k], bottom[k - 1], bottom[k + 1]};
+      writer.Line().append("5 24");
+      AppendVertices(writer.Line(), cond, 4);
+      writer.EndLine();
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4 ||
-      (std::strcmp(argv[1], "polygons") != 0 && std::strcmp(argv[1], "expansion") != 0)) {
-    std::fprintf(stderr, "usage: %s polygons|expansion COUNT FILE\n", argv[0]);
+  if (argc != 4 || (std::strcmp(argv[1], "polygons") != 0 &&
+                    std::strcmp(argv[1], "expansion") != 0 && std::strcmp(argv[1], "strips") != 0)) {
+    std::fprintf(stderr, "usage: %s polygons|expansion|strips COUNT FILE\n", argv[0]);
     return 1;
   }
   long count = std::strtol(argv[2], nullptr, 10);
@@ -273,8 +366,9 @@ int main(int argc, char** argv) {
     std::perror(argv[3]);
     return 1;
   }
-  int code = std::strcmp(argv[1], "polygons") == 0 ? GeneratePolygons(count, file)
-                                                   : GenerateExpansion(count, file);
+  int code = std::strcmp(argv[1], "polygons") == 0    ? GeneratePolygons(count, file)
+             : std::strcmp(argv[1], "expansion") == 0 ? GenerateExpansion(count, file)
+                                                      : GenerateStrips(count, file);
   if (std::fclose(file) != 0) return 1;
   return code;
 }

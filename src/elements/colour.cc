@@ -12,6 +12,19 @@ bool IsHexToken(std::string_view token) {
   return token.size() >= 2 && token[0] == '0' && (token[1] == 'x' || token[1] == 'X');
 }
 
+// The value of the hexadecimal colour token `token` ("0x" and digits): it
+// wraps to 32 bits like any colour number; digits after the first
+// non-hexadecimal character are ignored, as a number reader would.
+int HexTokenValue(std::string_view token) {
+  std::uint32_t value = 0;
+  for (char c : token.substr(2)) {
+    int digit = HexDigitValue(c);
+    if (digit < 0) break;
+    value = value * 16 + static_cast<std::uint32_t>(digit);
+  }
+  return static_cast<int>(value);
+}
+
 }  // namespace
 
 bool Colour::IsHexTokenAt(std::string_view text, std::size_t pos) {
@@ -26,29 +39,23 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   std::string_view token = text.substr(start, end - start);
   Colour colour;
   if (IsHexToken(token)) {
-    // The value wraps to 32 bits like any colour number; digits after the
-    // first non-hexadecimal character are ignored, as a number reader would.
-    std::uint32_t value = 0;
-    for (char c : token.substr(2)) {
-      int digit = HexDigitValue(c);
-      if (digit < 0) break;
-      value = value * 16 + static_cast<std::uint32_t>(digit);
-    }
-    colour.number_ = static_cast<int>(value);
-    colour.hexLength_ = static_cast<std::uint32_t>(token.size());
-    colour.hexToken_ = token.data();
+    colour.field_ = static_cast<std::uint32_t>(token.size());
+    const char* data = token.data();
+    std::memcpy(colour.hexToken_, &data, sizeof data);
     return colour;
   }
-  colour.number_ = ScanInt(text, start).value_or(0);
+  colour.field_ = static_cast<std::uint32_t>(ScanInt(text, start).value_or(0));
   return colour;
 }
 
+int Colour::HexValue() const { return HexTokenValue({HexToken(), field_}); }
+
 void Colour::AppendText(std::string& out) const {
-  if (hexLength_ > 0) {
-    out.append(hexToken_, hexLength_);
+  if (IsHex()) {
+    out.append(HexToken(), field_);
   } else {
     char digits[kMaxColourLength];
-    out.append(digits, std::to_chars(digits, digits + sizeof digits, number_).ptr);
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, Number()).ptr);
   }
 }
 

@@ -4,9 +4,10 @@
 // blocks are released together, instead of one heap object per element.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
-#include <memory_resource>
 #include <new>
 #include <string_view>
 #include <utility>
@@ -46,18 +47,27 @@ struct ArenaDelete {
 template <class T>
 using ArenaPtr = std::unique_ptr<T, ArenaDelete>;
 
+// Blocks grow from a few KiB, so that the many small models of subfiles stay
+// small; each is twice the one before, and from 2 MiB on they are page blocks
+// (see page_memory.h), huge pages where the system offers them.
 class ElementArena {
  public:
   ElementArena() = default;
+  ~ElementArena();
   ElementArena(const ElementArena&) = delete;
   ElementArena& operator=(const ElementArena&) = delete;
+
+  // Makes the next block at least `bytes` large, so that a model whose size
+  // can be told beforehand (from its file's size) lies in one or two large
+  // blocks. Room that is never used costs address space only.
+  void Expect(std::size_t bytes);
 
   template <class T, class... Args>
   ArenaPtr<T> Make(Args&&... args) {
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
     void* storage = ::operator new(sizeof(T));
 #else
-    void* storage = memory_.allocate(sizeof(T), alignof(T));
+    void* storage = Allocate(sizeof(T), alignof(T));
 #endif
     return ArenaPtr<T>(new (storage) T(std::forward<Args>(args)...));
   }
@@ -68,17 +78,38 @@ class ElementArena {
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
     char* copy = texts_.emplace_back(std::make_unique<char[]>(text.size())).get();
 #else
-    char* copy = static_cast<char*>(memory_.allocate(text.size(), 1));
+    char* copy = static_cast<char*>(Allocate(text.size(), 1));
 #endif
     std::memcpy(copy, text.data(), text.size());
     return {copy, text.size()};
   }
 
  private:
+  struct Block {
+    void* data;
+    std::size_t size;
+  };
+
+  // `size` bytes aligned to `alignment` (a power of two of at most
+  // alignof(std::max_align_t)).
+  void* Allocate(std::size_t size, std::size_t alignment) {
+    std::size_t padding =
+        (alignment - reinterpret_cast<std::uintptr_t>(next_) % alignment) % alignment;
+    if (padding + size > static_cast<std::size_t>(end_ - next_)) return AllocateInNewBlock(size);
+    char* storage = next_ + padding;
+    next_ = storage + size;
+    return storage;
+  }
+  // Starts a new block with room for `size` bytes and takes them from it.
+  void* AllocateInNewBlock(std::size_t size);
+
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  // The first block holds a few hundred elements: most subfiles fit.
+  std::size_t nextBlockSize_ = std::size_t{32} << 10;
+  std::vector<Block> blocks_;
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
   std::vector<std::unique_ptr<char[]>> texts_;
-#else
-  std::pmr::monotonic_buffer_resource memory_;
 #endif
 };
 

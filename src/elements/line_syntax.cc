@@ -1,5 +1,7 @@
 #include "elements/line_syntax.h"
 
+#include <algorithm>
+
 #include "geometry/number_text.h"
 
 namespace halvex {
@@ -19,9 +21,17 @@ void AppendLineText(std::string& out, char type, const Colour& colour,
   out.push_back(type);
   out.push_back(' ');
   colour.AppendText(out);
-  for (const Point& p : points) {
-    out.push_back(' ');
-    p.AppendText(out);
+  // The points are written into a buffer and appended in one piece, a few
+  // at a time: appending each number and blank costs more than writing it.
+  constexpr std::size_t kPointsAtOnce = 4;
+  char buffer[kPointsAtOnce * (kMaxPointLength + 1)];
+  for (std::size_t first = 0; first < points.size(); first += kPointsAtOnce) {
+    char* end = buffer;
+    for (const Point& p : points.subspan(first, std::min(kPointsAtOnce, points.size() - first))) {
+      *end++ = ' ';
+      end = p.WriteText(end);
+    }
+    out.append(buffer, end);
   }
 }
 

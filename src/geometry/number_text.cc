@@ -1,9 +1,11 @@
 #include "geometry/number_text.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "geometry/ascii_case.h"
@@ -152,6 +154,25 @@ bool SixDigits(double magnitude, int* exponent, std::uint64_t* digits) {
   return true;
 }
 
+// "00" to "99": the digits of 0 to 99, two at a time.
+constexpr auto kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int k = 0; k < 100; ++k) {
+    pairs[static_cast<std::size_t>(2 * k)] = static_cast<char>('0' + k / 10);
+    pairs[static_cast<std::size_t>(2 * k + 1)] = static_cast<char>('0' + k % 10);
+  }
+  return pairs;
+}();
+
+// Writes the six digits of `digits` (at most 999999) to d[0..5].
+void WriteSixDigits(std::uint32_t digits, char* d) {
+  std::uint32_t high = digits / 10000;
+  std::uint32_t low = digits % 10000;
+  std::memcpy(d, &kDigitPairs[2 * high], 2);
+  std::memcpy(d + 2, &kDigitPairs[2 * (low / 100)], 2);
+  std::memcpy(d + 4, &kDigitPairs[2 * (low % 100)], 2);
+}
+
 // floor(log2(magnitude)) of a positive normal double, from its exponent bits.
 int BinaryExponent(double magnitude) {
   std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
@@ -160,7 +181,7 @@ int BinaryExponent(double magnitude) {
 
 // Writes `value` to `out` as "%g" with a three-digit exponent would, and
 // answers the length; or answers 0 and leaves the value to AppendNumberSlowly.
-// `out` must hold 16 characters.
+// `out` must hold kMaxNumberLength characters.
 std::size_t FormatSixDigits(double value, char* out) {
   char* p = out;
   if (std::signbit(value)) *p++ = '-';
@@ -183,10 +204,7 @@ std::size_t FormatSixDigits(double value, char* out) {
   if (!SixDigits(magnitude, &exponent, &digits)) return 0;
 
   char d[6];
-  for (int k = 5; k >= 0; --k) {
-    d[k] = static_cast<char>('0' + digits % 10);
-    digits /= 10;
-  }
+  WriteSixDigits(static_cast<std::uint32_t>(digits), d);
   int last = 5;  // The last digit kept once trailing zeros are dropped.
   while (last > 0 && d[last] == '0') --last;
 
@@ -195,27 +213,31 @@ std::size_t FormatSixDigits(double value, char* out) {
     *p++ = d[0];
     if (last > 0) {
       *p++ = '.';
-      for (int k = 1; k <= last; ++k) *p++ = d[k];
+      std::memcpy(p, d + 1, static_cast<std::size_t>(last));
+      p += last;
     }
     *p++ = 'e';
     *p++ = exponent < 0 ? '-' : '+';
     int size = exponent < 0 ? -exponent : exponent;
     *p++ = static_cast<char>('0' + size / 100);
-    *p++ = static_cast<char>('0' + size / 10 % 10);
-    *p++ = static_cast<char>('0' + size % 10);
+    std::memcpy(p, &kDigitPairs[2 * (size % 100)], 2);
+    p += 2;
   } else if (exponent >= 0) {
     // The first exponent + 1 digits before the point.
-    for (int k = 0; k <= exponent; ++k) *p++ = d[k];
+    std::memcpy(p, d, static_cast<std::size_t>(exponent + 1));
+    p += exponent + 1;
     if (last > exponent) {
       *p++ = '.';
-      for (int k = exponent + 1; k <= last; ++k) *p++ = d[k];
+      std::memcpy(p, d + exponent + 1, static_cast<std::size_t>(last - exponent));
+      p += last - exponent;
     }
   } else {
     // 0.000ddd: -exponent - 1 zeros after the point.
     *p++ = '0';
     *p++ = '.';
     for (int k = 1; k < -exponent; ++k) *p++ = '0';
-    for (int k = 0; k <= last; ++k) *p++ = d[k];
+    std::memcpy(p, d, static_cast<std::size_t>(last + 1));
+    p += last + 1;
   }
   return static_cast<std::size_t>(p - out);
 }
@@ -458,14 +480,18 @@ std::optional<int> ScanInt(std::string_view text, std::size_t pos) {
   return static_cast<int>(static_cast<std::uint32_t>(bits));
 }
 
+char* WriteNumber(char* out, double value) {
+  std::size_t length = FormatSixDigits(value, out);
+  if (length > 0) return out + length;
+  std::string slow;
+  AppendNumberSlowly(slow, value);
+  std::memcpy(out, slow.data(), slow.size());
+  return out + slow.size();
+}
+
 void AppendNumber(std::string& out, double value) {
-  char buffer[32];
-  std::size_t length = FormatSixDigits(value, buffer);
-  if (length > 0) {
-    out.append(buffer, length);
-    return;
-  }
-  AppendNumberSlowly(out, value);
+  char buffer[kMaxNumberLength];
+  out.append(buffer, WriteNumber(buffer, value));
 }
 
 std::string FormatNumber(double value) {

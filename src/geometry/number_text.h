@@ -71,6 +71,10 @@ inline constexpr std::size_t kMaxNumberLength = 13;
 
 // Appends `value` formatted as "%g" with a three-digit exponent.
 void AppendNumber(std::string& out, double value);
+// Writes the text AppendNumber appends to `out`, which must have room for
+// kMaxNumberLength characters, and answers the end of what it wrote. For
+// writers that build a line's numbers in place.
+char* WriteNumber(char* out, double value);
 std::string FormatNumber(double value);
 
 }  // namespace halvex

@@ -25,12 +25,17 @@ std::string Point::ToText() const {
   return out;
 }
 
+char* Point::WriteText(char* out) const {
+  out = WriteNumber(out, x);
+  *out++ = ' ';
+  out = WriteNumber(out, y);
+  *out++ = ' ';
+  return WriteNumber(out, z);
+}
+
 void Point::AppendText(std::string& out) const {
-  AppendNumber(out, x);
-  out.push_back(' ');
-  AppendNumber(out, y);
-  out.push_back(' ');
-  AppendNumber(out, z);
+  char buffer[kMaxPointLength];
+  out.append(buffer, WriteText(buffer));
 }
 
 double Length(const Vector& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
@@ -58,10 +63,13 @@ std::string Matrix3::ToText() const {
 
 void Matrix3::AppendText(std::string& out) const {
   const double values[] = {a, b, c, d, e, f, g, h, i};
+  char buffer[9 * (kMaxNumberLength + 1)];
+  char* end = buffer;
   for (int k = 0; k < 9; ++k) {
-    if (k > 0) out.push_back(' ');
-    AppendNumber(out, values[k]);
+    if (k > 0) *end++ = ' ';
+    end = WriteNumber(end, values[k]);
   }
+  out.append(buffer, end);
 }
 
 Matrix3 MatrixFromRows(const Point& row1, const Point& row2, const Point& row3) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "geometry/number_text.h"
+
 namespace halvex {
 
 struct Point {
@@ -24,7 +26,13 @@ struct Point {
   // "%g %g %g".
   std::string ToText() const;
   void AppendText(std::string& out) const;
+  // Writes the text AppendText appends to `out`, which must have room for
+  // kMaxPointLength characters, and answers the end of what it wrote.
+  char* WriteText(char* out) const;
 };
+
+// The longest text of a point: three numbers and two blanks.
+inline constexpr std::size_t kMaxPointLength = 3 * kMaxNumberLength + 2;
 
 // A direction or difference; the same three numbers as a point.
 using Vector = Point;

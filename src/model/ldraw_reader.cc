@@ -208,6 +208,9 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
   std::uintmax_t bytes = std::filesystem::file_size(*path, error);
   if (!error) {
     model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
+    // Its elements take up to twice the file's size (a short edge line of 30
+    // bytes becomes 72), so that they fill one block.
+    model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, 1 << 30) * 2));
   }
   ElementLoader loader(model);
   if (!LoadFile(*path, loader)) return std::nullopt;

@@ -9,8 +9,10 @@
 #include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "../../fuzz/fuzz_entries.h"
@@ -117,6 +119,100 @@ TEST(ScanWholeNumber, TakesOnlyAWholeNumber) {
     }
   }
   EXPECT_TRUE(std::isnan(ScanWholeNumber("nan").value_or(0)));
+}
+
+// Texts pinned at every branch of the formatter: each length of the fixed
+// forms, trailing zeros, the carry into the next power of ten, the switch to
+// the exponent form, two- and three-digit exponents, the ends of the range.
+// WriteNumber writes the same text and never more than kMaxNumberLength.
+TEST(FormatNumber, PinnedTexts) {
+  const struct {
+    std::uint64_t bits;
+    const char* text;
+  } rows[] = {
+      // clang-format off
+      {0x0000000000000000ULL, "0"},
+      {0x8000000000000000ULL, "-0"},
+      {0x3ff0000000000000ULL, "1"},
+      {0xbff0000000000000ULL, "-1"},
+      {0x4024000000000000ULL, "10"},
+      {0x40f86a0000000000ULL, "100000"},
+      {0x412e847e00000000ULL, "999999"},
+      {0x412e847f00000000ULL, "1e+006"},
+      {0x412e847efffffca5ULL, "999999"},
+      {0x412e848000000000ULL, "1e+006"},
+      {0x40fe240000000000ULL, "123456"},
+      {0x40fe23a000000000ULL, "123450"},
+      {0x40fd4c0000000000ULL, "120000"},
+      {0x40f86a1000000000ULL, "100001"},
+      {0x3fb999999999999aULL, "0.1"},
+      {0x3fe0000000000000ULL, "0.5"},
+      {0x3fd0000000000000ULL, "0.25"},
+      {0x3fc0000000000000ULL, "0.125"},
+      {0x3f1a36e2eb1c432dULL, "0.0001"},
+      {0x3f202e4b6ce5dc68ULL, "0.00012345"},
+      {0x3f202e85be111841ULL, "0.000123457"},
+      {0x3f1a36e20f35445eULL, "0.0001"},
+      {0x3f1a36e20f35278bULL, "9.99999e-005"},
+      {0x4023ffffef39085fULL, "10"},
+      {0x3ee4f8b588e368f1ULL, "1e-005"},
+      {0x3eef75104d551d69ULL, "1.5e-005"},
+      {0x3f50624dd2f1a9fcULL, "0.001"},
+      {0x3f847ae147ae147bULL, "0.01"},
+      {0x3fd55555554c2bb5ULL, "0.333333"},
+      {0x4004000000000000ULL, "2.5"},
+      {0x4029000000000000ULL, "12.5"},
+      {0x405edd2f1a9fbe77ULL, "123.456"},
+      {0x40934a0000000000ULL, "1234.5"},
+      {0x40c81ccccccccccdULL, "12345.6"},
+      {0x40f869ff33333333ULL, "99999.9"},
+      {0x412e848000000000ULL, "1e+006"},
+      {0x4136e36000000000ULL, "1.5e+006"},
+      {0x430c6bf526340000ULL, "1e+015"},
+      {0x43e158e460913d00ULL, "1e+019"},
+      {0x4415af1d78b58c40ULL, "1e+020"},
+      {0x444b1ae4d6e2ef50ULL, "1e+021"},
+      {0x4480f0cf064dd592ULL, "1e+022"},
+      {0x44b52d02c7e14af6ULL, "1e+023"},
+      {0x547d42aea2879f2eULL, "1e+099"},
+      {0x54b249ad2594c37dULL, "1e+100"},
+      {0x2b617f7d4ed8c33eULL, "1e-099"},
+      {0x2b2bff2ee48e0530ULL, "1e-100"},
+      {0x39b90a3a5c5157f5ULL, "1.23456e-030"},
+      {0x41f0000040000000ULL, "4.29497e+009"},
+      {0x0010000000000000ULL, "2.22507e-308"},
+      {0x0000000000000001ULL, "4.94066e-324"},
+      {0x7fefffffffffffffULL, "1.79769e+308"},
+      {0x3cb0000000000000ULL, "2.22045e-016"},
+      {0x3fe6a09edbf8b9bbULL, "0.707107"},
+      {0xbfe6a09edbf8b9bbULL, "-0.707107"},
+      {0x44dfe177a620ab35ULL, "6.0221e+023"},
+      {0x3fd5555555555555ULL, "0.333333"},
+      {0x3fe5555555555555ULL, "0.666667"},
+      {0x4330000000000000ULL, "4.5036e+015"},
+      {0x4340000000000000ULL, "9.0072e+015"},
+      {0xc028b0f27bb2fec5ULL, "-12.3456"},
+      {0x401d9096bb98c7e3ULL, "7.3912"},
+      {0x3fed9096bb98c7e3ULL, "0.9239"},
+      {0x3fd87e28240b7803ULL, "0.3827"},
+      {0x3f1a36e20f342423ULL, "9.99999e-005"},
+      // clang-format on
+  };
+  for (const auto& row : rows) {
+    double value = std::bit_cast<double>(row.bits);
+    EXPECT_EQ(FormatNumber(value), row.text) << row.bits;
+    for (double signedValue : {value, -value}) {
+      char buffer[kMaxNumberLength];
+      char* end = WriteNumber(buffer, signedValue);
+      ASSERT_LE(end - buffer, static_cast<std::ptrdiff_t>(kMaxNumberLength));
+      EXPECT_EQ(std::string(buffer, end), FormatNumber(signedValue));
+    }
+  }
+  for (double value : {-1.7976931348623157e308, -4.9406564584124654e-324, -1.23456e-100,
+                       -0.000123456, -std::numeric_limits<double>::quiet_NaN()}) {
+    char buffer[kMaxNumberLength];
+    EXPECT_LE(WriteNumber(buffer, value) - buffer, static_cast<std::ptrdiff_t>(kMaxNumberLength));
+  }
 }
 
 }  // namespace

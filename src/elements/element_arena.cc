@@ -1,0 +1,49 @@
+#include "elements/element_arena.h"
+
+#include <algorithm>
+
+#include "elements/page_memory.h"
+
+namespace halvex {
+namespace {
+
+std::size_t RoundUpToGranule(std::size_t bytes) {
+  return (bytes + kPageBlockGranule - 1) / kPageBlockGranule * kPageBlockGranule;
+}
+
+// Blocks below a granule come from the heap: a page block's first write may
+// take a whole huge page.
+bool IsPageBlockSize(std::size_t bytes) { return bytes >= kPageBlockGranule; }
+
+}  // namespace
+
+ElementArena::~ElementArena() {
+  for (const Block& block : blocks_) {
+    if (IsPageBlockSize(block.size)) {
+      FreePageBlock(block.data, block.size);
+    } else {
+      ::operator delete(block.data);
+    }
+  }
+}
+
+void ElementArena::Expect(std::size_t bytes) {
+  nextBlockSize_ = std::max(nextBlockSize_, bytes);
+}
+
+void* ElementArena::AllocateInNewBlock(std::size_t size) {
+  // Any alignment up to max_align_t holds at the start of a block.
+  std::size_t blockSize = std::max(nextBlockSize_, size);
+  if (IsPageBlockSize(blockSize)) blockSize = RoundUpToGranule(blockSize);
+  blocks_.reserve(blocks_.size() + 1);
+  void* data =
+      IsPageBlockSize(blockSize) ? AllocatePageBlock(blockSize) : ::operator new(blockSize);
+  blocks_.push_back({data, blockSize});
+  nextBlockSize_ = std::max(nextBlockSize_, 2 * blockSize);
+  char* start = static_cast<char*>(data);
+  next_ = start + size;
+  end_ = start + blockSize;
+  return start;
+}
+
+}  // namespace halvex
