@@ -1,7 +1,7 @@
 // The BFC statements of an expanded model. Expansion leaves the top file's
 // own lines as read and places the polygons of subfiles after them, each
-// turned to wind counter-clockwise and marked as culled or not in its own
-// file (see ExpandSubfiles); the statements of subfiles are gone. What the
+// marked with the winding it is culled with in its own file, or as not
+// culled (see ExpandSubfiles); the statements of subfiles are gone. What the
 // placed elements need said of them is said here, so that a viewer culls
 // every polygon of the flat file as it culls it in the original.
 #pragma once

@@ -205,20 +205,25 @@ class Expansion {
   }
 
   // A copy of `original` placed by `placement`, with its winding: a
-  // reference's is its inversion sign; a polygon is turned to wind
-  // counter-clockwise in the flat model, and its winding is 1 where it is
-  // culled, 0 where it is not; a line's is 0.
+  // reference's is its inversion sign; a polygon is reversed where the
+  // inversions and the mirror say so, and its winding is the winding of its
+  // file where it is culled (1 counter-clockwise, -1 clockwise), 0 where it
+  // is not; a line's is 0. A clockwise polygon is turned round only after
+  // the split (FlattenBfc), so that a cut gives the same pieces whatever
+  // the winding of the file.
   ArenaPtr<Element> PlacedCopy(const PreparedElement& original, const Placement& placement) {
     ArenaPtr<Element> element = CopyElement(*original.element, model_.Arena());
     int type = element->LineType();
     bool polygon = type == kTriangleType || type == kQuadType;
-    if (polygon && placement.reversePolygons != original.reversed) element->ReverseWinding();
+    if (polygon && placement.reversePolygons) element->ReverseWinding();
     element->Transform(placement.matrix);
     element->Translate(placement.position);
     if (type == kSubfileType) {
       element->winding = original.reversed ? -placement.inversion : placement.inversion;
+    } else if (polygon && placement.culls && original.culled) {
+      element->winding = original.reversed ? -1 : 1;
     } else {
-      element->winding = polygon && placement.culls && original.culled ? 1 : 0;
+      element->winding = 0;
     }
     if (placement.inherit) element->InheritColour(placement.colour);
     return element;

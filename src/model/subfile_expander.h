@@ -37,12 +37,12 @@ struct ExpandSummary {
 // EmptyElement; its file's drawing lines are placed by its matrix and
 // offset and its colour given to elements of colour 16, and its comments and
 // BFC statements are dropped: what they said is carried by the placed
-// elements. A placed polygon is turned to wind counter-clockwise (its file's
-// winding, the inversions on its way down and the sign of its placement's
-// determinant say when), and its winding is 1 where it is culled (its file
-// is certified with CLIP in effect, and every reference on its way down was
-// written where that held too), 0 where it is not; a placed reference's
-// winding is its inversion sign. The top file's polygons get the winding
+// elements. A placed polygon is reversed when the inversions on its way
+// down and the sign of its placement's determinant say so, and its winding
+// is its file's winding (1 counter-clockwise, -1 clockwise) where it is
+// culled (its file is certified with CLIP in effect, and every reference on
+// its way down was written where that held too), 0 where it is not; a
+// placed reference's winding is its inversion sign. The top file's polygons get the winding
 // they are culled with (0 where they are not), and a BFC INVERTNEXT that
 // ends the top file, which applies to nothing, is emptied. FlattenBfc then
 // says in the flat file what these windings say. A reference to a file

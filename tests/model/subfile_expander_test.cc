@@ -27,23 +27,24 @@ class ExpandSubfilesTest : public ::testing::Test {
   SearchPath searchPath_{resolver_};
 };
 
-// The windings of a model after expansion, of its polygons and references
-// only.
-std::vector<int> PolygonAndReferenceWindings(Model& model) {
-  std::vector<int> windings;
+// The polygons and references of a model after expansion: their windings
+// and texts.
+std::vector<std::pair<int, std::string>> PolygonsAndReferences(Model& model) {
+  std::vector<std::pair<int, std::string>> found;
   for (int i = 0; i < model.Size(); ++i) {
-    int type = model.ElementAt(i).LineType();
+    const Element& element = model.ElementAt(i);
+    int type = element.LineType();
     if (type == kSubfileType || type == kTriangleType || type == kQuadType) {
-      windings.push_back(model.ElementAt(i).winding);
+      found.emplace_back(element.winding, element.ToText());
     }
   }
-  return windings;
+  return found;
 }
 
 // A polygon's winding says how it is culled: +1 counter-clockwise, -1
-// clockwise, 0 not at all. The top file's polygons keep their winding;
-// placed ones are turned to wind counter-clockwise. A reference's winding
-// is its inversion sign.
+// clockwise, 0 not at all. A reference's winding is its inversion sign.
+// Polygons are reversed by inversions and mirrors; the winding of their file
+// is left to FlattenBfc.
 TEST_F(ExpandSubfilesTest, WindingsSayHowEachPolygonIsCulled) {
   testing::WriteFile(folder_ / "cw.dat", "0 BFC CERTIFY CW\n3 16 0 0 0 1 0 0 0 1 0\n");
   testing::WriteFile(folder_ / "none.dat",
@@ -60,18 +61,20 @@ TEST_F(ExpandSubfilesTest, WindingsSayHowEachPolygonIsCulled) {
                    "1 16 0 0 0 1 0 0 0 1 0 0 0 1 cw.dat\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 none.dat\n"
                    "1 16 0 0 0 1 0 0 0 1 0 0 0 1 off.dat\n"),
             ExpandResult::kExpanded);
-  EXPECT_EQ(PolygonAndReferenceWindings(model),
-            (std::vector<int>{
-                1, -1, 0,  // The top file: CCW, CW, then NOCLIP.
-                0,         // cw.dat placed where NOCLIP is in effect.
-                1,         // cw.dat, inverted.
-                0, 1,      // none.dat, not certified, and its reference.
-                1, -1,     // off.dat: its triangle and its inverted reference.
-                0,         // cw.dat placed by off.dat under NOCLIP.
+  const std::string written = "3 16 0 0 0 1 0 0 0 1 0";
+  const std::string reversed = "3 16 0 1 0 1 0 0 0 0 0";
+  const std::string missing = "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat";
+  using Found = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ(PolygonsAndReferences(model),
+            (Found{
+                // The top file: CCW, CW, then NOCLIP.
+                {1, written}, {-1, written}, {0, written},
+                {0, written},                      // cw.dat, placed where NOCLIP is in effect.
+                {-1, reversed},                    // cw.dat, inverted.
+                {0, written}, {1, missing},        // none.dat, not certified.
+                {1, written}, {-1, missing},       // off.dat, and its inverted reference.
+                {0, written},                      // cw.dat placed by off.dat under NOCLIP.
             }));
-  // The clockwise triangle of cw.dat, placed without inversion, is turned to
-  // wind counter-clockwise.
-  EXPECT_EQ(model.ElementAt(model.Size() - 1).ToText(), "3 16 0 1 0 1 0 0 0 0 0");
 }
 
 // Two references to a file of two triangles, its lines ended by lone CRs: 2
