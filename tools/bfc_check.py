@@ -10,10 +10,10 @@ in both, front sides opposite), those whose culling changed, and those
 missing from or extra in the flat file. See tools/README.md.
 
     python3 tools/bfc_check.py --halvex build/halvex LIBDIR [PART ...]
-        [--sample N] [--seed S] [--jobs 2]
+        [--list FILE] [--all | --sample N] [--seed S] [--jobs 2]
 
-Without PART arguments every LIBDIR/parts/*.dat is checked (--sample N
-checks N of them, chosen at random). Standard library only.
+Without PART arguments every LIBDIR/parts/*.dat is checked, in random order
+(--sample N checks N of them; --all checks every part after those named). Standard library only.
 
 The rules, as read here: a file is certified when a BFC CERTIFY statement
 comes before its first drawing line (and no NOCERTIFY before it). Its
@@ -335,6 +335,8 @@ def main():
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--seed", type=int, default=18)
     parser.add_argument("--list", help="a file naming one part per line, added to the parts")
+    parser.add_argument("--all", action="store_true",
+                        help="every part after those named, in random order")
     args = parser.parse_args()
 
     root = os.path.realpath(args.library)
@@ -342,18 +344,23 @@ def main():
     if args.list:
         with open(args.list) as f:
             parts += [os.path.realpath(line.strip()) for line in f if line.strip()]
-    if not parts or args.sample:
+    if not parts or args.sample or args.all:
         folder = os.path.join(root, "parts")
         every = sorted(os.path.join(folder, n) for n in os.listdir(folder)
                        if n.lower().endswith(".dat"))
+        # In random order, after the parts named: a run stopped part-way has
+        # checked those and a random sample of the rest.
+        random.Random(args.seed).shuffle(every)
         if args.sample:
-            every = random.Random(args.seed).sample(every, min(args.sample, len(every)))
-        parts = sorted(set(parts) | set(every))
+            every = every[:args.sample]
+        named = set(parts)
+        parts += [p for p in every if p not in named]
 
     started = time.monotonic()
     total = Counter()
     differing = []
     errors = []
+    checked = 0
     with Pool(args.jobs, start_worker, (root, os.path.realpath(args.halvex))) as pool:
         for part, counts, error in pool.imap_unordered(check, parts, chunksize=4):
             if error:
@@ -361,6 +368,11 @@ def main():
                 print(errors[-1], flush=True)
                 continue
             total.update(counts)
+            checked += 1
+            if checked % 500 == 0:
+                print(f"... {checked} parts: {total['flipped']} flipped, "
+                      f"{total['culling changed']} culling changed, {total['missing']} missing, "
+                      f"{total['extra']} extra", flush=True)
             if any(counts.values()):
                 differing.append(part)
                 shown = ", ".join(f"{counts[k]} {k}" for k in sorted(counts) if counts[k])
