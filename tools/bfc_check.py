@@ -29,6 +29,7 @@ down and once more when its full placement mirrors (negative determinant).
 """
 
 import argparse
+import gc
 import os
 import random
 import subprocess
@@ -50,7 +51,7 @@ TOLERANCE = 0.002
 # leave 1e-17 where the printed file says 0.
 ZERO = 1e-6
 # The most faces the cache of subfiles holds before it is emptied.
-CACHE_FACES = 4_000_000
+CACHE_FACES = 2_000_000
 
 
 class Library:
@@ -303,6 +304,9 @@ halvex = None
 
 def start_worker(root, program):
     global library, faces, halvex
+    # The cache holds millions of tuples and makes no cycles: the cyclic
+    # collector would only walk them again and again.
+    gc.disable()
     library = Library(root)
     faces = Faces(library)
     halvex = program
