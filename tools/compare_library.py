@@ -3,7 +3,7 @@
 option sets and lists every part whose console output, exit code or output
 file differs between them. See tools/README.md.
 
-    python3 tools/compare_library.py OLD NEW LIBDIR ["OPTIONS" ...] [--jobs 2]
+    python3 tools/compare_library.py OLD NEW LIBDIR ["OPTIONS" ...] [--jobs 2] [--from PART]
 
 Each option set is one argument (e.g. "-s -x+ -ca"); "-l LIBDIR" is added to
 those with -s. Without any, the option sets of tools/comparison_inputs.sh
@@ -71,6 +71,8 @@ def main():
     parser.add_argument("new")
     parser.add_argument("library")
     parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--from", dest="start", default="",
+                        help="skip the parts whose file name sorts before this one (to resume)")
     own = [a for a in sys.argv[1:] if a.startswith("--") or not a.startswith("-")]
     option_sets = [a for a in sys.argv[1:] if a.startswith("-") and not a.startswith("--")]
     args, rest = parser.parse_known_args(own)
@@ -80,7 +82,7 @@ def main():
     root = os.path.realpath(args.library)
     folder = os.path.join(root, "parts")
     parts = sorted(os.path.join(folder, n) for n in os.listdir(folder)
-                   if n.lower().endswith(".dat"))
+                   if n.lower().endswith(".dat") and n >= args.start)
     jobs = []
     for text in option_sets:
         options = shlex.split(text)
