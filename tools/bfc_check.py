@@ -221,29 +221,44 @@ def dot(u, v):
     return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]
 
 
+def state_of(face, ref):
+    """(culled, front side against `ref`); the front side of a face that is
+    not culled does not show."""
+    normal, culled, _ = face
+    if not culled:
+        return (False, 0)
+    d = dot(normal, ref)
+    return (True, 1 if d > 0 else -1 if d < 0 else 0)
+
+
 def compare_group(orig, flat, counts):
-    """Pairs the faces of one place: equal states first, then the rest."""
+    """Pairs the faces of one place: equal states first, then the rest.
+    Answers the faces left over on each side."""
     ref = (orig or flat)[0][0]
-
-    def state(face):
-        normal, culled, _ = face
-        if not culled:
-            return (False, 0)
-        d = dot(normal, ref)
-        return (True, 1 if d > 0 else -1 if d < 0 else 0)
-
-    a = Counter(state(f) for f in orig)
-    b = Counter(state(f) for f in flat)
+    left = sorted(orig, key=lambda f: state_of(f, ref))
+    right = sorted(flat, key=lambda f: state_of(f, ref))
+    a = Counter(state_of(f, ref) for f in left)
+    b = Counter(state_of(f, ref) for f in right)
     common = a & b
-    a -= common
-    b -= common
-    left = sorted(a.elements())
-    right = sorted(b.elements())
-    while left and right:
-        x, y = left.pop(), right.pop()
+    kept_left, kept_right = [], []
+    used = Counter()
+    for f in left:
+        s = state_of(f, ref)
+        if used[s] < common[s]:
+            used[s] += 1
+        else:
+            kept_left.append(f)
+    used = Counter()
+    for f in right:
+        s = state_of(f, ref)
+        if used[s] < common[s]:
+            used[s] += 1
+        else:
+            kept_right.append(f)
+    while kept_left and kept_right:
+        x, y = state_of(kept_left.pop(), ref), state_of(kept_right.pop(), ref)
         counts["culling changed" if x[0] != y[0] else "flipped"] += 1
-    counts["missing"] += len(left)
-    counts["extra"] += len(right)
+    return kept_left, kept_right
 
 
 def near(c1, c2):
@@ -254,6 +269,11 @@ def near(c1, c2):
         any(max(abs(p[k] - q[k]) for k in range(3)) <= TOLERANCE for q in c1) for p in c2)
 
 
+def cell_of(face):
+    c = face[2]
+    return tuple(round(sum(p[k] for p in c) / len(c) * 10) for k in range(3))
+
+
 def compare(orig_faces, flat_faces):
     counts = Counter()
     orig, flat = keyed(orig_faces), keyed(flat_faces)
@@ -261,39 +281,37 @@ def compare(orig_faces, flat_faces):
     for key, faces in orig.items():
         other = flat.pop(key, None)
         if other is None:
-            lone_orig.append(faces)
+            lone_orig += faces
         else:
-            compare_group(faces, other, counts)
-    lone_flat = list(flat.values())
-    # Places whose printed corners differ in a last digit: matched within
-    # the tolerance, by a grid of their first corner.
+            rest_orig, rest_flat = compare_group(faces, other, counts)
+            lone_orig += rest_orig
+            lone_flat += rest_flat
+    for faces in flat.values():
+        lone_flat += faces
+    # Faces whose printed corners differ in a last digit (or that lie twice
+    # at one place, printed differently): matched within the tolerance, by a
+    # grid of their centres.
     grid = defaultdict(list)
-    for faces in lone_flat:
-        c = faces[0][2]
-        centre = [sum(p[k] for p in c) / len(c) for k in range(3)]
-        grid[tuple(round(v * 10) for v in centre)].append(faces)
-    for faces in lone_orig:
-        c = faces[0][2]
-        centre = [sum(p[k] for p in c) / len(c) for k in range(3)]
-        cell = tuple(round(v * 10) for v in centre)
+    for face in lone_flat:
+        grid[cell_of(face)].append(face)
+    for face in lone_orig:
+        cell = cell_of(face)
         match = None
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                for dz in (-1, 0, 1):
-                    bucket = grid.get((cell[0] + dx, cell[1] + dy, cell[2] + dz), [])
-                    for k, candidate in enumerate(bucket):
-                        if near(c, candidate[0][2]):
-                            match = bucket.pop(k)
-                            break
-                    if match:
-                        break
-                if match:
+        for offset in [(dx, dy, dz) for dx in (-1, 0, 1) for dy in (-1, 0, 1) for dz in (-1, 0, 1)]:
+            bucket = grid.get((cell[0] + offset[0], cell[1] + offset[1], cell[2] + offset[2]), [])
+            for k, candidate in enumerate(bucket):
+                if near(face[2], candidate[2]):
+                    match = bucket.pop(k)
                     break
+            if match:
+                break
         if match:
-            compare_group(faces, match, counts)
+            rest_orig, rest_flat = compare_group([face], [match], counts)
+            counts["missing"] += len(rest_orig)
+            counts["extra"] += len(rest_flat)
         else:
-            counts["missing"] += len(faces)
-    counts["extra"] += sum(len(faces) for bucket in grid.values() for faces in bucket)
+            counts["missing"] += 1
+    counts["extra"] += sum(len(bucket) for bucket in grid.values())
     return counts
 
 
