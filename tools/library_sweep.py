@@ -12,8 +12,17 @@ import tempfile
 import time
 from multiprocessing import Pool
 
-# Option sets run on every part unless others are given.
-DEFAULT_OPTION_SETS = ["-s -x+ -ca", "-s -v -x+", "-x+ -c", "-s -z++ 4 -i -ca"]
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def shared_option_sets(name):
+    """A bash array of tools/comparison_inputs.sh, as a list of strings."""
+    script = f'source "{HERE}/comparison_inputs.sh" && printf "%s\\n" "${{{name}[@]}}"'
+    out = subprocess.run(["bash", "-c", script], capture_output=True, text=True, check=True)
+    return [line for line in out.stdout.splitlines() if line]
+
+
+
 TIMEOUT_SECONDS = 120
 # The folders below the library in which subfiles are looked for, as the
 # program builds them for a -l folder, and below the input's folder (which
@@ -164,7 +173,8 @@ def main():
     option_sets = [a for a in sys.argv[1:] if a.startswith("-") and not a.startswith("--")]
     args, rest = parser.parse_known_args(own)
     option_sets += [a for a in rest if a != args.library]
-    option_sets = option_sets or DEFAULT_OPTION_SETS
+    # Unless others are given, the sets of tools/comparison_inputs.sh.
+    option_sets = option_sets or shared_option_sets("SWEEP_OPTION_SETS")
 
     lib = os.path.realpath(args.library)
     parts_dir = os.path.join(lib, "parts")

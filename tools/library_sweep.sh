@@ -10,8 +10,8 @@
 #
 #   bash tools/library_sweep.sh LIBDIR ["OPTIONS" ...]
 #
-# Each option set is one argument, e.g. "-s -x+ -ca"; without any, the four
-# sets "-s -x+ -ca", "-s -v -x+", "-x+ -c" and "-s -z++ 4 -i -ca" run.
+# Each option set is one argument, e.g. "-s -x+ -ca"; without any, the sets
+# SWEEP_OPTION_SETS of tools/comparison_inputs.sh run.
 # HALVEX=path/to/halvex sweeps another build instead of building build-sweep/.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"

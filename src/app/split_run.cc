@@ -2,6 +2,7 @@
 
 #include "app/run_report.h"
 #include "app/split_pass.h"
+#include "model/bfc_flattening.h"
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
 #include "geometry/precision.h"
@@ -11,7 +12,6 @@
 #include "model/path_resolver.h"
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
-#include "model/winding_normaliser.h"
 
 namespace halvex {
 namespace {
@@ -87,9 +87,9 @@ bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, st
 }
 
 // Writes the output file, reports it and answers the exit code.
-int SaveAndReport(const Model& output, const std::string& fileName, PathResolver& resolver,
-                  std::ostream& out) {
-  SaveSummary summary = Save(output, fileName, resolver);
+int SaveAndReport(const Model& output, std::span<const InsertedLine> inserted,
+                  const std::string& fileName, PathResolver& resolver, std::ostream& out) {
+  SaveSummary summary = Save(output, fileName, resolver, inserted);
   ReportSave(out, fileName, summary);
   return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
@@ -110,13 +110,15 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
+  const int topSize = input.Size();
   if (settings.expandSubfiles) {
     CheckLibraries(command.libraries, resolver, err);
     if (!ExpandAndReport(input, searchPath, out, err)) return kExitFileError;
   }
   SplitModel(input, splitter, settings);
-  if (settings.expandSubfiles) NormaliseWinding(input);
-  return SaveAndReport(input, command.outFile, resolver, out);
+  std::vector<InsertedLine> statements;
+  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize);
+  return SaveAndReport(input, statements, command.outFile, resolver, out);
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {

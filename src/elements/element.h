@@ -152,7 +152,9 @@ class Element {
 
   // +1 or -1: for a subfile reference the sign applied to the winding of what
   // it places; for other elements the winding their file declared (0 while
-  // none). Set by the reader and the expander.
+  // none). Set by the reader; in an expanded model, a polygon's is the
+  // winding it is culled with, 0 where it is not culled (see
+  // ExpandSubfiles), and the pieces of a cut polygon keep it.
   int winding = 0;
 
  protected:

@@ -17,10 +17,28 @@ enum class MetaKindCode {
   kCertifyCw = 3,    // BFC CERTIFY CW.
 };
 
-// Classifies a meta line's text by plain substring tests on its upper-case
-// form, in this order: no "BFC" is none; "INVERTNEXT" inverts; no "CERTIFY"
-// is none; "CCW" is counter-clockwise; "CW" clockwise; otherwise
-// counter-clockwise.
+// The keywords of a back-face-culling statement, one bit each.
+enum BfcWord : unsigned {
+  kBfcCertify = 1u << 0,
+  kBfcNoCertify = 1u << 1,
+  kBfcCw = 1u << 2,
+  kBfcCcw = 1u << 3,
+  kBfcClip = 1u << 4,
+  kBfcNoClip = 1u << 5,
+  kBfcInvertNext = 1u << 6,
+};
+
+// The keywords of the statement a meta line's text makes, or 0 when it makes
+// none. A statement's first word is BFC and its other words (at least one)
+// are all BFC keywords, in any case; any other text, however many of these
+// words it holds, is a comment ("!HISTORY ... added BFC CERTIFY").
+unsigned BfcWordsOf(std::string_view text);
+
+// Classifies a meta line's text. A statement with CW or CCW and neither
+// CERTIFY nor INVERTNEXT ("BFC CW", "BFC CLIP CCW") declares that winding.
+// Any other text goes by plain substring tests on its upper-case form, in
+// this order: no "BFC" is none; "INVERTNEXT" inverts; no "CERTIFY" is none;
+// "CCW" is counter-clockwise; "CW" clockwise; otherwise counter-clockwise.
 MetaKindCode MetaKindOf(std::string_view text);
 
 class MetaLine final : public Element {

@@ -68,7 +68,11 @@ CutPieces Polygon<N>::Cut(const Element& splitter, ElementArena& arena) {
   std::optional<Plane> plane = splitter.SplitterPlane();
   if (!plane) return {};
   CutCorners pieces = CutPolygon(*plane, corners_);
-  return {PolygonFrom(pieces.first, colour_, arena), PolygonFrom(pieces.second, colour_, arena)};
+  CutPieces cut{PolygonFrom(pieces.first, colour_, arena), PolygonFrom(pieces.second, colour_, arena)};
+  // The pieces wind as the polygon did, and are culled as it was.
+  if (cut.first) cut.first->winding = winding;
+  if (cut.second) cut.second->winding = winding;
+  return cut;
 }
 
 template <int N>

@@ -7,7 +7,8 @@
 
 namespace halvex {
 
-SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver) {
+SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
+                 std::span<const InsertedLine> inserted) {
   SaveSummary summary;
   std::optional<OutputFile> file = OutputFile::Create(resolver.PathForWriting(fileName));
   if (!file) {
@@ -15,7 +16,14 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     return summary;
   }
   std::string text;
+  std::size_t next = 0;
   for (int i = 0; i < model.Size(); ++i) {
+    for (; next < inserted.size() && inserted[next].before == i; ++next) {
+      text.assign(inserted[next].text);
+      text.append("\r\n");
+      file->Write(text);
+      ++summary.linesWritten;
+    }
     const Element& element = model.ElementAt(i);
     summary.counts.Count(element.LineType());
     text.clear();

@@ -2,7 +2,9 @@
 // ends.
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "model/element_counts.h"
 #include "model/model.h"
@@ -20,9 +22,18 @@ struct SaveSummary {
   ElementCounts counts;
 };
 
-// Writes every element with a non-empty text, in order. On failure the file
-// is left as it was.
+// A line written before element `before` of a model, which is not one of
+// its elements; `text` is the whole line without its line end.
+struct InsertedLine {
+  int before;
+  std::string_view text;
+};
+
+// Writes every element with a non-empty text, in order, and each of the
+// `inserted` lines (sorted by `before`) right before its element, counted
+// among the lines written. On failure the file is left as it was.
 [[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,
-                               PathResolver& resolver);
+                               PathResolver& resolver,
+                               std::span<const InsertedLine> inserted = {});
 
 }  // namespace halvex

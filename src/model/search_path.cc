@@ -14,14 +14,23 @@ const Subfile* SearchPath::Open(std::string_view name) {
     if (!path) continue;
     auto cached = byPath_.find(*path);
     if (cached != byPath_.end()) {
-      found = cached->second.get();
+      found = cached->second;
       break;
+    }
+    std::optional<FileIdentity> identity = IdentityOfFile(*path);
+    if (identity) {
+      auto same = byIdentity_.find(*identity);
+      if (same != byIdentity_.end()) {
+        found = same->second;
+        byPath_.emplace(*path, found);
+        break;
+      }
     }
     std::optional<std::string> text = ReadFileText(*path);
     if (!text) continue;
-    auto subfile = std::make_unique<Subfile>(Subfile{*path, std::move(*text)});
-    found = subfile.get();
-    byPath_.emplace(*path, std::move(subfile));
+    found = files_.emplace_back(std::make_unique<Subfile>(Subfile{*path, std::move(*text)})).get();
+    byPath_.emplace(*path, found);
+    if (identity) byIdentity_.emplace(*identity, found);
     break;
   }
   byName_.emplace(std::move(key), found);

@@ -1,6 +1,6 @@
 // The ordered folders in which subfiles are looked for, and the files found
-// through them. A file is read from disk once, however often it is
-// referenced, and a name is looked up once.
+// through them. A file is read from disk once, however often and by whatever
+// names it is referenced, and a name is looked up once.
 #pragma once
 
 #include <memory>
@@ -10,11 +10,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/file_identity.h"
 #include "model/path_resolver.h"
 
 namespace halvex {
 
-// A subfile as found: its path on disk (which identifies it) and its text.
+// A subfile as found: its path on disk and its text. Every name of one file
+// gives the same Subfile, so its address identifies the file.
 struct Subfile {
   std::string path;
   std::string text;
@@ -39,7 +41,9 @@ class SearchPath {
   PathResolver& resolver_;
   std::vector<std::string> prefixes_;
   std::unordered_map<std::string, const Subfile*> byName_;
-  std::unordered_map<std::string, std::unique_ptr<Subfile>> byPath_;
+  std::unordered_map<std::string, const Subfile*> byPath_;
+  std::unordered_map<FileIdentity, const Subfile*, FileIdentityHash> byIdentity_;
+  std::vector<std::unique_ptr<Subfile>> files_;
 };
 
 }  // namespace halvex

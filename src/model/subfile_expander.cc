@@ -12,6 +12,7 @@
 #include "elements/meta_line.h"
 #include "elements/subfile_ref.h"
 #include "geometry/ascii_case.h"
+#include "model/bfc_state.h"
 #include "model/ldraw_reader.h"
 
 namespace halvex {
@@ -31,45 +32,58 @@ bool IsOnChain(const std::vector<ChainLink>& links, int link, const Subfile* fil
   return false;
 }
 
+// A prepared element with what its own file says of it: for a polygon,
+// whether it winds clockwise there (`reversed`) and whether it is culled
+// there; for a reference, whether a BFC INVERTNEXT inverts it (`reversed`)
+// and whether it passes culling on to what it places.
+struct PreparedElement {
+  ArenaPtr<Element> element;
+  bool reversed = false;
+  bool culled = false;
+};
+
 // What the expansion needs of a subfile, found once however often the file
 // is placed: the count of the lines the reader finds in it, with every kind
 // of line end (a bound on the elements the file adds), and the elements of
-// the lines the expansion keeps, as read; every placement places copies of
-// them. Empty lines and lines of no known type make no element. Comments are
-// dropped too, so that a file's header is not read again at every placement,
-// but each run of them leaves a null entry behind: a dropped comment still
-// stands between a BFC INVERTNEXT line and the reference after it, which
-// that line then no longer inverts. The elements are made in the model's
-// arena, so the texts their copies share live as long as the model.
+// its drawing lines, as read, with what its BFC statements say of each;
+// every placement places copies of them. Comments and statements are not
+// kept: a file's header is not read again at every placement, and what the
+// statements say is carried by the placed elements themselves. The elements
+// are made in the model's arena, so the texts their copies share live as
+// long as the model.
 struct PreparedFile {
   std::int64_t lineCount = 0;
-  std::vector<ArenaPtr<Element>> elements;
+  std::vector<PreparedElement> elements;
 };
 
 PreparedFile Prepare(std::string_view text, ElementArena& arena) {
   PreparedFile prepared;
+  BfcState bfc;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
     ++prepared.lineCount;
     ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
-    if (element->LineType() == kMetaType && MetaKindOfElement(*element) == MetaKindCode::kNone) {
-      if (prepared.elements.empty() || prepared.elements.back()) prepared.elements.emplace_back();
-      continue;
-    }
-    prepared.elements.push_back(std::move(element));
+    bfc.Take(*element);
+    int type = element->LineType();
+    if (type == kMetaType) continue;
+    bool reversed = type == kSubfileType ? bfc.LastReferenceInverted() : bfc.Winding() == -1;
+    prepared.elements.push_back(PreparedElement{std::move(element), reversed, bfc.Culls()});
   }
   return prepared;
 }
 
-// How one reference places its file: the winding sign its references get
-// (its own, negated after a BFC INVERTNEXT line), whether its polygons are
-// reversed (that sign, negated again by a mirroring matrix), its placement
-// and the colour given to elements of colour 16.
+// How one reference places its file: the inversion sign of the reference
+// (its inherited sign, negated by a BFC INVERTNEXT), whether its polygons
+// are reversed (that sign, negated again by a mirroring matrix), whether its
+// polygons may be culled (every reference above it was written in a
+// certified file with CLIP in effect), its placement and the colour given to
+// elements of colour 16.
 struct Placement {
   int inversion;
   bool reversePolygons;
+  bool culls;
   Matrix3 matrix;
   Point position;
   Colour colour;
@@ -85,6 +99,7 @@ class Expansion {
       : model_(model), searchPath_(searchPath), budget_(elementBudget), topSize_(model.Size()) {}
 
   ExpandSummary Run() {
+    ReadTopFile();
     for (int i = 0; i < model_.Size(); ++i) {
       if (model_.ElementAt(i).LineType() != kSubfileType) continue;
       const auto& ref = static_cast<const SubfileRef&>(model_.ElementAt(i));
@@ -108,6 +123,36 @@ class Expansion {
   }
 
  private:
+  // Reads the BFC statements of the top file: each reference's winding
+  // becomes its inversion sign and each polygon's the winding it is culled
+  // with (0 where it is not culled), as for placed elements. A BFC
+  // INVERTNEXT that ends the file applies to nothing and is emptied, so that
+  // it cannot apply to a reference placed after it.
+  void ReadTopFile() {
+    BfcState bfc;
+    std::vector<int> markers;
+    passesCulling_.resize(static_cast<std::size_t>(topSize_));
+    for (int i = 0; i < topSize_; ++i) {
+      Element& element = model_.ElementAt(i);
+      bfc.Take(element);
+      int type = element.LineType();
+      if (type == kMetaType && (BfcWordsOf(static_cast<const MetaLine&>(element).Text()) &
+                                kBfcInvertNext)) {
+        markers.push_back(i);
+      }
+      if (type == kSubfileType) {
+        element.winding = bfc.LastReferenceInverted() ? -1 : 1;
+        passesCulling_[static_cast<std::size_t>(i)] = bfc.Culls();
+        if (!markers.empty()) topMarkers_.emplace(i, std::move(markers));
+        markers.clear();
+      }
+      if (type == kTriangleType || type == kQuadType) {
+        element.winding = bfc.Culls() ? bfc.Winding() : 0;
+      }
+    }
+    for (int marker : markers) model_.ReplaceWithEmpty(marker);
+  }
+
   // The chain link of the reference at `i` to `file`, or none, with a note,
   // when `file` is already being expanded on the reference's chain of
   // enclosing references or the nesting would be too deep.
@@ -144,13 +189,14 @@ class Expansion {
     return known->second;
   }
 
-  // The winding signs, placement and colour of the reference at `i`.
+  // The winding signs, culling, placement and colour of the reference at
+  // `i`, whose winding is already its inversion sign.
   Placement PlacementOf(int i, const SubfileRef& ref, int link) const {
-    int inversion = model_.FollowsInvertNext(i) ? -ref.winding : ref.winding;
-    int flip = Determinant(ref.Placement()) < 0.0 ? -inversion : inversion;
+    int flip = Determinant(ref.Placement()) < 0.0 ? -ref.winding : ref.winding;
     const Colour colour = ref.GetColour();
-    return Placement{inversion,
+    return Placement{ref.winding,
                      flip == -1,
+                     passesCulling_[static_cast<std::size_t>(i)],
                      ref.Placement(),
                      ref.Position(),
                      colour,
@@ -159,49 +205,49 @@ class Expansion {
   }
 
   // Appends placed copies of the prepared elements, and counts them.
-  // Comments of subfiles are dropped; their BFC lines stay. Where dropped
-  // comments follow a BFC INVERTNEXT line, an empty place keeps that line
-  // apart from the next element, as the comment would have; anywhere else
-  // an empty place would change nothing, and none is added.
   void Place(const PreparedFile& prepared, const Placement& placement) {
-    for (const ArenaPtr<Element>& original : prepared.elements) {
-      if (!original) {
-        if (model_.FollowsInvertNext(model_.Size())) {
-          model_.AppendEmpty();
-          linkOf_.push_back(placement.link);
-        }
-        continue;
-      }
-      ArenaPtr<Element> element = PlacedCopy(*original, placement);
+    for (const PreparedElement& original : prepared.elements) {
+      ArenaPtr<Element> element = PlacedCopy(original, placement);
       int type = element->LineType();
       if (type != kSubfileType) summary_.inlined.Count(type);
+      passesCulling_.push_back(type == kSubfileType && placement.culls && original.culled);
       model_.Append(std::move(element));
       linkOf_.push_back(placement.link);
     }
   }
 
   // A copy of `original` placed by `placement`, with its winding: a
-  // reference's is the inversion sign, any other element's the
-  // certification its file declared last, carried over from file to file.
-  ArenaPtr<Element> PlacedCopy(const Element& original, const Placement& placement) {
-    ArenaPtr<Element> element = CopyElement(original, model_.Arena());
+  // reference's is its inversion sign; a polygon is reversed where the
+  // inversions and the mirror say so, and its winding is the winding of its
+  // file where it is culled (1 counter-clockwise, -1 clockwise), 0 where it
+  // is not; a line's is 0. A clockwise polygon is turned round only after
+  // the split (FlattenBfc), so that a cut gives the same pieces whatever
+  // the winding of the file.
+  ArenaPtr<Element> PlacedCopy(const PreparedElement& original, const Placement& placement) {
+    ArenaPtr<Element> element = CopyElement(*original.element, model_.Arena());
     int type = element->LineType();
-    if (type == kMetaType) certification_ = CertifiedWinding(*element, certification_);
-    if (placement.reversePolygons && (type == kTriangleType || type == kQuadType)) {
-      element->ReverseWinding();
-    }
+    bool polygon = type == kTriangleType || type == kQuadType;
+    if (polygon && placement.reversePolygons) element->ReverseWinding();
     element->Transform(placement.matrix);
     element->Translate(placement.position);
-    element->winding = type == kSubfileType ? placement.inversion : certification_;
+    if (type == kSubfileType) {
+      element->winding = original.reversed ? -placement.inversion : placement.inversion;
+    } else if (polygon && placement.culls && original.culled) {
+      element->winding = original.reversed ? -1 : 1;
+    } else {
+      element->winding = 0;
+    }
     if (placement.inherit) element->InheritColour(placement.colour);
     return element;
   }
 
-  // Empties the expanded reference at `i` and a BFC INVERTNEXT line right
-  // before it.
+  // Empties the expanded reference at `i` and the BFC INVERTNEXT line that
+  // inverted it, wherever that line stands.
   void RemoveReference(int i) {
-    model_.ReplaceWithEmpty(i);
-    if (model_.FollowsInvertNext(i)) model_.ReplaceWithEmpty(i - 1);
+    model_.EraseElement(i);
+    auto markers = topMarkers_.find(i);
+    if (markers == topMarkers_.end()) return;
+    for (int marker : markers->second) model_.ReplaceWithEmpty(marker);
   }
 
   Model& model_;
@@ -209,10 +255,15 @@ class Expansion {
   const int budget_;
   const int topSize_;
   ExpandSummary summary_;
-  int certification_ = 0;
   std::vector<ChainLink> links_;
   // The chain link that appended each element after the top file's own.
   std::vector<int> linkOf_;
+  // For each element, whether it is a reference that passes culling on:
+  // written where its file is certified with CLIP in effect, below
+  // references that all pass culling on.
+  std::vector<bool> passesCulling_;
+  // The BFC INVERTNEXT lines of each inverted reference of the top file.
+  std::unordered_map<int, std::vector<int>> topMarkers_;
   std::unordered_map<const Subfile*, PreparedFile> preparedFiles_;
   std::unordered_set<std::string> notFoundKeys_;
 };

@@ -37,13 +37,22 @@ struct ExpandSummary {
 
 // Walks the model by index while it grows, so the references appended from a
 // subfile are expanded later in the same walk, level by level. Each expanded
-// reference (and a BFC INVERTNEXT line right before it) becomes an
-// EmptyElement; its file's elements are placed by its matrix and offset, its
-// polygons reversed when the inversion markers and the sign of the matrix
-// determinant say so, its comments dropped, and its colour given to elements
-// of colour 16. A reference to a file already being expanded on its own
-// chain of enclosing references, or nested too deep, is left as it is and
-// noted. Stops with kTooManyElements when the model would grow beyond
+// reference (and the BFC INVERTNEXT line that inverted it) becomes an
+// EmptyElement; its file's drawing lines are placed by its matrix and
+// offset and its colour given to elements of colour 16, and its comments and
+// BFC statements are dropped: what they said is carried by the placed
+// elements. A placed polygon is reversed when the inversions on its way
+// down and the sign of its placement's determinant say so, and its winding
+// is its file's winding (1 counter-clockwise, -1 clockwise) where it is
+// culled (its file is certified with CLIP in effect, and every reference on
+// its way down was written where that held too), 0 where it is not; a
+// placed reference's winding is its inversion sign. The top file's polygons get the winding
+// they are culled with (0 where they are not), and a BFC INVERTNEXT that
+// ends the top file, which applies to nothing, is emptied. FlattenBfc then
+// says in the flat file what these windings say. A reference to a file
+// (the same file, by whatever name) already being expanded on its own chain
+// of enclosing references, or nested too deep, is left as it is and noted.
+// Stops with kTooManyElements when the model would grow beyond
 // `elementBudget` elements.
 ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath,
                              int elementBudget = kDefaultElementBudget);

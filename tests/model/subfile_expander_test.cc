@@ -27,28 +27,54 @@ class ExpandSubfilesTest : public ::testing::Test {
   SearchPath searchPath_{resolver_};
 };
 
-// The winding of an element is the certification its file declared last (0
-// before any, the CERTIFY line itself included), and it carries over from one
-// subfile to the next; a reference's winding is the inversion sign of what it
-// places, +1 in the top file.
-TEST_F(ExpandSubfilesTest, WindingsFollowCertificationAcrossSubfiles) {
+// The polygons and references of a model after expansion: their windings
+// and texts.
+std::vector<std::pair<int, std::string>> PolygonsAndReferences(Model& model) {
+  std::vector<std::pair<int, std::string>> found;
+  for (int i = 0; i < model.Size(); ++i) {
+    const Element& element = model.ElementAt(i);
+    int type = element.LineType();
+    if (type == kSubfileType || type == kTriangleType || type == kQuadType) {
+      found.emplace_back(element.winding, element.ToText());
+    }
+  }
+  return found;
+}
+
+// A polygon's winding says how it is culled: +1 counter-clockwise, -1
+// clockwise, 0 not at all. A reference's winding is its inversion sign.
+// Polygons are reversed by inversions and mirrors; the winding of their file
+// is left to FlattenBfc.
+TEST_F(ExpandSubfilesTest, WindingsSayHowEachPolygonIsCulled) {
   testing::WriteFile(folder_ / "cw.dat", "0 BFC CERTIFY CW\n3 16 0 0 0 1 0 0 0 1 0\n");
   testing::WriteFile(folder_ / "none.dat",
                      "3 16 0 0 0 1 0 0 0 1 0\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n");
+  testing::WriteFile(folder_ / "off.dat",
+                     "0 BFC CERTIFY\n0 BFC NOCLIP\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 cw.dat\n"
+                     "0 BFC CLIP\n0 BFC INVERTNEXT\n0 a comment\n3 16 0 0 0 1 0 0 0 1 0\n"
+                     "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n0 BFC INVERTNEXT\n");
   Model model;
   ASSERT_EQ(Expand(model,
-                   "3 16 0 0 0 1 0 0 0 1 0\n0 BFC CERTIFY CW\n"
-                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 cw.dat\n0 bfc certify\n0 BFC INVERTNEXT\n"
-                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 none.dat\n"),
+                   "0 BFC CERTIFY CCW\n3 16 0 0 0 1 0 0 0 1 0\n0 BFC CW\n"
+                   "3 16 0 0 0 1 0 0 0 1 0\n0 BFC NOCLIP\n3 16 0 0 0 1 0 0 0 1 0\n"
+                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 cw.dat\n0 BFC CLIP\n0 BFC INVERTNEXT\n"
+                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 cw.dat\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 none.dat\n"
+                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 off.dat\n"),
             ExpandResult::kExpanded);
-  // Left: the top triangle and two CERTIFY lines, then from cw.dat its
-  // CERTIFY line and triangle, then from none.dat (behind the marker) its
-  // triangle and the missing reference.
-  std::vector<int> windings;
-  for (int i = 0; i < model.Size(); ++i) {
-    if (!model.ElementAt(i).ToText().empty()) windings.push_back(model.ElementAt(i).winding);
-  }
-  EXPECT_EQ(windings, (std::vector<int>{0, -1, 1, -1, -1, -1, -1}));
+  const std::string written = "3 16 0 0 0 1 0 0 0 1 0";
+  const std::string reversed = "3 16 0 1 0 1 0 0 0 0 0";
+  const std::string missing = "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat";
+  using Found = std::vector<std::pair<int, std::string>>;
+  EXPECT_EQ(PolygonsAndReferences(model),
+            (Found{
+                // The top file: CCW, CW, then NOCLIP.
+                {1, written}, {-1, written}, {0, written},
+                {0, written},                      // cw.dat, placed where NOCLIP is in effect.
+                {-1, reversed},                    // cw.dat, inverted.
+                {0, written}, {1, missing},        // none.dat, not certified.
+                {1, written}, {-1, missing},       // off.dat, and its inverted reference.
+                {0, written},                      // cw.dat placed by off.dat under NOCLIP.
+            }));
 }
 
 // Two references to a file of two triangles, its lines ended by lone CRs: 2

@@ -18,49 +18,41 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-SPLITTER = os.path.join(HERE, 'splitter.dat')
+TOOLS = os.path.dirname(HERE)
 
-OPTION_SETS = {
-    'xca': ['-x+', '-ca'],
-    'xc': ['-x+', '-c'],
-    'xv': ['-x+', '-v'],
-    'y8ca': ['-y++', '-8', '-ca'],
-    'z10': ['-z--', '10', '-i', '-ca', '-c'],
-    'xdadi': ['-x-', '-da', '-di'],
-    'xdn': ['-x+', '-dn'],
-    'xd0c': ['-x+', '-d0', '-c'],
-    'pzv': ['-p', '0.01', '-z+', '-ca', '-v'],
-    'splca': ['-ca', '@SPL'],
-    'splv': ['-v', '@SPL'],
-}
+
+def shared(name):
+    """A bash array of tools/comparison_inputs.sh, as a list of strings."""
+    script = 'source "%s/comparison_inputs.sh" && printf "%%s\\n" "${%s[@]}"' % (TOOLS, name)
+    out = subprocess.run(['bash', '-c', script], capture_output=True, text=True, check=True)
+    return [line for line in out.stdout.splitlines() if line]
+
+
+def named_sets(name):
+    """Named option sets ("NAME: OPTIONS"); LIB and SPLITTER become @LIB and @SPL."""
+    sets = {}
+    for entry in shared(name):
+        key, options = entry.split(':', 1)
+        sets[key.strip()] = [{'LIB': '@LIB', 'SPLITTER': '@SPL'}.get(o, o) for o in options.split()]
+    return sets
+
+
+def write_inputs():
+    """The shared splitter file, written once into a temporary folder."""
+    folder = tempfile.mkdtemp(prefix='halvex-oracle-inputs-')
+    subprocess.run(['bash', '-c', 'source "%s/comparison_inputs.sh" && write_comparison_inputs "%s"'
+                    % (TOOLS, folder)], check=True)
+    return os.path.join(folder, 'splitter.dat')
+
+
+OPTION_SETS = named_sets('ORACLE_OPTION_SETS')
 # Subfile expansion ("-s" sets; @LIB stands for "-l" with the --lib folder)
-S_SETS = {
-    's_xca': ['-s', '-x+', '-ca', '@LIB'],
-    's_vx': ['-s', '-v', '-x+', '@LIB'],
-    's_xc': ['-s', '-x+', '-c', '@LIB'],
-    's_z4ica': ['-s', '-z++', '4', '-i', '-ca', '@LIB'],
-    's_d0x': ['-s', '-d0', '-x+', '@LIB'],
-}
+S_SETS = named_sets('ORACLE_EXPAND_OPTION_SETS')
 # with the splitter file (the search still starts beside the input file)
-S_EXTRA_SETS = {
-    's_splca': ['-s', '-ca', '@LIB', '@SPL'],
-    's_ymdn': ['-s', '-y-', '-dn', '-c', '@LIB'],
-}
+S_EXTRA_SETS = named_sets('ORACLE_EXPAND_EXTRA_OPTION_SETS')
 # More sets for hand-made inputs near the planes (the set name "extra")
-EXTRA_SETS = {
-    'x': ['-x+'],
-    'xi': ['-x+', '-i'],
-    'zp': ['-z+'],
-    'zm': ['-z-', '-c'],
-    'ymca': ['-y-', '-ca'],
-    'p5': ['-p', '1e-5', '-x+', '-ca'],
-    'xyca': ['-x+', '-y+', '-ca'],
-    'xvcca': ['-x+', '-v', '-c', '-ca'],
-    'xdaca': ['-x+', '-da', '-ca'],
-    'xd0dadica': ['-x+', '-d0', '-da', '-di', '-ca'],
-    'xpabc': ['-x++', 'abc', '-ca'],
-    'xcadn': ['-x+', '-ca', '-dn'],
-}
+EXTRA_SETS = named_sets('ORACLE_EXTRA_OPTION_SETS')
+SPLITTER = [None]
 
 
 LIB = [None]
@@ -75,7 +67,7 @@ def build_args(opts, infile):
                 a += ['-l', LIB[0]]
         elif not o.startswith('@'):
             a.append(o)
-    spl = [(SPLITTER if o == '@SPL' else o[1:]) for o in opts if o.startswith('@') and o != '@LIB']
+    spl = [(SPLITTER[0] if o == '@SPL' else o[1:]) for o in opts if o.startswith('@') and o != '@LIB']
     files = [infile] + spl + ['out.dat']
     return a + files
 
@@ -165,6 +157,8 @@ def main():
         sets = list(S_SETS) + list(S_EXTRA_SETS)
     files = collect(paths, a.every, tuple(int(x) for x in a.offsets.split(',')))
     os.makedirs(a.out, exist_ok=True)
+    # Set before the workers are forked, which inherit it.
+    SPLITTER[0] = write_inputs()
     jobs = []
     for s in sets:
         for f in files:

@@ -1,0 +1,28 @@
+// The BFC statements of an expanded model. Expansion leaves the top file's
+// own lines as read and places the polygons of subfiles after them, each
+// marked with the winding it is culled with in its own file, or as not
+// culled (see ExpandSubfiles); the statements of subfiles are gone. What the
+// placed elements need said of them is said here, so that a viewer culls
+// every polygon of the flat file as it culls it in the original.
+#pragma once
+
+#include <vector>
+
+#include "model/ldraw_writer.h"
+#include "model/model.h"
+
+namespace halvex {
+
+// For an expanded (and possibly split) `model` whose first `topSize`
+// elements are the top file's own: where the top file is certified, turns
+// every polygon after them that is culled to the winding the top file
+// leaves in effect, and answers the statements to write before the
+// elements after them: BFC NOCLIP before a polygon that is not culled, BFC
+// CLIP before one that is, each only where it changes what is in effect,
+// and BFC INVERTNEXT before a reference left unexpanded whose inversion
+// sign is -1. Where the top file is not certified, nothing is culled in the
+// original or in the flat file: nothing changes, and no line is added, so
+// that the flat file never becomes certified part-way.
+std::vector<InsertedLine> FlattenBfc(Model& model, int topSize);
+
+}  // namespace halvex
