@@ -5,6 +5,7 @@
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
 #include "geometry/precision.h"
+#include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
 #include "model/ldraw_writer.h"
 #include "model/model.h"
@@ -50,9 +51,9 @@ void AddAxisPlanes(const CommandLine& command, Model& splitter) {
 
 // Loads `fileName` into `model` and reports it; false when it is not found.
 bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
-                   std::ostream& out) {
+                   std::ostream& out, EmbeddedFiles* embedded = nullptr) {
   ReportLoading(out, fileName);
-  std::optional<LoadSummary> summary = Load(model, fileName, resolver);
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver, embedded);
   ReportLoad(out, fileName, summary);
   return summary.has_value();
 }
@@ -88,8 +89,8 @@ bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, st
 
 // Writes the output file, reports it and answers the exit code.
 int SaveAndReport(const Model& output, const std::string& fileName, PathResolver& resolver,
-                  std::ostream& out) {
-  SaveSummary summary = Save(output, fileName, resolver);
+                  std::string_view after, std::ostream& out) {
+  SaveSummary summary = Save(output, fileName, resolver, after);
   ReportSave(out, fileName, summary);
   return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
@@ -105,8 +106,12 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   SearchPath searchPath(resolver);
   for (const std::string& location : command.searchLocations) searchPath.Add(location);
 
+  // The input may be an MPD: the run works on its first section, and its
+  // other files are found by name before the library's.
   Model input;
-  if (!LoadAndReport(input, command.inFile, resolver, out)) return kExitFileError;
+  EmbeddedFiles embedded;
+  searchPath.SetEmbedded(&embedded);
+  if (!LoadAndReport(input, command.inFile, resolver, out, &embedded)) return kExitFileError;
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
@@ -116,7 +121,10 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   }
   SplitModel(input, splitter, settings);
   if (settings.expandSubfiles) NormaliseWinding(input);
-  return SaveAndReport(input, command.outFile, resolver, out);
+  // After a split alone every embedded file is written again; after an
+  // expansion, those the output still needs.
+  std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
+  return SaveAndReport(input, command.outFile, resolver, after, out);
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {

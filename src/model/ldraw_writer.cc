@@ -7,7 +7,8 @@
 
 namespace halvex {
 
-SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver) {
+SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
+                 std::string_view after) {
   SaveSummary summary;
   std::optional<OutputFile> file = OutputFile::Create(resolver.PathForWriting(fileName));
   if (!file) {
@@ -25,6 +26,7 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     file->Write(text);
     ++summary.linesWritten;
   }
+  file->Write(after);
   if (!file->Commit()) summary.result = SaveResult::kCantWrite;
   return summary;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/element_counts.h"
 #include "model/model.h"
@@ -20,9 +21,10 @@ struct SaveSummary {
   ElementCounts counts;
 };
 
-// Writes every element with a non-empty text, in order. On failure the file
-// is left as it was.
+// Writes every element with a non-empty text, in order, then `after` as it
+// is (the embedded files of an MPD, not counted in the summary). On failure
+// the file is left as it was.
 [[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,
-                               PathResolver& resolver);
+                               PathResolver& resolver, std::string_view after = {});
 
 }  // namespace halvex

@@ -1,10 +1,14 @@
 #include "model/search_path.h"
 
+#include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
 
 namespace halvex {
 
 const Subfile* SearchPath::Open(std::string_view name) {
+  if (embedded_) {
+    if (const Subfile* file = embedded_->Find(name)) return file;
+  }
   std::string key(name);
   auto known = byName_.find(key);
   if (known != byName_.end()) return known->second;

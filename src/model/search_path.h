@@ -1,5 +1,5 @@
 // The ordered folders in which subfiles are looked for, and the files found
-// through them. A file is read from disk once, however often it is
+// through them; the files embedded in the input come first. A file is read from disk once, however often it is
 // referenced, and a name is looked up once.
 #pragma once
 
@@ -14,6 +14,8 @@
 
 namespace halvex {
 
+class EmbeddedFiles;
+
 // A subfile as found: its path on disk (which identifies it) and its text.
 struct Subfile {
   std::string path;
@@ -26,10 +28,13 @@ class SearchPath {
 
   // Appends a folder prefix, which ends in a separator.
   void Add(std::string_view prefix) { prefixes_.emplace_back(prefix); }
+  // The files embedded in the input, found before any folder's. They must
+  // outlive the search.
+  void SetEmbedded(const EmbeddedFiles* embedded) { embedded_ = embedded; }
 
-  // The file that `name` names under the first prefix (in list order) where
-  // such a file exists, the prefix and name simply concatenated; none when
-  // there is none.
+  // The embedded file `name` names, or else the file that it names under the
+  // first prefix (in list order) where such a file exists, the prefix and
+  // name simply concatenated; none when there is none.
   const Subfile* Open(std::string_view name);
 
   // The prefixes joined by ", ".
@@ -37,6 +42,7 @@ class SearchPath {
 
  private:
   PathResolver& resolver_;
+  const EmbeddedFiles* embedded_ = nullptr;
   std::vector<std::string> prefixes_;
   std::unordered_map<std::string, const Subfile*> byName_;
   std::unordered_map<std::string, std::unique_ptr<Subfile>> byPath_;
