@@ -111,8 +111,8 @@ class ElementLoader {
   void AddEmbeddedLine(std::string_view line) {
     std::optional<int> type = ScanInt(line, 0);
     std::string_view name;
-    SectionMark mark = type && *type == kMetaType ? SectionMarkOf(MetaTextOf(line), &name)
-                                                  : SectionMark::kNone;
+    SectionMark mark =
+        type && *type == kMetaType ? SectionMarkOf(MetaTextOf(line), &name) : SectionMark::kNone;
     if (mark == SectionMark::kFile || mark == SectionMark::kData) {
       embedded_->StartSection(mark, name, line);
     } else {

@@ -2,8 +2,63 @@
 
 #include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
+#include "model/zip_archive.h"
 
 namespace halvex {
+namespace {
+
+bool EndsWithSeparator(std::string_view path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+// The folder part of a path as a search prefix: up to and including its
+// last separator, ".\" when it has none.
+std::string SearchPrefixOf(std::string_view path) {
+  std::size_t last = path.find_last_of("\\/");
+  if (last == std::string_view::npos) return ".\\";
+  return std::string(path.substr(0, last + 1));
+}
+
+// The text of an archive entry as a file's text is read from disk: less a
+// UTF-8 byte order mark at its start.
+std::string WithoutByteOrderMark(std::string text) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+  return text;
+}
+
+}  // namespace
+
+SearchPath::SearchPath(PathResolver& resolver) : resolver_(resolver) {}
+SearchPath::~SearchPath() = default;
+
+void SearchPath::Add(std::string_view prefix) {
+  locations_.push_back({std::string(prefix), nullptr, {}, {}});
+}
+
+void SearchPath::AddInputFolder(std::string_view inFile) {
+  std::string folder = SearchPrefixOf(inFile);
+  for (const char* sub : {"", "p\\", "s\\"}) Add(folder + sub);
+}
+
+bool SearchPath::AddLibrary(std::string_view root, std::string* error) {
+  std::string folder(root);
+  std::optional<std::string> file = folder.empty() ? std::nullopt : resolver_.FindFile(folder);
+  if (!file) {
+    if (!folder.empty() && !EndsWithSeparator(folder)) folder.push_back('\\');
+    for (const char* sub : kLibraryFolders) Add(folder + sub);
+    return true;
+  }
+  std::unique_ptr<ZipArchive> archive = ZipArchive::Open(*file, error);
+  if (!archive) return false;
+  std::string inArchive = archive->LibraryRoot();
+  for (const char* sub : kLibraryFolders) {
+    locations_.push_back(
+        {folder + "\\" + sub, archive.get(), inArchive + ZipEntryKey(sub) + "/", *file});
+  }
+  archives_.push_back(std::move(archive));
+  return true;
+}
 
 const Subfile* SearchPath::Open(std::string_view name) {
   if (embedded_) {
@@ -13,30 +68,48 @@ const Subfile* SearchPath::Open(std::string_view name) {
   auto known = byName_.find(key);
   if (known != byName_.end()) return known->second;
   const Subfile* found = nullptr;
-  for (const std::string& prefix : prefixes_) {
-    std::optional<std::string> path = resolver_.FindFile(prefix + key);
-    if (!path) continue;
-    auto cached = byPath_.find(*path);
-    if (cached != byPath_.end()) {
-      found = cached->second.get();
-      break;
-    }
-    std::optional<std::string> text = ReadFileText(*path);
-    if (!text) continue;
-    auto subfile = std::make_unique<Subfile>(Subfile{*path, std::move(*text)});
-    found = subfile.get();
-    byPath_.emplace(*path, std::move(subfile));
-    break;
+  for (const Location& location : locations_) {
+    if ((found = Read(location, key))) break;
+    // An entry found but not read stops the search: a later location must
+    // not stand in for a damaged library.
+    if (!error_.empty()) return nullptr;
   }
   byName_.emplace(std::move(key), found);
   return found;
 }
 
+const Subfile* SearchPath::Read(const Location& location, const std::string& key) {
+  if (!location.archive) {
+    std::optional<std::string> path = resolver_.FindFile(location.text + key);
+    if (!path) return nullptr;
+    auto cached = byPath_.find(*path);
+    if (cached != byPath_.end()) return cached->second.get();
+    return Keep(*path, ReadFileText(*path));
+  }
+  std::optional<std::string> entry = location.archive->Find(location.inArchive + key);
+  if (!entry) return nullptr;
+  // Entries are told apart by the archive they are in and their name.
+  std::string path = location.archivePath + "|" + *entry;
+  auto cached = byPath_.find(path);
+  if (cached != byPath_.end()) return cached->second.get();
+  std::optional<std::string> text = location.archive->Read(*entry, &error_);
+  if (!text) return nullptr;
+  return Keep(std::move(path), WithoutByteOrderMark(std::move(*text)));
+}
+
+const Subfile* SearchPath::Keep(std::string path, std::optional<std::string> text) {
+  if (!text) return nullptr;
+  auto subfile = std::make_unique<Subfile>(Subfile{path, std::move(*text)});
+  const Subfile* kept = subfile.get();
+  byPath_.emplace(std::move(path), std::move(subfile));
+  return kept;
+}
+
 std::string SearchPath::ToText() const {
   std::string out;
-  for (std::size_t k = 0; k < prefixes_.size(); ++k) {
+  for (std::size_t k = 0; k < locations_.size(); ++k) {
     if (k > 0) out.append(", ");
-    out.append(prefixes_[k]);
+    out.append(locations_[k].text);
   }
   return out;
 }

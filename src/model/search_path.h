@@ -1,5 +1,7 @@
-// The ordered folders in which subfiles are looked for, and the files found
-// through them; the files embedded in the input come first. A file is read from disk once, however often it is
+// Where subfiles are looked for, and the files found there: the files
+// embedded in the input first, then the input's folder and its "p" and "s"
+// subfolders, then six locations in each library, a folder on disk or a zip
+// archive as LDraw.org ships one. A file is read once, however often it is
 // referenced, and a name is looked up once.
 #pragma once
 
@@ -15,37 +17,74 @@
 namespace halvex {
 
 class EmbeddedFiles;
+class ZipArchive;
 
-// A subfile as found: its path on disk (which identifies it) and its text.
+// A subfile as found: where it was found (which identifies it) and its text.
 struct Subfile {
   std::string path;
   std::string text;
 };
 
+// The folders of a library that are searched, in order, each ending in "\".
+inline constexpr const char* kLibraryFolders[] = {"p\\",
+                                                  "parts\\",
+                                                  "parts\\s\\",
+                                                  "Unofficial\\p\\",
+                                                  "Unofficial\\parts\\",
+                                                  "Unofficial\\parts\\s\\"};
+
 class SearchPath {
  public:
-  explicit SearchPath(PathResolver& resolver) : resolver_(resolver) {}
+  explicit SearchPath(PathResolver& resolver);
+  ~SearchPath();
+  SearchPath(const SearchPath&) = delete;
+  SearchPath& operator=(const SearchPath&) = delete;
 
   // Appends a folder prefix, which ends in a separator.
-  void Add(std::string_view prefix) { prefixes_.emplace_back(prefix); }
-  // The files embedded in the input, found before any folder's. They must
+  void Add(std::string_view prefix);
+  // Appends the folder of the input file `inFile` (".\" for a bare name) and
+  // its "p" and "s" subfolders.
+  void AddInputFolder(std::string_view inFile);
+  // Appends the six library locations of `root`: a folder (an empty one
+  // stands for the current folder), or a zip archive when `root` names a
+  // regular file. False, with the reason in `error`, for an archive that
+  // cannot be read.
+  [[nodiscard]] bool AddLibrary(std::string_view root, std::string* error);
+  // The files embedded in the input, found before any location's. They must
   // outlive the search.
   void SetEmbedded(const EmbeddedFiles* embedded) { embedded_ = embedded; }
 
-  // The embedded file `name` names, or else the file that it names under the
-  // first prefix (in list order) where such a file exists, the prefix and
-  // name simply concatenated; none when there is none.
+  // The embedded file `name` names, or else the file that it names in the
+  // first location (in list order) that holds one: on disk, the prefix and
+  // name simply concatenated. None when there is none, or when an archive
+  // entry cannot be read (see Error).
   const Subfile* Open(std::string_view name);
 
-  // The prefixes joined by ", ".
+  // Why an archive entry that was found could not be read; empty while
+  // every read succeeded.
+  const std::string& Error() const { return error_; }
+
+  // The locations joined by ", ".
   std::string ToText() const;
 
  private:
+  struct Location {
+    std::string text;  // As printed; a folder prefix on disk.
+    ZipArchive* archive = nullptr;
+    std::string inArchive;  // The folder inside `archive`, as a key.
+    std::string archivePath;
+  };
+
+  const Subfile* Read(const Location& location, const std::string& key);
+  const Subfile* Keep(std::string path, std::optional<std::string> text);
+
   PathResolver& resolver_;
   const EmbeddedFiles* embedded_ = nullptr;
-  std::vector<std::string> prefixes_;
+  std::vector<Location> locations_;
+  std::vector<std::unique_ptr<ZipArchive>> archives_;
   std::unordered_map<std::string, const Subfile*> byName_;
   std::unordered_map<std::string, std::unique_ptr<Subfile>> byPath_;
+  std::string error_;
 };
 
 }  // namespace halvex

@@ -75,7 +75,8 @@ TEST(EmbeddedFiles, FirstSectionIsTheModelAndTheRestIsKeptAsRead) {
             "0 FILE parts\\a.ldr\r\n2 24  0 0 0  1 0 0\r\n0 NOFILE\r\n"
             "0 !DATA x.png\r\n0 !: AAAA\r\n");
   Model empty;
-  EXPECT_EQ(embedded.TextAfter(empty, false), "0 NOFILE\r\n0 between\r\n0 !DATA x.png\r\n0 !: AAAA\r\n");
+  EXPECT_EQ(embedded.TextAfter(empty, false),
+            "0 NOFILE\r\n0 between\r\n0 !DATA x.png\r\n0 !: AAAA\r\n");
   EXPECT_EQ(embedded.TextAfter(empty, true),
             "0 NOFILE\r\n0 between\r\n"
             "0 FILE parts\\a.ldr\r\n2 24  0 0 0  1 0 0\r\n0 NOFILE\r\n"
