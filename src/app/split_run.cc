@@ -1,5 +1,6 @@
 #include "app/split_run.h"
 
+#include "app/environment.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
 #include "elements/polygons.h"
@@ -58,23 +59,38 @@ bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& reso
   return summary.has_value();
 }
 
-// Warns about each -l folder that cannot be a library: one that does not
-// exist, and one that holds neither parts nor p, such as the library's parts
-// folder given instead of its root.
-void CheckLibraries(const std::vector<std::string>& libraries, PathResolver& resolver,
-                    std::ostream& err) {
-  for (const std::string& library : libraries) {
-    const std::string folder = library.empty() ? "." : library;
-    if (!resolver.IsFolder(folder)) {
-      err << "Library folder " << folder << " does not exist" << std::endl;
-      continue;
-    }
-    const bool separated = folder.back() == '\\' || folder.back() == '/';
-    const std::string prefix = separated ? folder : folder + '\\';
-    if (!resolver.IsFolder(prefix + "parts") && !resolver.IsFolder(prefix + "p")) {
-      err << "Library folder " << folder << " holds neither parts nor p" << std::endl;
+// Adds the input's folder and the libraries to `searchPath`: those of the
+// command line, or else the one LDRAWDIR names, as LDraw tools find theirs.
+// Warns of a library that cannot be one: a folder that does not exist, or
+// one that holds neither parts nor p, such as the library's parts folder
+// given instead of its root. False, with a message, for a library archive
+// that cannot be read.
+bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostream& err) {
+  searchPath.AddInputFolder(command.inFile);
+  std::vector<std::string> libraries = command.libraries;
+  if (libraries.empty()) {
+    if (std::optional<std::string> fromEnvironment = EnvironmentVariable("LDRAWDIR")) {
+      libraries.push_back(*fromEnvironment);
     }
   }
+  for (const std::string& library : libraries) {
+    const std::string name = library.empty() ? "." : library;
+    std::string error;
+    switch (searchPath.AddLibrary(library, &error)) {
+      case LibraryStatus::kLibrary:
+        break;
+      case LibraryStatus::kMissingFolder:
+        err << "Library folder " << name << " does not exist" << std::endl;
+        break;
+      case LibraryStatus::kNoLibraryFolders:
+        err << "Library folder " << name << " holds neither parts nor p" << std::endl;
+        break;
+      case LibraryStatus::kUnreadableArchive:
+        err << "Library " << name << " cannot be read: " << error << std::endl;
+        return false;
+    }
+  }
+  return true;
 }
 
 // Inlines the subfiles of `input` and reports it; false when the expansion
@@ -82,6 +98,10 @@ void CheckLibraries(const std::vector<std::string>& libraries, PathResolver& res
 bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, std::ostream& err) {
   ReportExpanding(out, searchPath);
   ExpandSummary summary = ExpandSubfiles(input, searchPath);
+  if (!searchPath.Error().empty()) {
+    err << "Library " << searchPath.Error() << std::endl;
+    return false;
+  }
   ReportExpansion(out, summary);
   ReportNotFound(err, summary.notFound);
   return summary.result == ExpandResult::kExpanded;
@@ -104,7 +124,6 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
 
   PathResolver resolver;
   SearchPath searchPath(resolver);
-  for (const std::string& location : command.searchLocations) searchPath.Add(location);
 
   // The input may be an MPD: the run works on its first section, and its
   // other files are found by name before the library's.
@@ -116,7 +135,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     return kExitFileError;
   }
   if (settings.expandSubfiles) {
-    CheckLibraries(command.libraries, resolver, err);
+    if (!AddLibraries(command, searchPath, err)) return kExitFileError;
     if (!ExpandAndReport(input, searchPath, out, err)) return kExitFileError;
   }
   SplitModel(input, splitter, settings);

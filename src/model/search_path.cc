@@ -41,23 +41,29 @@ void SearchPath::AddInputFolder(std::string_view inFile) {
   for (const char* sub : {"", "p\\", "s\\"}) Add(folder + sub);
 }
 
-bool SearchPath::AddLibrary(std::string_view root, std::string* error) {
+LibraryStatus SearchPath::AddLibrary(std::string_view root, std::string* error) {
   std::string folder(root);
   std::optional<std::string> file = folder.empty() ? std::nullopt : resolver_.FindFile(folder);
   if (!file) {
     if (!folder.empty() && !EndsWithSeparator(folder)) folder.push_back('\\');
     for (const char* sub : kLibraryFolders) Add(folder + sub);
-    return true;
+    const std::string here = folder.empty() ? "." : folder;
+    if (!resolver_.IsFolder(here)) return LibraryStatus::kMissingFolder;
+    if (!resolver_.IsFolder(folder + "parts") && !resolver_.IsFolder(folder + "p")) {
+      return LibraryStatus::kNoLibraryFolders;
+    }
+    return LibraryStatus::kLibrary;
   }
   std::unique_ptr<ZipArchive> archive = ZipArchive::Open(*file, error);
-  if (!archive) return false;
+  if (!archive) return LibraryStatus::kUnreadableArchive;
   std::string inArchive = archive->LibraryRoot();
   for (const char* sub : kLibraryFolders) {
     locations_.push_back(
         {folder + "\\" + sub, archive.get(), inArchive + ZipEntryKey(sub) + "/", *file});
   }
+  bool holdsLibrary = archive->HoldsFolder(inArchive + "parts") || archive->HoldsFolder(inArchive + "p");
   archives_.push_back(std::move(archive));
-  return true;
+  return holdsLibrary ? LibraryStatus::kLibrary : LibraryStatus::kNoLibraryFolders;
 }
 
 const Subfile* SearchPath::Open(std::string_view name) {
@@ -92,8 +98,12 @@ const Subfile* SearchPath::Read(const Location& location, const std::string& key
   std::string path = location.archivePath + "|" + *entry;
   auto cached = byPath_.find(path);
   if (cached != byPath_.end()) return cached->second.get();
-  std::optional<std::string> text = location.archive->Read(*entry, &error_);
-  if (!text) return nullptr;
+  std::string error;
+  std::optional<std::string> text = location.archive->Read(*entry, &error);
+  if (!text) {
+    error_ = location.archivePath + " cannot be read: " + error;
+    return nullptr;
+  }
   return Keep(std::move(path), WithoutByteOrderMark(std::move(*text)));
 }
 

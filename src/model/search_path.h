@@ -25,6 +25,13 @@ struct Subfile {
   std::string text;
 };
 
+enum class LibraryStatus {
+  kLibrary,
+  kMissingFolder,      // No such folder: nothing will be found there.
+  kNoLibraryFolders,   // Neither "parts" nor "p" in it, e.g. the parts folder itself.
+  kUnreadableArchive,  // A file that is no zip archive, or a damaged one.
+};
+
 // The folders of a library that are searched, in order, each ending in "\".
 inline constexpr const char* kLibraryFolders[] = {"p\\",
                                                   "parts\\",
@@ -47,9 +54,10 @@ class SearchPath {
   void AddInputFolder(std::string_view inFile);
   // Appends the six library locations of `root`: a folder (an empty one
   // stands for the current folder), or a zip archive when `root` names a
-  // regular file. False, with the reason in `error`, for an archive that
-  // cannot be read.
-  [[nodiscard]] bool AddLibrary(std::string_view root, std::string* error);
+  // regular file. A folder is added even when it is no library, and the
+  // answer says why it may be none; an archive that cannot be read is not
+  // added, and the reason is in `error`.
+  [[nodiscard]] LibraryStatus AddLibrary(std::string_view root, std::string* error);
   // The files embedded in the input, found before any location's. They must
   // outlive the search.
   void SetEmbedded(const EmbeddedFiles* embedded) { embedded_ = embedded; }
@@ -60,8 +68,8 @@ class SearchPath {
   // entry cannot be read (see Error).
   const Subfile* Open(std::string_view name);
 
-  // Why an archive entry that was found could not be read; empty while
-  // every read succeeded.
+  // Why an archive entry that was found could not be read ("lib.zip cannot
+  // be read: ..."); empty while every read succeeded.
   const std::string& Error() const { return error_; }
 
   // The locations joined by ", ".

@@ -52,6 +52,15 @@ std::string ZipArchive::LibraryRoot() const {
   return best.value_or("");
 }
 
+bool ZipArchive::HoldsFolder(std::string_view folder) const {
+  std::string prefix(folder);
+  prefix.push_back('/');
+  for (const auto& entry : entries_) {
+    if (entry.first.starts_with(prefix)) return true;
+  }
+  return false;
+}
+
 std::optional<std::string> ZipArchive::Find(std::string_view name) const {
   auto found = entries_.find(ZipEntryKey(name));
   if (found == entries_.end()) return std::nullopt;

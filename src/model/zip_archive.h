@@ -29,6 +29,9 @@ class ZipArchive {
   // complete.zip); empty when they stand at the top or nowhere.
   std::string LibraryRoot() const;
 
+  // Whether some file entry lies below the folder `folder` (a key).
+  bool HoldsFolder(std::string_view folder) const;
+
   // The name of the entry that `name` (a path inside the archive) matches,
   // as spelled in the archive; none when no entry matches. Of several
   // entries that differ only in case, the smallest name wins.

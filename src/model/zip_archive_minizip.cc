@@ -60,7 +60,7 @@ std::optional<std::string> ZipArchive::Read(const std::string& entry, std::strin
   auto position = r.positions.find(entry);
   if (position == r.positions.end() || unzGoToFilePos64(r.file, &position->second) != UNZ_OK ||
       unzOpenCurrentFile(r.file) != UNZ_OK) {
-    *error = "cannot read " + entry;
+    *error = entry + " cannot be opened";
     return std::nullopt;
   }
   std::string text;
@@ -72,7 +72,7 @@ std::optional<std::string> ZipArchive::Read(const std::string& entry, std::strin
   // Closing checks the entry's checksum once it has been read whole.
   int closed = unzCloseCurrentFile(r.file);
   if (read < 0 || closed != UNZ_OK) {
-    *error = "cannot read " + entry + " (damaged or truncated)";
+    *error = entry + " is damaged or truncated";
     return std::nullopt;
   }
   return text;

@@ -14,7 +14,7 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& /*path*/, std::s
 }
 
 std::optional<std::string> ZipArchive::Read(const std::string& entry, std::string* error) {
-  *error = "cannot read " + entry;
+  *error = entry + " cannot be opened";
   return std::nullopt;
 }
 

@@ -88,7 +88,7 @@ TEST(SearchPathInArchive, SearchesTheLibraryFoldersInOrder) {
   PathResolver resolver;
   SearchPath search(resolver);
   std::string error;
-  ASSERT_TRUE(search.AddLibrary(path, &error)) << error;
+  ASSERT_EQ(search.AddLibrary(path, &error), LibraryStatus::kLibrary) << error;
   EXPECT_EQ(search.ToText(), path + "\\p\\, " + path + "\\parts\\, " + path + "\\parts\\s\\, " +
                                  path + "\\Unofficial\\p\\, " + path + "\\Unofficial\\parts\\, " +
                                  path + "\\Unofficial\\parts\\s\\");
@@ -102,7 +102,11 @@ TEST(SearchPathInArchive, SearchesTheLibraryFoldersInOrder) {
   EXPECT_EQ(search.Error(), "");
 
   testing::WriteFile(folder / "broken.zip", "PK");
-  EXPECT_FALSE(search.AddLibrary((folder / "broken.zip").string(), &error));
+  EXPECT_EQ(search.AddLibrary((folder / "broken.zip").string(), &error),
+            LibraryStatus::kUnreadableArchive);
+  ASSERT_TRUE(testing::WriteZip((folder / "other.zip").string(), {{"models/car.ldr", ""}}));
+  EXPECT_EQ(search.AddLibrary((folder / "other.zip").string(), &error),
+            LibraryStatus::kNoLibraryFolders);
 }
 
 }  // namespace
