@@ -150,6 +150,8 @@ std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ost
   if (args.empty()) return std::nullopt;
   if (args[0] == "--help") {
     ShowUsage(out);
+    out << "A library (-l) is a folder holding parts and p, or a zip archive of one" << std::endl;
+    out << "Without -l, the library that the environment variable LDRAWDIR names" << std::endl;
     return kExitSuccess;
   }
   if (args[0] == "--version") {
