@@ -31,12 +31,10 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::strin
   std::unique_ptr<ZipArchive> archive(new ZipArchive(std::move(reader)));
   Reader& r = *archive->reader_;
   int status = unzGoToFirstFile(r.file);
-  std::vector<char> name(1024);
+  // Names in a zip hold at most 65,535 bytes.
+  std::vector<char> name(1 << 16);
   while (status == UNZ_OK) {
     unz_file_info64 info;
-    status = unzGetCurrentFileInfo64(r.file, &info, nullptr, 0, nullptr, 0, nullptr, 0);
-    if (status != UNZ_OK) break;
-    if (info.size_filename + 1 > name.size()) name.resize(info.size_filename + 1);
     status = unzGetCurrentFileInfo64(r.file, &info, name.data(), static_cast<uLong>(name.size()),
                                      nullptr, 0, nullptr, 0);
     if (status != UNZ_OK) break;
