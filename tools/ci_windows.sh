@@ -1,25 +1,15 @@
 #!/usr/bin/env bash
 # The Windows build in CI: cross-builds the program and the tests for 64-bit
 # Windows with mingw-w64 (warnings are errors), runs the whole suite under
-# Wine (failing when no test ran), then compares the output files of the Windows program with those of
-# the Linux build in build/ (built first when missing). Installs what it
-# needs when it is missing (as root, with apt-get).
+# Wine (failing when no test ran), then compares the output files of the
+# Windows program with those of the Linux build in build/ (built first when
+# missing). Installs what it needs when it is missing (as root, with apt-get).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-missing=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
-command -v wine >/dev/null || missing+=(wine wine64)
-[[ -f /usr/src/googletest/CMakeLists.txt ]] || missing+=(googletest)
-if ((${#missing[@]} > 0)); then
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "missing packages, to be installed as root: ${missing[*]}" >&2
-    exit 1
-  fi
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/packages.sh
+need_packages g++-mingw-w64-x86-64-posix wine wine64 googletest
 
 export WINEDEBUG=-all
 # Wine and its services start once, with no pipe of this script inherited:

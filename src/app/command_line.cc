@@ -34,28 +34,6 @@ Axis AxisNamed(char letter) {
   return letter == 'x' ? Axis::kX : letter == 'y' ? Axis::kY : Axis::kZ;
 }
 
-// The folder part of a path as a search prefix: up to and including its
-// last separator, ".\" when it has none.
-std::string SearchPrefixOf(const std::string& path) {
-  std::size_t last = path.find_last_of("\\/");
-  if (last == std::string::npos) return ".\\";
-  return path.substr(0, last + 1);
-}
-
-bool EndsWithSeparator(const std::string& path) {
-  return !path.empty() && (path.back() == '\\' || path.back() == '/');
-}
-
-// The six library entries of one -l folder. An empty folder stands for the
-// current one.
-void AddLibrary(std::string folder, std::vector<std::string>& locations) {
-  if (!folder.empty() && !EndsWithSeparator(folder)) folder.push_back('\\');
-  for (const char* sub : {"p\\", "parts\\", "parts\\s\\", "Unofficial\\p\\", "Unofficial\\parts\\",
-                          "Unofficial\\parts\\s\\"}) {
-    locations.push_back(folder + sub);
-  }
-}
-
 // The refusal of a command line.
 ParsedCommandLine Refuse(std::vector<std::string> optionMessages, std::string message,
                          std::string reason) {
@@ -194,13 +172,6 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
   if (files == 3) command.splitterFile = args[i + 1];
   command.outFile = args.back();
 
-  // Subfiles are looked for beside the input file first, then in the
-  // libraries in command-line order.
-  std::string folder = SearchPrefixOf(command.inFile);
-  command.searchLocations = {folder, folder + "p\\", folder + "s\\"};
-  for (const std::string& library : command.libraries) {
-    AddLibrary(library, command.searchLocations);
-  }
   parsed.command = std::move(command);
   return parsed;
 }

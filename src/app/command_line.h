@@ -29,9 +29,6 @@ struct CommandLine {
   std::vector<AxisPlane> axisPlanes;     // in command-line order
   // The -l folders as given, in command-line order.
   std::vector<std::string> libraries;
-  // Folder prefixes, each ending in a separator: the input file's folder, its
-  // p\ and s\ subfolders, then six entries per -l.
-  std::vector<std::string> searchLocations;
   std::string inFile;
   std::optional<std::string> splitterFile;
   std::string outFile;

@@ -1,11 +1,13 @@
 #include "app/split_run.h"
 
+#include "app/environment.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
 #include "model/bfc_flattening.h"
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
 #include "geometry/precision.h"
+#include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
 #include "model/ldraw_writer.h"
 #include "model/model.h"
@@ -50,30 +52,45 @@ void AddAxisPlanes(const CommandLine& command, Model& splitter) {
 
 // Loads `fileName` into `model` and reports it; false when it is not found.
 bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
-                   std::ostream& out) {
+                   std::ostream& out, EmbeddedFiles* embedded = nullptr) {
   ReportLoading(out, fileName);
-  std::optional<LoadSummary> summary = Load(model, fileName, resolver);
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver, embedded);
   ReportLoad(out, fileName, summary);
   return summary.has_value();
 }
 
-// Warns about each -l folder that cannot be a library: one that does not
-// exist, and one that holds neither parts nor p, such as the library's parts
-// folder given instead of its root.
-void CheckLibraries(const std::vector<std::string>& libraries, PathResolver& resolver,
-                    std::ostream& err) {
-  for (const std::string& library : libraries) {
-    const std::string folder = library.empty() ? "." : library;
-    if (!resolver.IsFolder(folder)) {
-      err << "Library folder " << folder << " does not exist" << std::endl;
-      continue;
-    }
-    const bool separated = folder.back() == '\\' || folder.back() == '/';
-    const std::string prefix = separated ? folder : folder + '\\';
-    if (!resolver.IsFolder(prefix + "parts") && !resolver.IsFolder(prefix + "p")) {
-      err << "Library folder " << folder << " holds neither parts nor p" << std::endl;
+// Adds the input's folder and the libraries to `searchPath`: those of the
+// command line, or else the one LDRAWDIR names, as LDraw tools find theirs.
+// Warns of a library that cannot be one: a folder that does not exist, or
+// one that holds neither parts nor p, such as the library's parts folder
+// given instead of its root. False, with a message, for a library archive
+// that cannot be read.
+bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostream& err) {
+  searchPath.AddInputFolder(command.inFile);
+  std::vector<std::string> libraries = command.libraries;
+  if (libraries.empty()) {
+    if (std::optional<std::string> fromEnvironment = EnvironmentVariable("LDRAWDIR")) {
+      libraries.push_back(*fromEnvironment);
     }
   }
+  for (const std::string& library : libraries) {
+    const std::string name = library.empty() ? "." : library;
+    std::string error;
+    switch (searchPath.AddLibrary(library, &error)) {
+      case LibraryStatus::kLibrary:
+        break;
+      case LibraryStatus::kMissingFolder:
+        err << "Library folder " << name << " does not exist" << std::endl;
+        break;
+      case LibraryStatus::kNoLibraryFolders:
+        err << "Library folder " << name << " holds neither parts nor p" << std::endl;
+        break;
+      case LibraryStatus::kUnreadableArchive:
+        err << "Library " << name << " cannot be read: " << error << std::endl;
+        return false;
+    }
+  }
+  return true;
 }
 
 // Inlines the subfiles of `input` and reports it; false when the expansion
@@ -81,6 +98,10 @@ void CheckLibraries(const std::vector<std::string>& libraries, PathResolver& res
 bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, std::ostream& err) {
   ReportExpanding(out, searchPath);
   ExpandSummary summary = ExpandSubfiles(input, searchPath);
+  if (!searchPath.Error().empty()) {
+    err << "Library " << searchPath.Error() << std::endl;
+    return false;
+  }
   ReportExpansion(out, summary);
   ReportNotFound(err, summary.notFound);
   return summary.result == ExpandResult::kExpanded;
@@ -88,8 +109,9 @@ bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, st
 
 // Writes the output file, reports it and answers the exit code.
 int SaveAndReport(const Model& output, std::span<const InsertedLine> inserted,
-                  const std::string& fileName, PathResolver& resolver, std::ostream& out) {
-  SaveSummary summary = Save(output, fileName, resolver, inserted);
+                  std::string_view after, const std::string& fileName, PathResolver& resolver,
+                  std::ostream& out) {
+  SaveSummary summary = Save(output, fileName, resolver, inserted, after);
   ReportSave(out, fileName, summary);
   return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
@@ -103,28 +125,36 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
 
   PathResolver resolver;
   SearchPath searchPath(resolver);
-  for (const std::string& location : command.searchLocations) searchPath.Add(location);
 
+  // The input may be an MPD: the run works on its first section, and its
+  // other files are found by name before the library's.
   Model input;
-  if (!LoadAndReport(input, command.inFile, resolver, out)) return kExitFileError;
+  EmbeddedFiles embedded;
+  searchPath.SetEmbedded(&embedded);
+  if (!LoadAndReport(input, command.inFile, resolver, out, &embedded)) return kExitFileError;
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
   const int topSize = input.Size();
   if (settings.expandSubfiles) {
-    CheckLibraries(command.libraries, resolver, err);
+    if (!AddLibraries(command, searchPath, err)) return kExitFileError;
     if (!ExpandAndReport(input, searchPath, out, err)) return kExitFileError;
   }
   SplitModel(input, splitter, settings);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize);
-  return SaveAndReport(input, statements, command.outFile, resolver, out);
+  // After a split alone every embedded file is written again; after an
+  // expansion, those the output still needs.
+  std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
+  return SaveAndReport(input, statements, after, command.outFile, resolver, out);
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {
   if (args.empty()) return std::nullopt;
   if (args[0] == "--help") {
     ShowUsage(out);
+    out << "A library (-l) is a folder holding parts and p, or a zip archive of one" << std::endl;
+    out << "Without -l, the library that the environment variable LDRAWDIR names" << std::endl;
     return kExitSuccess;
   }
   if (args[0] == "--version") {

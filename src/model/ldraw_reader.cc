@@ -9,6 +9,7 @@
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
 #include "geometry/number_text.h"
+#include "model/embedded_files.h"
 #include "model/native_path.h"
 #include "model/path_resolver.h"
 
@@ -60,18 +61,25 @@ class FileReader {
 
 // Turns lines into the elements of one model, keeping the counts and the
 // winding the last BFC CERTIFY line declared from one piece of text to the
-// next.
+// next. Given `embedded`, it reads an MPD: the model is the first section,
+// and the lines after it go to `embedded` as they are.
 class ElementLoader {
  public:
-  explicit ElementLoader(Model& model) : model_(model) {}
+  ElementLoader(Model& model, EmbeddedFiles* embedded) : model_(model), embedded_(embedded) {}
 
   void AddLines(std::string_view text) {
     LineCursor cursor(text);
     std::string_view line;
     while (cursor.Next(&line)) {
+      if (pastModel_) {
+        AddEmbeddedLine(line);
+        continue;
+      }
       ArenaPtr<Element> element = ParseLine(line, model_.Arena());
       if (!element) continue;
       int type = element->LineType();
+      if (embedded_ && type == kMetaType && EndsModel(*element, line)) continue;
+      if (embedded_ && embedded_->IsMpd()) embedded_->AddModelLine(line);
       counts_.Count(type);
       certification_ = CertifiedWinding(*element, certification_);
       element->winding = type == kSubfileType ? 1 : certification_;
@@ -82,9 +90,41 @@ class ElementLoader {
   const ElementCounts& Counts() const { return counts_; }
 
  private:
+  // Whether the meta line `element` ends the model's section. The first
+  // "0 FILE" line makes the file an MPD and stays in the model; a later one,
+  // a data section or a "0 NOFILE" line ends the model and is, with the
+  // lines after it, the embedded files'. The model's own "0 NOFILE" is
+  // written after the elements that expanding and cutting append to it.
+  bool EndsModel(const Element& element, std::string_view line) {
+    std::string_view name;
+    SectionMark mark = SectionMarkOf(static_cast<const MetaLine&>(element).Text(), &name);
+    if (mark == SectionMark::kNone) return false;
+    if (!embedded_->IsMpd()) {
+      if (mark == SectionMark::kFile) embedded_->MarkMpd(name);
+      return false;
+    }
+    pastModel_ = true;
+    AddEmbeddedLine(line);
+    return true;
+  }
+
+  void AddEmbeddedLine(std::string_view line) {
+    std::optional<int> type = ScanInt(line, 0);
+    std::string_view name;
+    SectionMark mark =
+        type && *type == kMetaType ? SectionMarkOf(MetaTextOf(line), &name) : SectionMark::kNone;
+    if (mark == SectionMark::kFile || mark == SectionMark::kData) {
+      embedded_->StartSection(mark, name, line);
+    } else {
+      embedded_->AddLine(line);
+    }
+  }
+
   Model& model_;
+  EmbeddedFiles* embedded_;
   ElementCounts counts_;
   int certification_ = 0;
+  bool pastModel_ = false;
 };
 
 // Hands the lines of the regular file at `path` to `loader`, a piece at a
@@ -113,6 +153,11 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
 
 }  // namespace
 
+std::string_view MetaTextOf(std::string_view line) {
+  std::size_t zero = line.find('0');
+  return line.substr(std::min(zero + 2, line.size()));
+}
+
 std::size_t LineCursor::Find(char c) const {
   const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
   return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data())
@@ -136,11 +181,7 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
   if (line.empty()) return nullptr;
   std::optional<int> type = ScanInt(line, 0);
   if (!type) return nullptr;
-  if (*type == kMetaType) {
-    std::size_t zero = line.find('0');
-    std::size_t start = std::min(zero + 2, line.size());
-    return arena.Make<MetaLine>(arena.CopyText(line.substr(start)));
-  }
+  if (*type == kMetaType) return arena.Make<MetaLine>(arena.CopyText(MetaTextOf(line)));
   if (*type < kSubfileType || *type > kCondType) return nullptr;
   // A reference keeps its name, and any line a hexadecimal colour: those keep
   // a copy of the line. Nearly every other line is kept by nothing.
@@ -180,8 +221,8 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
   }
 }
 
-ElementCounts LoadText(Model& model, std::string_view text) {
-  ElementLoader loader(model);
+ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded) {
+  ElementLoader loader(model, embedded);
   loader.AddLines(text);
   return loader.Counts();
 }
@@ -198,7 +239,8 @@ std::optional<std::string> ReadFileText(const std::string& path) {
   return text;
 }
 
-std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathResolver& resolver) {
+std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathResolver& resolver,
+                                EmbeddedFiles* embedded) {
   std::optional<std::string> path = resolver.FindFile(fileName);
   if (!path) return std::nullopt;
   // Room for a file of lines of 16 bytes or more, so that the list of a large
@@ -212,7 +254,7 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
     // bytes becomes 72), so that they fill one block.
     model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, 1 << 30) * 2));
   }
-  ElementLoader loader(model);
+  ElementLoader loader(model, embedded);
   if (!LoadFile(*path, loader)) return std::nullopt;
   return LoadSummary{model.Size(), loader.Counts()};
 }

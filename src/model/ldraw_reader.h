@@ -14,6 +14,7 @@
 
 namespace halvex {
 
+class EmbeddedFiles;
 class PathResolver;
 
 // Walks the lines of a file's text. A line ends at LF, CR LF or a lone CR
@@ -49,6 +50,10 @@ class LineCursor {
 // outlive it.
 ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 
+// The text of a meta line `line` (one whose integer is 0): what follows its
+// first "0" and the character after that.
+std::string_view MetaTextOf(std::string_view line);
+
 // A copy of an element of one of the line types 0 to 5 or of an
 // EmptyElement, made in `arena`. The copy shares the texts the element keeps,
 // so they must outlive it.
@@ -57,8 +62,8 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 // Appends the elements of `text` to `model` and sets their winding: +1 on
 // subfile references, on every other element the winding the file's last
 // BFC CERTIFY line declared (0 before one). Load's work on a file's text, and
-// the tests' way to make a model from text.
-ElementCounts LoadText(Model& model, std::string_view text);
+// the tests' way to make a model from text. With `embedded`, as Load.
+ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded = nullptr);
 
 // The whole content of a regular file, less a UTF-8 byte order mark at its
 // start; none when it cannot be opened. A file that stops being readable
@@ -74,8 +79,11 @@ struct LoadSummary {
 
 // Reads the file into `model`, after what it holds (a UTF-8 byte order mark
 // at its start is skipped). None, with nothing appended, when the file cannot
-// be opened for reading.
+// be opened for reading. Given `embedded`, a file with "0 FILE" lines is read
+// as an MPD: only its first section goes into `model` (and into the summary),
+// everything after it into `embedded`.
 [[nodiscard]] std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
-                                              PathResolver& resolver);
+                                              PathResolver& resolver,
+                                              EmbeddedFiles* embedded = nullptr);
 
 }  // namespace halvex

@@ -8,7 +8,7 @@
 namespace halvex {
 
 SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
-                 std::span<const InsertedLine> inserted) {
+                 std::span<const InsertedLine> inserted, std::string_view after) {
   SaveSummary summary;
   std::optional<OutputFile> file = OutputFile::Create(resolver.PathForWriting(fileName));
   if (!file) {
@@ -33,6 +33,7 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     file->Write(text);
     ++summary.linesWritten;
   }
+  file->Write(after);
   if (!file->Commit()) summary.result = SaveResult::kCantWrite;
   return summary;
 }

@@ -31,9 +31,11 @@ struct InsertedLine {
 
 // Writes every element with a non-empty text, in order, and each of the
 // `inserted` lines (sorted by `before`) right before its element, counted
-// among the lines written. On failure the file is left as it was.
+// among the lines written; then `after` as it is (the embedded files of an
+// MPD, not counted in the summary). On failure the file is left as it was.
 [[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,
                                PathResolver& resolver,
-                               std::span<const InsertedLine> inserted = {});
+                               std::span<const InsertedLine> inserted = {},
+                               std::string_view after = {});
 
 }  // namespace halvex

@@ -4,7 +4,8 @@
 // run writes. Afterwards the run's folder must hold exactly the regular files
 // of in/ and out/, byte for byte, with out/'s version where both have one:
 // nothing else written, no temporary file left, and on a failure nothing
-// touched. "@LIBRARY@" in args and stdout stands for tests/data/library.
+// touched. A file ldrawdir holds the LDRAWDIR of the run (none without it).
+// "@LIBRARY@" in args, ldrawdir and stdout stands for tests/data/library.
 // tests/data/cases/README.md describes the cases.
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -113,8 +114,13 @@ TEST_P(Case, AnswersAndWritesWhatItsFolderSays) {
   Special none;
   const Special& special = setup == kSpecials.end() ? none : setup->second;
   if (special.prepare) special.prepare(folder.Path());
-  ProgramResult result = RunHalvex(
-      folder.Path(), Lines(Replaced(ReadFile(dir / "args"), "@LIBRARY@", library)), special.limits);
+  std::string ldrawDir;
+  if (fs::exists(dir / "ldrawdir")) {
+    ldrawDir = Replaced(Lines(ReadFile(dir / "ldrawdir")).at(0), "@LIBRARY@", library);
+  }
+  ProgramResult result =
+      RunHalvex(folder.Path(), Lines(Replaced(ReadFile(dir / "args"), "@LIBRARY@", library)),
+                special.limits, ldrawDir);
   if (result.exitCode == kNoDroppedRights) GTEST_SKIP() << "root cannot give up its rights here";
   EXPECT_EQ(Replaced(result.out, library, "@LIBRARY@"), ReadFile(dir / "stdout"));
   EXPECT_EQ(result.exitCode, std::atoi(ReadFile(dir / "exit").c_str()));

@@ -1,6 +1,8 @@
 // Shared by the tests that run the program or need files: a fresh temporary
 // folder, whole-file reads and writes, and the built program run in a folder
-// with standard input from /dev/null, optionally bound by file permissions
+// with standard input from /dev/null and the LDRAWDIR it is given (none by
+// default, whatever the tests' own environment holds, so that a library set
+// up on the machine changes no result), optionally bound by file permissions
 // even when run as root, or with a limit on the size of the files it writes
 // (POSIX only).
 #pragma once
@@ -142,7 +144,10 @@ inline std::wstring WideArgument(const std::string& utf8) {
 // Windows; they are read back as LF, as the program writes them. The limits
 // are not available here: the tests that need them are skipped.
 inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::string>& args,
-                               const ProcessLimits& = {}) {
+                               const ProcessLimits& = {}, const std::string& ldrawDir = {}) {
+  // The program inherits the environment; each test is a process of its own.
+  ::SetEnvironmentVariableW(L"LDRAWDIR",
+                            ldrawDir.empty() ? nullptr : WideArgument(ldrawDir).c_str());
   std::wstring commandLine = QuoteArgument(WideArgument(HALVEX_BINARY));
   for (const std::string& arg : args) commandLine += L" " + QuoteArgument(WideArgument(arg));
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -203,7 +208,7 @@ inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::st
 // Standard output and standard error are read together: any sanitizer report
 // shows up in the text compared.
 inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::string>& args,
-                               const ProcessLimits& limits = {}) {
+                               const ProcessLimits& limits = {}, const std::string& ldrawDir = {}) {
   std::string binary = HALVEX_BINARY;
   std::vector<std::string> copies(args);
   std::vector<char*> argv{binary.data()};
@@ -219,6 +224,11 @@ inline ProgramResult RunHalvex(const fs::path& folder, const std::vector<std::st
     ::dup2(pipeEnds[1], 1);
     ::dup2(pipeEnds[1], 2);
     for (int fd : {devNull, pipeEnds[0], pipeEnds[1]}) ::close(fd);
+    if (ldrawDir.empty()) {
+      ::unsetenv("LDRAWDIR");
+    } else {
+      ::setenv("LDRAWDIR", ldrawDir.c_str(), 1);
+    }
     if (limits.fileSize > 0) {
       ::signal(SIGXFSZ, SIG_IGN);
       rlimit limit{static_cast<rlim_t>(limits.fileSize), static_cast<rlim_t>(limits.fileSize)};

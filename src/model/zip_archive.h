@@ -1,0 +1,60 @@
+// A zip archive read as a folder tree of LDraw files, as LDraw.org ships its
+// library (complete.zip, every file under a top folder "ldraw/"). Entries are
+// found by name without regard to case and with "\" and "/" alike, as files
+// on disk are. The reading itself is done by a zip library, chosen by the
+// build; a build without one opens no archive and says so.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace halvex {
+
+class ZipArchive {
+ public:
+  // The archive at `path`; none, with the reason in `error`, when it cannot
+  // be opened or its directory cannot be read (not a zip, damaged,
+  // truncated).
+  static std::unique_ptr<ZipArchive> Open(const std::string& path, std::string* error);
+
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  // The folder inside the archive that holds the library's "parts" or "p"
+  // folder, as a key (see ZipEntryKey) with "/" at its end ("ldraw/" in
+  // complete.zip); empty when they stand at the top or nowhere.
+  std::string LibraryRoot() const;
+
+  // Whether some file entry lies below the folder `folder` (a key).
+  bool HoldsFolder(std::string_view folder) const;
+
+  // The name of the entry that `name` (a path inside the archive) matches,
+  // as spelled in the archive; none when no entry matches. Of several
+  // entries that differ only in case, the smallest name wins.
+  std::optional<std::string> Find(std::string_view name) const;
+
+  // The whole content of the entry `entry` (a name Find answered); none,
+  // with the reason in `error`, when it cannot be read whole and intact.
+  std::optional<std::string> Read(const std::string& entry, std::string* error);
+
+ private:
+  struct Reader;  // The zip library's state.
+
+  explicit ZipArchive(std::unique_ptr<Reader> reader);
+  // Records an entry of the archive's directory.
+  void AddEntry(std::string name);
+
+  std::unique_ptr<Reader> reader_;
+  // Every file entry by its key (ZipEntryKey), with its spelling.
+  std::unordered_map<std::string, std::string> entries_;
+};
+
+// The key an entry name is matched by: ASCII letters in lower case, every
+// "\" as "/", empty and "." components dropped.
+std::string ZipEntryKey(std::string_view name);
+
+}  // namespace halvex
