@@ -1,0 +1,69 @@
+// Runs halvex.wasm, the WASI build of Halvex, under Node's node:wasi as the
+// native program runs:
+//
+//   node tools/wasi_run.mjs HALVEX_WASM [ARGUMENTS...]
+//
+// with this process's standard streams and its exit code. Or runs many
+// invocations with one compiled module, each with empty standard input and
+// its output thrown away:
+//
+//   node tools/wasi_run.mjs --jobs JOB_FILE HALVEX_WASM
+//
+// where each line of JOB_FILE is a folder to run in, a file to write the exit
+// code to, then the arguments, all separated by tabs.
+//
+// Files: WASI sees only the folders it is given. The current folder is given
+// as ".", where relative names are found; every folder at the root of the
+// file system is given as itself, so absolute names work too. (A relative
+// name whose first folder is also a root folder's name, e.g. "tmp/x", is
+// therefore taken from the root folder.)
+import { openSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
+import v8 from 'node:v8';
+import vm from 'node:vm';
+import { WASI } from 'node:wasi';
+
+function rootFolders() {
+  const preopens = {};
+  for (const entry of readdirSync('/', { withFileTypes: true })) {
+    if (entry.isDirectory()) preopens[`/${entry.name}`] = `/${entry.name}`;
+  }
+  return preopens;
+}
+
+const roots = rootFolders();
+
+// Runs the module once; answers its exit code.
+function run(module, folder, args, stdio) {
+  const wasi = new WASI({
+    version: 'preview1',
+    args: ['halvex', ...args],
+    env: {},
+    preopens: { '.': folder, ...roots },
+    returnOnExit: true,
+    ...stdio,
+  });
+  const instance = new WebAssembly.Instance(module, wasi.getImportObject());
+  return wasi.start(instance);
+}
+
+const argv = process.argv.slice(2);
+if (argv[0] === '--jobs') {
+  v8.setFlagsFromString('--expose-gc');
+  const collectGarbage = vm.runInNewContext('gc');
+  const module = new WebAssembly.Module(readFileSync(argv[2]));
+  const lines = readFileSync(argv[1], 'utf8').split('\n').filter((line) => line !== '');
+  for (const line of lines) {
+    const [folder, rcFile, ...args] = line.split('\t');
+    // Each run gets descriptors of its own: node:wasi closes those it was
+    // given once the run's WASI object is collected.
+    const nul = () => openSync('/dev/null', 'r+');
+    const code = run(module, folder, args, { stdin: nul(), stdout: nul(), stderr: nul() });
+    writeFileSync(rcFile, `${code}\n`);
+    // Every instance holds gigabytes of address space for its memory until
+    // it is collected, and Node aborts when too many wait for that.
+    collectGarbage();
+  }
+} else {
+  const module = new WebAssembly.Module(readFileSync(argv[0]));
+  process.exitCode = run(module, process.cwd(), argv.slice(1), {});
+}
