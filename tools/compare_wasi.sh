@@ -26,7 +26,7 @@ work="${3:-$(mktemp -d)}"
 shift $(($# < 3 ? $# : 3))
 mkdir -p "$work"
 work="$(realpath "$work")"
-rm -rf "$work/linux" "$work/wasi" "$work"/jobs.*
+rm -rf "$work/linux" "$work/wasi" "$work"/jobs.* "$work/cases"
 
 if [[ -n "$library" ]]; then
   lib="$library"
@@ -42,47 +42,66 @@ else
 fi
 
 # One job line per run for each side: folder, exit code file, arguments,
-# separated by tabs; the runs go into two job files in turn.
+# separated by tabs; the runs go into two job files in turn. Built with shell
+# builtins alone: tens of thousands of runs would otherwise spend minutes in
+# forks. Each run's options and input are listed in "cases", by number.
+tabbed_sets=()
+splitter_sets=()
+for options in "${option_sets[@]}"; do
+  with_splitter=0
+  if [[ "$options" == +* ]]; then
+    with_splitter=1
+    options="${options#+}"
+  fi
+  read -r -a args <<<"${options//LIB/$lib}"
+  printf -v tabbed '%s\t' "${args[@]}"
+  tabbed_sets+=("$tabbed")
+  splitter_sets+=("$with_splitter")
+done
+exec {linux0}>"$work/jobs.linux.0" {linux1}>"$work/jobs.linux.1" \
+  {wasi0}>"$work/jobs.wasi.0" {wasi1}>"$work/jobs.wasi.1" {cases}>"$work/cases"
 n=0
 runs=0
+used=0
+folders=()
 for f in "${files[@]}"; do
   # Some case inputs are folders standing where a file is expected.
   [[ -f "$f" ]] || continue
-  for options in "${option_sets[@]}"; do
-    with_splitter=0
-    if [[ "$options" == +* ]]; then
-      with_splitter=1
-      options="${options#+}"
-    fi
+  used=$((used + 1))
+  for k in "${!option_sets[@]}"; do
     n=$((n + 1))
-    runs=$((runs + 1 + with_splitter))
-    read -r -a args <<<"${options//LIB/$lib}"
+    runs=$((runs + 1 + splitter_sets[k]))
+    printf '%s\t%s\n' "$n" "${option_sets[k]#+} $f" >&"$cases"
     for side in linux wasi; do
       dir="$work/$side/$n"
-      mkdir -p "$dir"
-      echo "$options $f" >"$dir/case"
-      {
-        (IFS=$'\t'; echo "$dir"$'\t'"$dir/rc"$'\t'"${args[*]}"$'\t'"$f"$'\t'out.dat)
-        if ((with_splitter)); then
-          (IFS=$'\t'; echo "$dir"$'\t'"$dir/rc2"$'\t'-ca$'\t'"${args[*]}"$'\t'"$f"$'\t'"$inputs/splitter.dat"$'\t'split.dat)
-        fi
-      } >>"$work/jobs.$side.$((n % 2))"
+      folders+=("$dir")
+      fd="${side}$((n % 2))"
+      printf '%s\t%s\t%s%s\t%s\n' "$dir" "$dir/rc" "${tabbed_sets[k]}" "$f" out.dat >&"${!fd}"
+      if ((splitter_sets[k])); then
+        printf '%s\t%s\t-ca\t%s%s\t%s\t%s\n' "$dir" "$dir/rc2" "${tabbed_sets[k]}" "$f" \
+          "$inputs/splitter.dat" split.dat >&"${!fd}"
+      fi
     done
   done
 done
+exec {linux0}>&- {linux1}>&- {wasi0}>&- {wasi1}>&- {cases}>&-
+printf '%s\0' "${folders[@]}" | xargs -0 mkdir -p
 
-# Runs the Linux program on the jobs of one job file.
+# Runs the Linux program on the jobs of one job file (in a subshell of its
+# own, so that it may change folders).
 run_linux_jobs() {
-  local dir rc
+  local code
   while IFS=$'\t' read -r -a job; do
-    dir="${job[0]}" rc="${job[1]}"
-    (cd "$dir" && { "$linux" "${job[@]:2}" </dev/null >/dev/null 2>&1 && echo 0 || echo $?; } >"$rc")
+    cd "${job[0]}"
+    code=0
+    "$linux" "${job[@]:2}" </dev/null >/dev/null 2>&1 || code=$?
+    echo "$code" >"${job[1]}"
   done <"$1"
 }
 
 start=$SECONDS
-run_linux_jobs "$work/jobs.linux.0" &
-run_linux_jobs "$work/jobs.linux.1" &
+(run_linux_jobs "$work/jobs.linux.0") &
+(run_linux_jobs "$work/jobs.linux.1") &
 wait
 linux_time=$((SECONDS - start))
 start=$SECONDS
@@ -97,9 +116,9 @@ for side_file in "$work"/linux/*/out.dat "$work"/linux/*/split.dat; do
 done
 echo "wall time: Linux $linux_time s, WASI $wasi_time s"
 if diff -r -q "$work/linux" "$work/wasi"; then
-  echo "identical: $runs runs (${#files[@]} inputs, ${#option_sets[@]} option sets):" \
+  echo "identical: $runs runs ($used inputs, ${#option_sets[@]} option sets):" \
     "$written output files and $runs exit codes byte for byte the same"
 else
-  echo "DIFFERENT (see $work/linux and $work/wasi)"
+  echo "DIFFERENT (see $work/linux and $work/wasi; $work/cases lists the runs by number)"
   exit 1
 fi

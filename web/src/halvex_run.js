@@ -37,10 +37,10 @@ export function folderTree(files) {
 // code, the console text and the file system's root, where the outputs are;
 // a module that traps gives the code null and the error's text.
 export function runHalvex(module, args, tree) {
-  let console = '';
+  let consoleText = '';
   const decoder = new TextDecoder();
   const toConsole = (bytes) => {
-    console += decoder.decode(bytes, { stream: true });
+    consoleText += decoder.decode(bytes, { stream: true });
   };
   const root = new PreopenDirectory('/', tree);
   const fds = [
@@ -61,7 +61,7 @@ export function runHalvex(module, args, tree) {
     code = null;
     error = String(e);
   }
-  return { code, console: console + decoder.decode(), error, root: root.dir };
+  return { code, console: consoleText + decoder.decode(), error, root: root.dir };
 }
 
 // The bytes of the file at `path` in `folder` (a Directory), or null.
