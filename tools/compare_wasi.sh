@@ -9,10 +9,10 @@
 #   bash tools/compare_wasi.sh --library LDRAW_DIR LINUX_HALVEX HALVEX_WASM [WORK_DIR] ["OPTIONS"...]
 #
 # The first form runs the inputs and option sets of the Windows comparison
-# (tools/compare_inputs.sh). The second runs every .dat file under
-# LDRAW_DIR/parts and LDRAW_DIR/p with each option set given (LIB stands for
-# LDRAW_DIR), by default "-s -x+ -ca -l LIB" and "-x+ -c". Both sides run as
-# two jobs at a time.
+# (tools/compare_inputs.sh). The second runs every part of a library
+# (LDRAW_DIR/parts/*.dat) with each option set given (LIB stands for
+# LDRAW_DIR), by default "-s -x+ -ca -l LIB" and "-x+ -c". Each side runs as
+# two jobs at a time, both sides at once.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 library=""
@@ -30,7 +30,7 @@ rm -rf "$work/linux" "$work/wasi" "$work"/jobs.* "$work/cases"
 
 if [[ -n "$library" ]]; then
   lib="$library"
-  mapfile -t files < <(find "$lib/parts" "$lib/p" -name '*.dat' -type f | LC_ALL=C sort)
+  mapfile -t files < <(find "$lib/parts" -maxdepth 1 -iname '*.dat' -type f | LC_ALL=C sort)
   option_sets=("$@")
   ((${#option_sets[@]} > 0)) || option_sets=("-s -x+ -ca -l LIB" "-x+ -c")
   inputs=""
@@ -102,19 +102,16 @@ run_linux_jobs() {
 start=$SECONDS
 (run_linux_jobs "$work/jobs.linux.0") &
 (run_linux_jobs "$work/jobs.linux.1") &
-wait
-linux_time=$((SECONDS - start))
-start=$SECONDS
 node --no-warnings "$repo/tools/wasi_run.mjs" --jobs "$work/jobs.wasi.0" "$wasm" &
 node --no-warnings "$repo/tools/wasi_run.mjs" --jobs "$work/jobs.wasi.1" "$wasm" &
 wait
-wasi_time=$((SECONDS - start))
+run_time=$((SECONDS - start))
 
 written=0
 for side_file in "$work"/linux/*/out.dat "$work"/linux/*/split.dat; do
   [[ -e "$side_file" ]] && written=$((written + 1))
 done
-echo "wall time: Linux $linux_time s, WASI $wasi_time s"
+echo "wall time of the runs: $run_time s"
 if diff -r -q "$work/linux" "$work/wasi"; then
   echo "identical: $runs runs ($used inputs, ${#option_sets[@]} option sets):" \
     "$written output files and $runs exit codes byte for byte the same"
