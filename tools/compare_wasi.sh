@@ -42,7 +42,7 @@ else
 fi
 
 # One job line per run for each side: folder, exit code file, arguments,
-# separated by tabs; the runs go into two job files in turn. Built with shell
+# separated by tabs; the inputs go into two job files in turn. Built with shell
 # builtins alone: tens of thousands of runs would otherwise spend minutes in
 # forks. Each run's options and input are listed in "cases", by number.
 tabbed_sets=()
@@ -75,7 +75,7 @@ for f in "${files[@]}"; do
     for side in linux wasi; do
       dir="$work/$side/$n"
       folders+=("$dir")
-      fd="${side}$((n % 2))"
+      fd="${side}$((used % 2))"
       printf '%s\t%s\t%s%s\t%s\n' "$dir" "$dir/rc" "${tabbed_sets[k]}" "$f" out.dat >&"${!fd}"
       if ((splitter_sets[k])); then
         printf '%s\t%s\t-ca\t%s%s\t%s\t%s\n' "$dir" "$dir/rc2" "${tabbed_sets[k]}" "$f" \

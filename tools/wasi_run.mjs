@@ -4,8 +4,8 @@
 //   node tools/wasi_run.mjs HALVEX_WASM [ARGUMENTS...]
 //
 // with this process's standard streams and its exit code. Or runs many
-// invocations with one compiled module, each with empty standard input and
-// its output thrown away:
+// invocations, a few hundred to a Node process and its compiled module, each
+// with empty standard input and its output thrown away:
 //
 //   node tools/wasi_run.mjs --jobs JOB_FILE HALVEX_WASM
 //
@@ -17,6 +17,7 @@
 // file system is given as itself, so absolute names work too. (A relative
 // name whose first folder is also a root folder's name, e.g. "tmp/x", is
 // therefore taken from the root folder.)
+import { spawnSync } from 'node:child_process';
 import { openSync, readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import v8 from 'node:v8';
 import vm from 'node:vm';
@@ -48,23 +49,31 @@ function run(module, folder, args, stdio) {
 
 const argv = process.argv.slice(2);
 if (argv[0] === '--jobs') {
+  // node:wasi never closes the descriptors of a run's folders and streams:
+  // a process runs at most this many jobs, and hands the rest to the next.
+  const kJobsPerProcess = 300;
+  const [, jobFile, wasm, first = '0'] = argv;
+  const lines = readFileSync(jobFile, 'utf8').split('\n').filter((line) => line !== '');
+  const start = Number(first);
+  const end = Math.min(lines.length, start + kJobsPerProcess);
   v8.setFlagsFromString('--expose-gc');
   const collectGarbage = vm.runInNewContext('gc');
   const kRunsBetweenCollections = 8;
-  let runs = 0;
-  const module = new WebAssembly.Module(readFileSync(argv[2]));
-  const lines = readFileSync(argv[1], 'utf8').split('\n').filter((line) => line !== '');
-  for (const line of lines) {
-    const [folder, rcFile, ...args] = line.split('\t');
-    // Each run gets descriptors of its own: node:wasi closes those it was
-    // given once the run's WASI object is collected.
-    const nul = () => openSync('/dev/null', 'r+');
-    const code = run(module, folder, args, { stdin: nul(), stdout: nul(), stderr: nul() });
+  const module = new WebAssembly.Module(readFileSync(wasm));
+  const nul = openSync('/dev/null', 'r+');
+  for (let k = start; k < end; ++k) {
+    const [folder, rcFile, ...args] = lines[k].split('\t');
+    const code = run(module, folder, args, { stdin: nul, stdout: nul, stderr: nul });
     writeFileSync(rcFile, `${code}\n`);
     // Every instance holds gigabytes of address space for its memory until
     // it is collected, and Node aborts when a few dozen wait for that; a
     // collection after every run would cost more than the runs.
-    if (++runs % kRunsBetweenCollections === 0) collectGarbage();
+    if ((k + 1 - start) % kRunsBetweenCollections === 0) collectGarbage();
+  }
+  if (end < lines.length) {
+    const next = spawnSync(process.execPath, [...process.execArgv, process.argv[1], '--jobs', jobFile,
+                                              wasm, String(end)], { stdio: 'inherit' });
+    process.exitCode = next.status ?? 1;
   }
 } else {
   const module = new WebAssembly.Module(readFileSync(argv[0]));
