@@ -94,6 +94,8 @@ write_comparison_inputs() {
     printf '1 16 1e-7 0 0 0.707107 0 0.707107 0 1 0 -0.707107 0 0.707107  s\\3001s01.dat\r\n'
     printf '3 16 123456.5 1234565 0.000123456 -1.5e-5 2.5e+6 1e100 -1e-100 3.5e-15 7\n'
     printf '3 16 1e300 1e-300 -1e200 1e19 1e-18 0x1p-1074 infinity -INF NaN\n'
+    printf '3 16 0x1.fffffffffffff8p0 0x1.00000000000008p0 0x1.000000000000081p0 0x.8p-1074 0x.80001p-1074\n'
+    printf '3 16 0x1.fffffffffffffp1023 0x1.fffffffffffff8p1023 0x123456789abcdef12p-70 0x.000000000000000001p+80\n'
     printf '4 16 1 1 1 -1 1 1 -1 -1 1 1 -1 1\n'
     printf '3 16 0.0005 1 1 -0.0005 2 2 0.002 3 -1\n'
     printf '   0   spaced comment\n0\n0x\n7 16 1 2 3\n-1 16 1 2 3\nword 16 1\n\n'

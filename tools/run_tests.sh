@@ -7,8 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-source tools/packages.sh
-need_packages cmake g++ libgtest-dev libminizip-dev
+bash tools/ensure_packages.sh cmake g++ libgtest-dev libminizip-dev libfast-float-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=ON -DCMAKE_CXX_FLAGS=-Werror
 cmake --build build -j"$jobs"

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include <fast_float/fast_float.h>
+
 #include "geometry/ascii_case.h"
 
 namespace halvex {
@@ -289,31 +291,48 @@ std::int64_t ReadExponent(std::string_view digits) {
   return value;
 }
 
-// The value of a number too large or too small for a double, which from_chars
-// leaves to the caller: infinity when its magnitude is at least 1, else zero.
-// `mantissa` is the digits with at most one point (decimal, or hexadecimal
-// when `bitsPerDigit` is 4), `exponent` the power of ten or two that scales it.
-double OutOfRange(std::string_view mantissa, std::int64_t exponent, int bitsPerDigit) {
-  // The position of the first non-zero digit relative to the point, in
-  // digits: positive before the point.
-  std::int64_t position = 0;
-  bool beforePoint = true;
-  bool found = false;
+// The value of the hexadecimal digits `mantissa` (with at most one point)
+// times two to the power `exponent`, correctly rounded (to nearest, ties to
+// even) to a double, subnormals included; infinity when too large.
+double HexValue(std::string_view mantissa, std::int64_t exponent) {
+  // The first 15 to 16 significant digits go into `bits`; every later digit
+  // only tells whether anything non-zero follows (`sticky`) and, before the
+  // point, scales the value.
+  std::uint64_t bits = 0;
+  std::int64_t scale = exponent;
+  bool sticky = false;
+  bool afterPoint = false;
   for (char c : mantissa) {
     if (c == '.') {
-      beforePoint = false;
-    } else if (found) {
-      if (beforePoint) ++position;
-    } else if (c != '0') {
-      found = true;
-      if (beforePoint) position = 1;
-    } else if (!beforePoint) {
-      --position;
+      afterPoint = true;
+      continue;
+    }
+    auto digit = static_cast<std::uint64_t>(HexDigitValue(c));
+    if (bits >> 60 == 0) {
+      bits = bits * 16 + digit;
+      if (afterPoint) scale -= 4;
+    } else {
+      sticky = sticky || digit != 0;
+      if (!afterPoint) scale += 4;
     }
   }
-  if (!found) return 0;
-  std::int64_t scale = bitsPerDigit == 4 ? 4 * position : position;
-  return scale + exponent > 0 ? std::numeric_limits<double>::infinity() : 0;
+  if (bits == 0) return 0;
+  // Now value = bits * 2^scale, with bits' top bit moved to bit 63; `top` is
+  // the power of two of that bit. A double holds 53 bits from 2^-1022 up,
+  // fewer below it, and its smallest step is 2^-1074.
+  int leading = std::countl_zero(bits);
+  bits <<= leading;
+  scale -= leading;
+  std::int64_t top = scale + 63;
+  if (top > 1024) return std::numeric_limits<double>::infinity();
+  if (top < -1075) return 0;  // Below half the smallest step.
+  // The low `drop` bits (11 to 64) go; what they held rounds the rest.
+  int drop = 11 + static_cast<int>(top < -1022 ? -1022 - top : 0);
+  std::uint64_t kept = drop == 64 ? 0 : bits >> drop;
+  std::uint64_t half = std::uint64_t{1} << (drop - 1);
+  std::uint64_t rest = drop == 64 ? bits : bits & ((std::uint64_t{1} << drop) - 1);
+  bool up = rest > half || (rest == half && (sticky || (kept & 1) != 0));
+  return std::ldexp(static_cast<double>(kept + (up ? 1 : 0)), static_cast<int>(scale + drop));
 }
 
 // Reads a number at `pos` (no white space in front) as the C library's
@@ -412,17 +431,18 @@ std::optional<double> ScanAnyNumber(std::string_view text, std::size_t pos, std:
       if (negativeExponent) exponent = -exponent;
     }
   }
+  *end = numberEnd;
+  if (hex) return WithSign(negative, HexValue(mantissa, exponent));
+  // fast_float rounds as GCC's from_chars, which is built on it, and gives
+  // infinity or zero for a number out of range; libc++ has no floating-point
+  // from_chars for some targets.
   double value = 0;
   const char* begin = text.data() + mantissaStart;
   const char* last = text.data() + numberEnd;
-  auto result = std::from_chars(begin, last, value,
-                                hex ? std::chars_format::hex : std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    value = OutOfRange(mantissa, exponent, hex ? 4 : 1);
-  } else if (result.ec != std::errc() || result.ptr != last) {
+  auto result = fast_float::from_chars(begin, last, value, fast_float::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != last) {
     return std::nullopt;  // Not reached: the text was checked above.
   }
-  *end = numberEnd;
   return WithSign(negative, value);
 }
 

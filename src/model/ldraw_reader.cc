@@ -1,8 +1,8 @@
 #include "model/ldraw_reader.h"
 
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 
 #include "elements/lines.h"
 #include "elements/meta_line.h"
@@ -36,16 +36,16 @@ class FileReader {
   // False when `path` is not a regular file or cannot be opened.
   bool Open(const std::string& path) {
     if (!IsRegularFile(path)) return false;
-    in_.open(NativePath(path), std::ios::binary);
-    return static_cast<bool>(in_);
+    in_.reset(OpenForReading(path));
+    return in_ != nullptr;
   }
   // Appends the next piece of the file to `text`; false, with nothing
   // appended, at the end of the file.
   bool ReadPiece(std::string& text) {
     std::size_t kept = text.size();
     text.resize(kept + pieceSize_);
-    in_.read(text.data() + kept, static_cast<std::streamsize>(pieceSize_));
-    text.resize(kept + static_cast<std::size_t>(in_.gcount()));
+    std::size_t got = std::fread(text.data() + kept, 1, pieceSize_, in_.get());
+    text.resize(kept + got);
     if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
       text.erase(kept, kByteOrderMark.size());
     }
@@ -54,8 +54,12 @@ class FileReader {
   }
 
  private:
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+
   const std::size_t pieceSize_;
-  std::ifstream in_;
+  std::unique_ptr<std::FILE, FileCloser> in_;
   bool first_ = true;
 };
 
@@ -246,13 +250,11 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
   // Room for a file of lines of 16 bytes or more, so that the list of a large
   // model is not grown by doubling (each step copying it and touching new
   // memory). Room left unused is never touched: it costs address space only.
-  std::error_code error;
-  std::uintmax_t bytes = std::filesystem::file_size(*path, error);
-  if (!error) {
-    model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(bytes / 16, 1 << 25)));
+  if (std::optional<std::uintmax_t> bytes = FileSize(*path)) {
+    model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(*bytes / 16, 1 << 25)));
     // Its elements take up to twice the file's size (a short edge line of 30
     // bytes becomes 72), so that they fill one block.
-    model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, 1 << 30) * 2));
+    model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(*bytes, 1 << 30) * 2));
   }
   ElementLoader loader(model, embedded);
   if (!LoadFile(*path, loader)) return std::nullopt;

@@ -3,8 +3,8 @@
 // everything was written and closed; a failed or abandoned write leaves the
 // target as it was and removes the temporary file. A target that exists and
 // is not a regular file (a device such as /dev/null or NUL, a pipe) is
-// written directly. POSIX systems and Windows alike; bytes are written as
-// given, with no conversion of line ends.
+// written directly. POSIX systems, Windows and WASI alike; bytes are written
+// as given, with no conversion of line ends.
 #pragma once
 
 #include <optional>

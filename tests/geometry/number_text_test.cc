@@ -78,6 +78,28 @@ TEST(NumberText, SameOnEveryPlatform) {
       EXPECT_EQ(std::bit_cast<std::uint64_t>(*value), row.bits) << row.text;
     }
   }
+  // Hexadecimal numbers, rounded to nearest with ties to even: at the last
+  // bit of the mantissa, below the smallest normal number, at the largest.
+  const struct {
+    const char* text;
+    std::uint64_t bits;
+  } hexadecimals[] = {
+      // clang-format off
+      {"0x1.fffffffffffff8p0", 0x4000000000000000}, {"0x1.00000000000008p0", 0x3ff0000000000000},
+      {"0x1.00000000000018p0", 0x3ff0000000000002}, {"0x1.000000000000081p0", 0x3ff0000000000001},
+      {"0x1.0000000000000800000000000000001p0", 0x3ff0000000000001},
+      {"0x.8p-1074", 0}, {"0x.80001p-1074", 1}, {"0x.8p-1073", 1}, {"0x1.8p-1074", 2},
+      {"0x.fffffffffffff8p-1022", 0x0010000000000000}, {"0x1.fffffffffffffp1023", 0x7fefffffffffffff},
+      {"0x1.fffffffffffff8p1023", 0x7ff0000000000000}, {"0x123456789abcdef12p-70", 0x3f923456789abcdf},
+      {"0x.000000000000000001p+80", 0x4070000000000000}, {"0xABCDEF0123456789ABCp-2000", 0},
+      {"0x1p+1000000000000", 0x7ff0000000000000}, {"-0x1p-1000000000000", 0x8000000000000000},
+      // clang-format on
+  };
+  for (const auto& row : hexadecimals) {
+    std::optional<double> value = ScanDouble(row.text, 0);
+    ASSERT_TRUE(value) << row.text;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(*value), row.bits) << row.text;
+  }
   EXPECT_EQ(ScanInt("99999999999", 0), 1215752191);
   EXPECT_EQ(ScanInt("-4294967297", 0), -1);
   EXPECT_EQ(ScanInt("99999999999999999999", 0), -1);

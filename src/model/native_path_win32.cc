@@ -1,12 +1,9 @@
+#include <sys/stat.h>
+#include <windows.h>
+
 #include "model/native_path.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace halvex {
-
-#ifdef _WIN32
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty()) return {};
@@ -27,14 +24,14 @@ std::string Narrow(const std::wstring& wide) {
   return utf8;
 }
 
-std::filesystem::path NativePath(const std::string& name) {
-  return std::filesystem::path(Widen(name));
+std::FILE* OpenForReading(const std::string& name) {
+  return ::_wfopen(Widen(name).c_str(), L"rb");
 }
 
-#else
-
-std::filesystem::path NativePath(const std::string& name) { return std::filesystem::path(name); }
-
-#endif
+std::optional<std::uintmax_t> FileSize(const std::string& name) {
+  struct _stat64 info;
+  if (::_wstat64(Widen(name).c_str(), &info) != 0) return std::nullopt;
+  return static_cast<std::uintmax_t>(info.st_size);
+}
 
 }  // namespace halvex

@@ -1,0 +1,90 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cerrno>
+
+#include "model/native_path.h"
+#include "model/output_file.h"
+#include "model/output_file_platform.h"
+
+namespace halvex {
+namespace {
+
+// The folder part of `path` with its trailing separator ("C:" for "C:x"),
+// empty for a bare name.
+std::string SiblingPrefixOf(const std::string& path) {
+  std::size_t separator = path.find_last_of("\\/");
+  if (separator != std::string::npos) return path.substr(0, separator + 1);
+  if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+  return {};
+}
+
+// Creates a new, empty temporary file beside `target`; answers its
+// descriptor and name, or -1.
+int CreateTemporary(const std::string& target, std::string* name) {
+  std::string prefix = SiblingPrefixOf(target) + ".halvex-" +
+                       std::to_string(::GetCurrentProcessId()) + "-";
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    *name = prefix + std::to_string(::GetTickCount() + attempt);
+    int fd = ::_wopen(Widen(*name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                      _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+namespace output_platform {
+
+long long WriteSome(int fd, const char* data, std::size_t size) {
+  constexpr std::size_t kLargestWrite = 1 << 30;
+  return ::_write(fd, data, static_cast<unsigned>(size < kLargestWrite ? size : kLargestWrite));
+}
+
+int CloseFile(int fd) { return ::_close(fd); }
+
+void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
+
+// Windows' rename does not replace an existing file; this does, and returns
+// only once the move is on disk.
+bool PutInPlace(const std::string& from, const std::string& to) {
+  return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace output_platform
+
+// A target that is a device ("NUL", "CON") or a pipe is written directly; a
+// folder cannot be written. Symbolic links are rare on Windows and not
+// followed: the replacement replaces the link.
+std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return std::nullopt;
+  DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  HANDLE existing = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    if (::GetFileType(existing) != FILE_TYPE_DISK) {
+      int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_WRONLY | _O_BINARY);
+      if (fd < 0) {
+        ::CloseHandle(existing);
+        return std::nullopt;
+      }
+      return OutputFile(fd, path, {});
+    }
+    ::CloseHandle(existing);
+  }
+  std::string temporary;
+  int fd = CreateTemporary(path, &temporary);
+  if (fd < 0) return std::nullopt;
+  return OutputFile(fd, path, temporary);
+}
+
+}  // namespace halvex
