@@ -45,10 +45,7 @@ else
   inputs="$work/inputs"
   rm -rf "$inputs"
   write_comparison_inputs "$inputs"
-  shopt -s nullglob
-  files=("$repo"/examples/*.dat "$repo"/tests/data/*.dat "$repo"/tests/data/cases/*/in/*.dat
-         "$inputs/odd_numbers.dat"
-         "$lib"/*.dat "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
+  comparison_files "$inputs" "$lib"
   option_sets=("${WINDOWS_OPTION_SETS[@]}")
 fi
 

@@ -43,10 +43,7 @@ rm -rf "$inputs" "$work/linux" "$work/windows"
 mkdir -p "$inputs"
 write_comparison_inputs "$inputs"
 
-shopt -s nullglob
-files=("$repo"/examples/*.dat "$repo"/tests/data/*.dat "$repo"/tests/data/cases/*/in/*.dat
-       "$inputs/odd_numbers.dat"
-       "$lib"/*.dat "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
+comparison_files "$inputs" "$lib"
 # LIB stands for the library folder; "+" marks a set that also runs with the
 # splitter file.
 option_sets=("${WINDOWS_OPTION_SETS[@]}")

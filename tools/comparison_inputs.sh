@@ -102,3 +102,14 @@ write_comparison_inputs() {
     printf '3 16 1 2'
   } >"$dir/odd_numbers.dat"
 }
+
+# Sets `files` to every input of the Windows and WASI comparisons: the
+# examples, the test fixtures, the odd-numbers file written into "$1" and
+# every file of the sample library "$2".
+comparison_files() {
+  local inputs="$1" lib="$2"
+  shopt -s nullglob
+  files=("$repo"/examples/*.dat "$repo"/tests/data/*.dat "$repo"/tests/data/cases/*/in/*.dat
+         "$inputs/odd_numbers.dat"
+         "$lib"/*.dat "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
+}
