@@ -26,6 +26,7 @@ constexpr const char* kUsage[] = {
     "-v: verify self-symmetry of elements across splitter plane",
     "-s: expand subfiles",
     "-l \"path\": define ldraw search path",
+    "-e: expand subfiles only where the split changes them",
 };
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -148,6 +149,10 @@ std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& args
         break;
       case 's':
         settings.expandSubfiles = true;
+        break;
+      case 'e':
+        settings.expandSubfiles = true;
+        settings.expandWhereChanged = true;
         break;
       case 'l':
         takesValue = true;

@@ -21,7 +21,9 @@ void ReportLoad(std::ostream& out, const std::string& fileName,
 // The heading of an expansion, with the search locations.
 void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
 // An expansion's notes, then its counts or why it stopped.
-void ReportExpansion(std::ostream& out, const ExpandSummary& summary);
+// With `withFates`, the counts of references kept whole, removed whole,
+// inlined and not found follow the counts of inlined elements.
+void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withFates = false);
 // A save's report, or why it failed.
 void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary);
 

@@ -57,13 +57,25 @@ bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& reso
   return summary.has_value();
 }
 
-// Inlines the subfiles of `input` and reports it; false when the expansion
-// grows too large.
-bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out) {
+// Inlines the subfiles of `input`, all of them or only those the split
+// changes, and reports it; none when the expansion grows too large.
+std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter,
+                                             SearchPath& searchPath, const RunSettings& settings,
+                                             std::ostream& out) {
   ReportExpanding(out, searchPath);
-  ExpandSummary summary = ExpandSubfiles(input, searchPath);
-  ReportExpansion(out, summary);
-  return summary.result == ExpandResult::kExpanded;
+  ExpandSummary summary;
+  if (settings.expandWhereChanged) {
+    auto judge = [&](std::span<const Point> points) {
+      return JudgeExtent(points, splitter, settings);
+    };
+    summary = ExpandWhereChanged(input, searchPath, judge);
+    ReportExpansion(out, summary, true);
+  } else {
+    summary = ExpandSubfiles(input, searchPath);
+    ReportExpansion(out, summary);
+  }
+  if (summary.result != ExpandResult::kExpanded) return std::nullopt;
+  return summary;
 }
 
 // Writes the output file, reports it and answers the exit code.
@@ -91,10 +103,18 @@ int Run(const CommandLine& command, std::ostream& out) {
     return kExitFileError;
   }
   const int topSize = input.Size();
-  if (settings.expandSubfiles && !ExpandAndReport(input, searchPath, out)) return kExitFileError;
-  SplitModel(input, splitter, settings);
+  ExpandSummary expansion;
+  if (settings.expandSubfiles) {
+    std::optional<ExpandSummary> expanded =
+        ExpandAndReport(input, splitter, searchPath, settings, out);
+    if (!expanded) return kExitFileError;
+    expansion = std::move(*expanded);
+  }
+  std::vector<int> untouched;
+  for (const KeptReference& ref : expansion.kept) untouched.push_back(ref.index);
+  SplitModel(input, splitter, settings, untouched);
   std::vector<InsertedLine> statements;
-  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize);
+  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion.kept);
   return SaveAndReport(input, statements, command.outFile, resolver, out);
 }
 
