@@ -286,10 +286,10 @@ def check_partial(job):
         for first, out in (("-e", partial), ("-s", full)):
             failure = run_halvex([first] + options, inputs, out)
             if failure:
-                return failure, 0, 0
+                return failure, 0, 0, None
         failure = run_halvex(EXPAND_ONLY, [partial], again)
         if failure:
-            return failure, 0, 0
+            return failure, 0, 0, None
         faces_a, lines_a, colours_a = flat_contents(again)
         faces_b, lines_b, colours_b = flat_contents(full)
         counts = matched(faces_b, faces_a)
@@ -298,8 +298,8 @@ def check_partial(job):
         if colours_a != colours_b:
             problems.append("line types and colours differ")
         if problems:
-            return f"{', '.join(problems)}: -e {option_text} {part}", 0, 0
-        return None, line_count(partial), line_count(full)
+            return f"{', '.join(problems)}: -e {option_text} {part}", 0, 0, None
+        return None, line_count(partial), line_count(full), f"{option_text} {part}"
 
 
 def start_worker(lib, program, files, splitter_file=None):
@@ -348,10 +348,10 @@ def main():
                        os.path.join(inputs, "splitter.dat"))
         with Pool(args.jobs, start_worker, worker_args) as pool:
             if args.partial:
-                for failure, partial, full in pool.imap_unordered(check_partial, jobs,
-                                                                  chunksize=4):
+                for failure, partial, full, run in pool.imap_unordered(check_partial, jobs,
+                                                                       chunksize=4):
                     if full:
-                        ratios.append(partial / full)
+                        ratios.append((partial / full, partial, full, run))
                     if failure:
                         failures.append(failure)
                         print(failure, flush=True)
@@ -364,8 +364,11 @@ def main():
     print(f"{len(jobs)} runs, {len(failures)} failed")
     if ratios:
         ratios.sort()
-        print(f"lines of the -e output against -s: median {ratios[len(ratios) // 2]:.3f}, "
-              f"largest {ratios[-1]:.3f}, smallest {ratios[0]:.3f}")
+        for name, (ratio, partial, full, run) in (("median", ratios[len(ratios) // 2]),
+                                                  ("largest", ratios[-1]),
+                                                  ("smallest", ratios[0])):
+            print(f"lines of the -e output against -s, {name}: {ratio:.3f} "
+                  f"({partial} against {full}, {run})")
     print(f"wall time {seconds:.0f} s on {args.jobs} workers")
     return 1 if failures else 0
 
