@@ -345,6 +345,10 @@ class Expansion {
     extentsInProgress_.erase(file);
     extent.known = extent.known && builder.Finite();
     if (extent.known) extent.points = builder.TakePoints();
+    // A file that draws nothing (an empty primitive that a viewer may put a
+    // higher-resolution one in place of) is judged by where it is placed,
+    // as the split judges a reference that is not expanded.
+    if (extent.known && extent.points.empty()) extent.points.push_back({0, 0, 0});
     return extents_.insert_or_assign(file, std::move(extent)).first->second;
   }
 

@@ -31,8 +31,8 @@ enum class Verdict { kKeepWhole, kRemoveWhole, kInline };
 
 // Judges a reference by points in model coordinates whose convex hull holds
 // every point the split would classify among the elements its full
-// expansion places. With no points (a file that draws nothing), nothing
-// changes.
+// expansion places. A file that draws nothing is judged by the position of
+// its reference.
 using ExtentJudge = std::function<Verdict(std::span<const Point> points)>;
 
 // A reference left as it was read because its expansion would be left

@@ -176,6 +176,20 @@ TEST_F(ExpandSubfilesTest, InlinesOnlyTheReferencesThatTheJudgeCannotSettle) {
   EXPECT_EQ(judge.judged[0], (Points{{4, 0, 0}, {6, 0, 0}}));
 }
 
+// A file that draws nothing counts as drawn where it is placed: here on the
+// kept side, then across the plane, where it is inlined into nothing.
+TEST_F(ExpandSubfilesTest, AFileThatDrawsNothingIsJudgedByItsPosition) {
+  testing::WriteFile(folder_ / "empty.dat", "0 BFC CERTIFY\n0 nothing at this resolution\n");
+  Model model;
+  LoadText(model, "1 16 4 0 0 1 0 0 0 1 0 0 0 1 empty.dat\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 empty.dat\n");
+  XJudge judge;
+  ExpandSummary summary = ExpandWhereChanged(model, searchPath_, std::ref(judge));
+  using Points = std::vector<std::array<double, 3>>;
+  EXPECT_EQ(judge.judged, (std::vector<Points>{{{4, 0, 0}}, {{0, 0, 0}}}));
+  EXPECT_EQ(Texts(model), std::vector<std::string>{"1 16 4 0 0 1 0 0 0 1 0 0 0 1 empty.dat"});
+  EXPECT_EQ(summary.fates.inlined, 1);
+}
+
 // A file whose full expansion meets a cycle is inlined level by level until
 // the cycle is met, as a full expansion leaves it: the reference that closes
 // it stays, and is noted.
