@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "model/bfc_flattening.h"
 #include "model/ldraw_reader.h"
 #include "model/path_resolver.h"
 
@@ -188,6 +189,36 @@ TEST_F(ExpandSubfilesTest, AFileThatDrawsNothingIsJudgedByItsPosition) {
   EXPECT_EQ(judge.judged, (std::vector<Points>{{{4, 0, 0}}, {{0, 0, 0}}}));
   EXPECT_EQ(Texts(model), std::vector<std::string>{"1 16 4 0 0 1 0 0 0 1 0 0 0 1 empty.dat"});
   EXPECT_EQ(summary.fates.inlined, 1);
+}
+
+// References kept whole below an inlined one are written where the top
+// file's statements are in effect: an inverted one gets its INVERTNEXT even
+// in an uncertified top file (which gets no other statement), and in a
+// certified one each gets the CLIP or NOCLIP its culling needs.
+TEST_F(ExpandSubfilesTest, KeptReferencesFromSubfilesGetTheStatementsTheyNeed) {
+  testing::WriteFile(folder_ / "right.dat", "2 16 0 0 0 2 0 0\n");
+  testing::WriteFile(folder_ / "mixed.dat",
+                     "0 BFC CERTIFY\n2 16 -1 0 0 1 0 0\n0 BFC INVERTNEXT\n"
+                     "1 16 3 0 0 1 0 0 0 1 0 0 0 1 right.dat\n0 BFC NOCLIP\n"
+                     "1 16 5 0 0 1 0 0 0 1 0 0 0 1 right.dat\n");
+  for (const char* top : {"", "0 BFC CERTIFY\n"}) {
+    Model model;
+    LoadText(model, std::string(top) + "1 16 0 0 0 1 0 0 0 1 0 0 0 1 mixed.dat\n");
+    const int topSize = model.Size();
+    XJudge judge;
+    ExpandSummary summary = ExpandWhereChanged(model, searchPath_, std::ref(judge));
+    ASSERT_EQ(summary.kept.size(), 2u);
+    std::vector<std::pair<int, std::string>> statements;
+    for (const InsertedLine& line : FlattenBfc(model, topSize, summary.kept)) {
+      statements.emplace_back(line.before - topSize, std::string(line.text));
+    }
+    using Statements = std::vector<std::pair<int, std::string>>;
+    if (topSize == 1) {
+      EXPECT_EQ(statements, (Statements{{1, "0 BFC INVERTNEXT"}}));
+    } else {
+      EXPECT_EQ(statements, (Statements{{1, "0 BFC INVERTNEXT"}, {2, "0 BFC NOCLIP"}}));
+    }
+  }
 }
 
 // A file whose full expansion meets a cycle is inlined level by level until
