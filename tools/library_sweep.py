@@ -251,8 +251,11 @@ def matched(expected, found):
                     for k, other in enumerate(bucket):
                         if not bfc_check.near(item[0], other[0]):
                             continue
+                        # A face without area (two corners alike) has no
+                        # front side: only its culling is compared.
+                        flat = not any(item[1]) and not any(other[1])
                         if same_state and (other[2] != item[2] or (
-                                item[2] and bfc_check.dot(item[1], other[1]) <= 0)):
+                                item[2] and not flat and bfc_check.dot(item[1], other[1]) <= 0)):
                             continue
                         return bucket.pop(k)
         return None
