@@ -60,6 +60,16 @@ SWEEP_OPTION_SETS=(
   "-s -z++ 4 -i -ca"
 )
 
+# tools/library_sweep.py --partial: each set with -e, checked against -s.
+# SPLITTER stands for the splitter file.
+PARTIAL_OPTION_SETS=(
+  "-x+ -ca"
+  "-z- -ca"
+  "-x+ -c"
+  "-x+ -v"
+  "-ca SPLITTER"
+)
+
 # tools/compare_library.py: two builds on every part of the full library,
 # with and without expansion.
 LIBRARY_OPTION_SETS=(

@@ -1,18 +1,29 @@
 #!/usr/bin/env python3
 """Runs Halvex on every part of an LDraw library and checks what must hold
-whatever the part. See tools/library_sweep.sh for the command line."""
+whatever the part. See tools/library_sweep.sh for the command line.
+
+With --partial, each option set (given without -s) runs instead with -e
+and with -s on each part, and the -e output, expanded again with -s and a
+plane that removes nothing, must hold the faces and lines of the -s output:
+the same corners (within 0.002), colours, front sides and culling, worked
+out by tools/bfc_check.py. The sizes of the two outputs are summed up at the
+end."""
 
 import argparse
 import os
+import random
 import re
 import shlex
 import subprocess
 import sys
 import tempfile
 import time
+from collections import Counter
 from multiprocessing import Pool
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import bfc_check  # noqa: E402
 
 
 def shared_option_sets(name):
@@ -156,9 +167,148 @@ def check(job):
     return None
 
 
-def start_worker(lib, program, files):
-    global library, halvex, known_files
+# A plane far beyond any part, with deletion off: -s with it only expands.
+EXPAND_ONLY = ["-s", "-d0", "-x++", "1000000"]
+SPLITTER_FILE = None
+
+
+def run_halvex(options, inputs, out):
+    """Runs Halvex on the input files `inputs`; None, or a failure text."""
+    command = [halvex] + options + ["-l", library] + inputs + [out]
+    shown = " ".join(shlex.quote(c) for c in command)
+    try:
+        run = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
+                             timeout=TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        return f"timeout after {TIMEOUT_SECONDS} s: {shown}"
+    if run.returncode != 0 or not os.path.isfile(out):
+        return f"exit code {run.returncode}: {shown}"
+    return None
+
+
+class NoLibrary:
+    """The references left in a flat file are those no library resolves."""
+
+    def find(self, name):
+        return None
+
+
+def flat_contents(path):
+    """The faces of a flat file as bfc_check works them out, its lines as
+    faces never culled, and the count of each line type and colour."""
+    faces = bfc_check.Faces(NoLibrary()).read(path, (path,))
+    lines = []
+    colours = Counter()
+    with open(path, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split()
+            if not fields or fields[0] not in ("1", "2", "3", "4", "5"):
+                continue
+            colours[(fields[0], fields[1] if len(fields) > 1 else "")] += 1
+            if fields[0] in ("2", "5"):
+                try:
+                    v = [float(t) for t in fields[2:8]]
+                except ValueError:
+                    continue
+                if len(v) == 6:
+                    lines.append(((tuple(v[:3]), tuple(v[3:])), 0, False))
+    return faces, lines, colours
+
+
+TOLERANCE = 0.002
+
+
+def matched(expected, found):
+    """Pairs the faces (or lines, as faces never culled) of two flat files,
+    (corners, front, culled) as tools/bfc_check.py gives them: corners
+    within TOLERANCE in any order, whatever the rounding of their printed
+    forms. Counts those paired with the same front side and culling, those
+    paired otherwise ("flipped", "culling changed"), "missing" and "extra"."""
+    def prepared(items):
+        out = []
+        for corners, front, culled in items:
+            n = bfc_check.newell(corners)
+            out.append((corners, (n[0] * front, n[1] * front, n[2] * front), culled))
+        return out
+
+    def cell(corners):
+        return tuple(round(sum(p[k] for p in corners) / len(corners) * 100) for k in range(3))
+
+    grid = {}
+    for item in prepared(found):
+        grid.setdefault(cell(item[0]), []).append(item)
+    counts = Counter()
+    pending = []
+    for item in prepared(expected):
+        pending.append(item)
+
+    def take(item, same_state):
+        c = cell(item[0])
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                for dz in (-1, 0, 1):
+                    bucket = grid.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
+                    for k, other in enumerate(bucket):
+                        if not bfc_check.near(item[0], other[0]):
+                            continue
+                        # A face without area (two corners alike) has no
+                        # front side: only its culling is compared.
+                        flat = not any(item[1]) and not any(other[1])
+                        if same_state and (other[2] != item[2] or (
+                                item[2] and not flat and bfc_check.dot(item[1], other[1]) <= 0)):
+                            continue
+                        return bucket.pop(k)
+        return None
+
+    left = [item for item in pending if take(item, True) is None]
+    for item in left:
+        other = take(item, False)
+        if other is None:
+            counts["missing"] += 1
+        else:
+            counts["culling changed" if other[2] != item[2] else "flipped"] += 1
+    counts["extra"] += sum(len(bucket) for bucket in grid.values())
+    return counts
+
+
+def line_count(path):
+    with open(path, "rb") as f:
+        return sum(1 for line in f.read().split(b"\r\n") if line.strip())
+
+
+def check_partial(job):
+    """Runs one part with -e and with -s; returns (failure or None, lines of
+    the -e output, lines of the -s output). SPLITTER in the option set
+    stands for the splitter file."""
+    part, option_text = job
+    options = shlex.split(option_text)
+    inputs = [part] + ([SPLITTER_FILE] if "SPLITTER" in options else [])
+    options = [o for o in options if o != "SPLITTER"]
+    with tempfile.TemporaryDirectory(prefix="halvex-partial-") as work:
+        partial, full, again = (os.path.join(work, n) for n in ("e.dat", "s.dat", "es.dat"))
+        for first, out in (("-e", partial), ("-s", full)):
+            failure = run_halvex([first] + options, inputs, out)
+            if failure:
+                return failure, 0, 0, None
+        failure = run_halvex(EXPAND_ONLY, [partial], again)
+        if failure:
+            return failure, 0, 0, None
+        faces_a, lines_a, colours_a = flat_contents(again)
+        faces_b, lines_b, colours_b = flat_contents(full)
+        counts = matched(faces_b, faces_a)
+        counts.update({"line " + k: v for k, v in matched(lines_b, lines_a).items()})
+        problems = [f"{v} {k}" for k, v in sorted(counts.items()) if v]
+        if colours_a != colours_b:
+            problems.append("line types and colours differ")
+        if problems:
+            return f"{', '.join(problems)}: -e {option_text} {part}", 0, 0, None
+        return None, line_count(partial), line_count(full), f"{option_text} {part}"
+
+
+def start_worker(lib, program, files, splitter_file=None):
+    global library, halvex, known_files, SPLITTER_FILE
     library, halvex, known_files = lib, program, files
+    SPLITTER_FILE = splitter_file
 
 
 def main():
@@ -169,12 +319,17 @@ def main():
     parser.add_argument("--halvex", required=True)
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--limit", type=int, default=0, help="only the first N parts")
+    parser.add_argument("--sample", type=int, default=0, help="only N parts chosen at random")
+    parser.add_argument("--seed", type=int, default=19)
+    parser.add_argument("--partial", action="store_true",
+                        help="check -e against -s (sets PARTIAL_OPTION_SETS by default)")
     own = [a for a in sys.argv[1:] if a.startswith("--") or not a.startswith("-")]
     option_sets = [a for a in sys.argv[1:] if a.startswith("-") and not a.startswith("--")]
     args, rest = parser.parse_known_args(own)
     option_sets += [a for a in rest if a != args.library]
     # Unless others are given, the sets of tools/comparison_inputs.sh.
-    option_sets = option_sets or shared_option_sets("SWEEP_OPTION_SETS")
+    option_sets = option_sets or shared_option_sets(
+        "PARTIAL_OPTION_SETS" if args.partial else "SWEEP_OPTION_SETS")
 
     lib = os.path.realpath(args.library)
     parts_dir = os.path.join(lib, "parts")
@@ -182,18 +337,41 @@ def main():
                    if n.lower().endswith(".dat"))
     if args.limit:
         parts = parts[:args.limit]
+    if args.sample:
+        parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
     jobs = [(part, options) for options in option_sets for part in parts]
 
     started = time.monotonic()
     failures = []
-    with Pool(args.jobs, start_worker, (lib, os.path.realpath(args.halvex),
-                                        index_library(lib))) as pool:
-        for failure in pool.imap_unordered(check, jobs, chunksize=8):
-            if failure:
-                failures.append(failure)
-                print(failure, flush=True)
+    ratios = []
+    with tempfile.TemporaryDirectory(prefix="halvex-sweep-inputs-") as inputs:
+        subprocess.run(["bash", "-c", f'source "{HERE}/comparison_inputs.sh" && '
+                        f'write_comparison_inputs "{inputs}"'], check=True)
+        worker_args = (lib, os.path.realpath(args.halvex), index_library(lib),
+                       os.path.join(inputs, "splitter.dat"))
+        with Pool(args.jobs, start_worker, worker_args) as pool:
+            if args.partial:
+                for failure, partial, full, run in pool.imap_unordered(check_partial, jobs,
+                                                                       chunksize=4):
+                    if full:
+                        ratios.append((partial / full, partial, full, run))
+                    if failure:
+                        failures.append(failure)
+                        print(failure, flush=True)
+            else:
+                for failure in pool.imap_unordered(check, jobs, chunksize=8):
+                    if failure:
+                        failures.append(failure)
+                        print(failure, flush=True)
     seconds = time.monotonic() - started
     print(f"{len(jobs)} runs, {len(failures)} failed")
+    if ratios:
+        ratios.sort()
+        for name, (ratio, partial, full, run) in (("median", ratios[len(ratios) // 2]),
+                                                  ("largest", ratios[-1]),
+                                                  ("smallest", ratios[0])):
+            print(f"lines of the -e output against -s, {name}: {ratio:.3f} "
+                  f"({partial} against {full}, {run})")
     print(f"wall time {seconds:.0f} s on {args.jobs} workers")
     return 1 if failures else 0
 

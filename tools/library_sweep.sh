@@ -5,6 +5,7 @@
 # resolve (but those reported as circular or nested too deep), with -ca and one
 # axis plane no kept vertex on the removed side beyond the precision, and the
 # output, read back by Halvex, holding the counts its save report printed.
+# With --partial, checks -e instead: see tools/library_sweep.py.
 # Prints each failure with its command line, then "N runs, M failed" and the
 # wall time; exits 1 when a run failed.
 #

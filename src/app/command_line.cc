@@ -26,6 +26,7 @@ constexpr const char* kUsage[] = {
     "-v: verify self-symmetry of elements across splitter plane",
     "-s: expand subfiles",
     "-l \"path\": define ldraw search path",
+    "-e: expand subfiles only where the split changes them",
 };
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -54,7 +55,7 @@ std::string FileCountReason(std::size_t files) {
   return "too many file names: " + std::to_string(files) + ", at most 3";
 }
 
-// Sets the switch that a -d, -i, -c, -v or -s option names, and adds its
+// Sets the switch that a -d, -i, -c, -v, -s or -e option names, and adds its
 // message when it has one; false when the option names no switch.
 bool SetSwitch(const std::string& option, RunSettings& settings,
                std::vector<std::string>& messages) {
@@ -96,6 +97,10 @@ bool SetSwitch(const std::string& option, RunSettings& settings,
       return true;
     case 's':
       settings.expandSubfiles = true;
+      return true;
+    case 'e':
+      settings.expandSubfiles = true;
+      settings.expandWhereChanged = true;
       return true;
     default:
       return false;

@@ -34,7 +34,7 @@ void ReportExpanding(std::ostream& out, const SearchPath& searchPath) {
   out << searchPath.ToText() << std::endl;
 }
 
-void ReportExpansion(std::ostream& out, const ExpandSummary& summary) {
+void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withFates) {
   for (const std::string& note : summary.notes) out << note << std::endl;
   if (summary.result == ExpandResult::kTooManyElements) {
     out << "Expansion stopped: more than " << kDefaultElementBudget << " elements" << std::endl;
@@ -42,6 +42,12 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary) {
   }
   out << "\nInlined from subfiles:" << std::endl;
   ReportTypeCounts(out, summary.inlined);
+  if (withFates) {
+    out << summary.fates.keptWhole << " Subfiles kept whole" << std::endl;
+    out << summary.fates.removedWhole << " Subfiles removed whole" << std::endl;
+    out << summary.fates.inlined << " Subfiles inlined" << std::endl;
+    out << summary.fates.notFound << " Subfiles not found" << std::endl;
+  }
   out << std::endl;
 }
 

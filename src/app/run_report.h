@@ -22,7 +22,9 @@ void ReportLoad(std::ostream& out, const std::string& fileName,
 // The heading of an expansion, with the search locations.
 void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
 // An expansion's notes, then its counts or why it stopped.
-void ReportExpansion(std::ostream& out, const ExpandSummary& summary);
+// With `withFates`, the counts of references kept whole, removed whole,
+// inlined and not found follow the counts of inlined elements.
+void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withFates = false);
 // The referenced files that the expansion found nowhere: how many, and the
 // first few names. Nothing when every one was found.
 void ReportNotFound(std::ostream& err, const std::vector<std::string>& names);

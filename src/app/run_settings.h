@@ -14,6 +14,7 @@ struct RunSettings {
   bool colourElements = false;       // -c; cleared by -v
   bool cutAcross = false;            // -ca
   bool verifySymmetry = false;       // -v
+  bool expandWhereChanged = false;   // -e; sets expandSubfiles too
 };
 
 }  // namespace halvex

@@ -1,6 +1,9 @@
 #include "app/split_pass.h"
 
+#include <cmath>
 #include <string>
+
+#include "geometry/precision.h"
 
 namespace halvex {
 namespace {
@@ -83,16 +86,26 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 
 }  // namespace
 
-void SplitModel(Model& input, const Model& splitter, const RunSettings& settings) {
+void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
+                std::span<const int> untouched) {
+  std::vector<bool> skipped;
+  if (!untouched.empty()) {
+    skipped.resize(static_cast<std::size_t>(input.Size()));
+    for (int k : untouched) skipped[static_cast<std::size_t>(k)] = true;
+  }
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
-    if (polygon.IsPolygon()) SplitByPolygon(input, polygon, settings);
+    if (polygon.IsPolygon()) SplitByPolygon(input, polygon, settings, skipped);
   }
 }
 
-void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings) {
+void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
+                    const std::vector<bool>& untouched) {
   const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
+    if (static_cast<std::size_t>(k) < untouched.size() && untouched[static_cast<std::size_t>(k)]) {
+      continue;
+    }
     Element& element = input.ElementAt(k);
     Side side = IsStudReference(element) ? Side::kAcross : element.Classify(splitter);
     switch (side) {
@@ -113,6 +126,40 @@ void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& set
         break;
     }
   }
+}
+
+Verdict JudgeExtent(std::span<const Point> points, const Model& splitter,
+                    const RunSettings& settings) {
+  // The points were placed by a product of placements, where the split
+  // places each element by one placement after another: the two differ in
+  // the last bits. A point this much farther from the plane than the
+  // precision is beyond it either way; one nearer is not trusted.
+  constexpr double kRoundingMargin = 1e-9;
+  for (int s = 0; s < splitter.Size(); ++s) {
+    const Element& polygon = splitter.ElementAt(s);
+    if (!polygon.IsPolygon()) continue;
+    std::optional<Plane> plane = polygon.SplitterPlane();
+    if (!plane) return Verdict::kInline;
+    bool removedSide = false;
+    bool keptSide = false;
+    for (const Point& p : points) {
+      Point projection;
+      double distance = SignedDistance(*plane, p, &projection);
+      double scale = std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) + 1.0;
+      double beyond = precision + kRoundingMargin * scale;
+      if (distance > beyond) {
+        removedSide = true;
+      } else if (distance < -beyond) {
+        keptSide = true;
+      } else {
+        return Verdict::kInline;  // Near or in the plane, or not a number.
+      }
+    }
+    if (removedSide && keptSide) return Verdict::kInline;
+    if (settings.snapOnly) continue;
+    if (removedSide || (keptSide && settings.deleteNotInOrAcross)) return Verdict::kRemoveWhole;
+  }
+  return Verdict::kKeepWhole;
 }
 
 }  // namespace halvex

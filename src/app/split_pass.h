@@ -2,8 +2,11 @@
 // given where it lies relative to each splitting polygon.
 #pragma once
 
+#include <span>
+
 #include "app/run_settings.h"
 #include "model/model.h"
+#include "model/subfile_expander.h"
 
 namespace halvex {
 
@@ -17,7 +20,10 @@ inline constexpr int kInPlanePolygonColour = 9;
 
 // Runs SplitByPolygon for every polygon of `splitter`, in order, each pass on
 // the result of the one before. Other elements of the splitter are skipped.
-void SplitModel(Model& input, const Model& splitter, const RunSettings& settings);
+// The elements at the indices `untouched` (references kept whole) are left
+// as they are.
+void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
+                std::span<const int> untouched = {});
 
 // One pass over `input` against the polygon `splitter`. Walks by index and
 // re-reads the size, so pieces appended by a cut are visited in the same
@@ -25,6 +31,15 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 // crossing elements are recoloured, marked when not their own mirror image,
 // erased or cut as the switches say. References to studs count as crossing
 // without being classified.
-void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings);
+void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings,
+                    const std::vector<bool>& untouched = {});
+
+// What SplitModel would do with elements whose classified points have the
+// convex hull of `points`: with every point farther than the precision from
+// every plane, each plane in turn keeps them all unchanged or removes them
+// all (the removed side unless snapping only, the kept side with -dn);
+// anything else, or a plane it cannot measure by, needs them inlined.
+Verdict JudgeExtent(std::span<const Point> points, const Model& splitter,
+                    const RunSettings& settings);
 
 }  // namespace halvex

@@ -93,18 +93,30 @@ bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostre
   return true;
 }
 
-// Inlines the subfiles of `input` and reports it; false when the expansion
-// grows too large.
-bool ExpandAndReport(Model& input, SearchPath& searchPath, std::ostream& out, std::ostream& err) {
+// Inlines the subfiles of `input`, all of them or only those the split
+// changes, and reports it; none when the expansion grows too large or a
+// library archive cannot be read.
+std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter,
+                                             SearchPath& searchPath, const RunSettings& settings,
+                                             std::ostream& out, std::ostream& err) {
   ReportExpanding(out, searchPath);
-  ExpandSummary summary = ExpandSubfiles(input, searchPath);
+  ExpandSummary summary;
+  if (settings.expandWhereChanged) {
+    auto judge = [&](std::span<const Point> points) {
+      return JudgeExtent(points, splitter, settings);
+    };
+    summary = ExpandWhereChanged(input, searchPath, judge);
+  } else {
+    summary = ExpandSubfiles(input, searchPath);
+  }
   if (!searchPath.Error().empty()) {
     err << "Library " << searchPath.Error() << std::endl;
-    return false;
+    return std::nullopt;
   }
-  ReportExpansion(out, summary);
+  ReportExpansion(out, summary, settings.expandWhereChanged);
   ReportNotFound(err, summary.notFound);
-  return summary.result == ExpandResult::kExpanded;
+  if (summary.result != ExpandResult::kExpanded) return std::nullopt;
+  return summary;
 }
 
 // Writes the output file, reports it and answers the exit code.
@@ -136,13 +148,19 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     return kExitFileError;
   }
   const int topSize = input.Size();
+  ExpandSummary expansion;
   if (settings.expandSubfiles) {
     if (!AddLibraries(command, searchPath, err)) return kExitFileError;
-    if (!ExpandAndReport(input, searchPath, out, err)) return kExitFileError;
+    std::optional<ExpandSummary> expanded =
+        ExpandAndReport(input, splitter, searchPath, settings, out, err);
+    if (!expanded) return kExitFileError;
+    expansion = std::move(*expanded);
   }
-  SplitModel(input, splitter, settings);
+  std::vector<int> untouched;
+  for (const KeptReference& ref : expansion.kept) untouched.push_back(ref.index);
+  SplitModel(input, splitter, settings, untouched);
   std::vector<InsertedLine> statements;
-  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize);
+  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion.kept);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);

@@ -6,10 +6,12 @@
 // every polygon of the flat file as it culls it in the original.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "model/ldraw_writer.h"
 #include "model/model.h"
+#include "model/subfile_expander.h"
 
 namespace halvex {
 
@@ -23,6 +25,12 @@ namespace halvex {
 // sign is -1. Where the top file is not certified, nothing is culled in the
 // original or in the flat file: nothing changes, and no line is added, so
 // that the flat file never becomes certified part-way.
-std::vector<InsertedLine> FlattenBfc(Model& model, int topSize);
+//
+// A reference of `kept` after the top file's elements is said the same way
+// as a polygon, culled where it passes culling on, and gets its BFC
+// INVERTNEXT in an uncertified top file too, so that it reads as it did in
+// its own file.
+std::vector<InsertedLine> FlattenBfc(Model& model, int topSize,
+                                     std::span<const KeptReference> kept = {});
 
 }  // namespace halvex

@@ -1,5 +1,8 @@
 #include "model/subfile_expander.h"
 
+#include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -9,7 +12,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "elements/lines.h"
 #include "elements/meta_line.h"
+#include "elements/polygons.h"
 #include "elements/subfile_ref.h"
 #include "geometry/ascii_case.h"
 #include "model/bfc_state.h"
@@ -74,6 +79,108 @@ PreparedFile Prepare(std::string_view text, ElementArena& arena) {
   return prepared;
 }
 
+// Where the full expansion of a file lies, in the file's own coordinates:
+// points whose convex hull holds every point the split classifies (a
+// polygon's corners, a line's two ends) of every element the expansion
+// places. `known` is false when the expansion would meet a reference not
+// found, a cycle, or a point that is not finite; `height` is the deepest
+// nesting of references below the file (0 for a file without any).
+struct Extent {
+  bool known = true;
+  int height = 0;
+  std::vector<Point> points;
+};
+
+// A file of many points keeps only the corners of their bounding box, which
+// hold them all: judging a reference then costs at most this many points a
+// plane, however large its file.
+constexpr std::size_t kMaxExtentPoints = 4096;
+
+// Gathers the points of an Extent, each distinct point once, up to
+// kMaxExtentPoints, and their bounding box.
+class ExtentBuilder {
+ public:
+  void Add(const Point& p) {
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) {
+      finite_ = false;
+      return;
+    }
+    low_ = {std::min(low_.x, p.x), std::min(low_.y, p.y), std::min(low_.z, p.z)};
+    high_ = {std::max(high_.x, p.x), std::max(high_.y, p.y), std::max(high_.z, p.z)};
+    if (boxed_ || !seen_.insert(Key(p)).second) return;
+    points_.push_back(p);
+    if (points_.size() > kMaxExtentPoints) {
+      boxed_ = true;
+      seen_.clear();
+    }
+  }
+
+  bool Finite() const { return finite_; }
+
+  std::vector<Point> TakePoints() {
+    if (!boxed_) return std::move(points_);
+    std::vector<Point> corners;
+    for (int k = 0; k < 8; ++k) {
+      corners.push_back({(k & 1) ? high_.x : low_.x, (k & 2) ? high_.y : low_.y,
+                         (k & 4) ? high_.z : low_.z});
+    }
+    return corners;
+  }
+
+ private:
+  struct PointKey {
+    std::uint64_t x, y, z;
+    bool operator==(const PointKey&) const = default;
+  };
+  struct PointKeyHash {
+    std::size_t operator()(const PointKey& k) const {
+      return std::hash<std::uint64_t>()(k.x * 31 + k.y * 1000003 + k.z);
+    }
+  };
+  static PointKey Key(const Point& p) {
+    return {std::bit_cast<std::uint64_t>(p.x), std::bit_cast<std::uint64_t>(p.y),
+            std::bit_cast<std::uint64_t>(p.z)};
+  }
+
+  bool finite_ = true;
+  bool boxed_ = false;
+  Point low_{INFINITY, INFINITY, INFINITY};
+  Point high_{-INFINITY, -INFINITY, -INFINITY};
+  std::vector<Point> points_;
+  std::unordered_set<PointKey, PointKeyHash> seen_;
+};
+
+// The points of a drawing element that the split classifies.
+void AddClassifiedPoints(const Element& element, ExtentBuilder& builder) {
+  switch (element.LineType()) {
+    case kEdgeType: {
+      const auto& line = static_cast<const EdgeLine&>(element);
+      builder.Add(line.P1());
+      builder.Add(line.P2());
+      return;
+    }
+    case kCondType: {
+      const auto& line = static_cast<const CondLine&>(element);
+      builder.Add(line.P1());
+      builder.Add(line.P2());
+      return;
+    }
+    case kTriangleType:
+      for (const Point& p : static_cast<const Triangle&>(element).Corners()) builder.Add(p);
+      return;
+    case kQuadType:
+      for (const Point& p : static_cast<const Quad&>(element).Corners()) builder.Add(p);
+      return;
+    default:
+      return;
+  }
+}
+
+// `p` placed by a reference's matrix and offset.
+Point Placed(const SubfileRef& ref, const Point& p) {
+  return Add(Apply(ref.Placement(), p), ref.Position());
+}
+
 // How one reference places its file: the inversion sign of the reference
 // (its inherited sign, negated by a BFC INVERTNEXT), whether its polygons
 // are reversed (that sign, negated again by a mirroring matrix), whether its
@@ -95,8 +202,13 @@ struct Placement {
 // between references.
 class Expansion {
  public:
-  Expansion(Model& model, SearchPath& searchPath, int elementBudget)
-      : model_(model), searchPath_(searchPath), budget_(elementBudget), topSize_(model.Size()) {}
+  Expansion(Model& model, SearchPath& searchPath, int elementBudget,
+            const ExtentJudge* judge = nullptr)
+      : model_(model),
+        searchPath_(searchPath),
+        budget_(elementBudget),
+        topSize_(model.Size()),
+        judge_(judge) {}
 
   ExpandSummary Run() {
     ReadTopFile();
@@ -106,10 +218,12 @@ class Expansion {
       const Subfile* file = searchPath_.Open(ref.Name());
       if (!file) {
         NoteNotFound(ref.Name());
+        ++summary_.fates.notFound;
         continue;
       }
       std::optional<ChainLink> link = GuardChain(i, ref, file);
       if (!link) continue;
+      if (judge_ && Settle(i, ref, file, link->depth)) continue;
       const PreparedFile& prepared = PreparedFor(file);
       if (ExceedsBudget(prepared)) {
         summary_.result = ExpandResult::kTooManyElements;
@@ -175,6 +289,76 @@ class Expansion {
     std::string key(name);
     for (char& c : key) c = c == '/' ? '\\' : AsciiLower(c);
     if (notFoundKeys_.insert(std::move(key)).second) summary_.notFound.emplace_back(name);
+  }
+
+  // Judges the reference at `i` to `file` at nesting `depth` by where its
+  // full expansion lies; keeps or empties it when the judge says so and
+  // answers true, answers false when it is to be inlined.
+  bool Settle(int i, const SubfileRef& ref, const Subfile* file, int depth) {
+    const Extent& extent = ExtentOf(file, 0);
+    Verdict verdict = Verdict::kInline;
+    if (extent.known && depth + extent.height <= kMaxNesting) {
+      placedPoints_.clear();
+      for (const Point& p : extent.points) placedPoints_.push_back(Placed(ref, p));
+      verdict = (*judge_)(placedPoints_);
+    }
+    switch (verdict) {
+      case Verdict::kKeepWhole:
+        ++summary_.fates.keptWhole;
+        summary_.kept.push_back({i, passesCulling_[static_cast<std::size_t>(i)]});
+        return true;
+      case Verdict::kRemoveWhole:
+        ++summary_.fates.removedWhole;
+        RemoveReference(i);
+        return true;
+      case Verdict::kInline:
+        break;
+    }
+    ++summary_.fates.inlined;
+    return false;
+  }
+
+  // The extent of `file`, worked out on its first use from its elements and
+  // the extents of the files it references. `level` counts the files whose
+  // extents are being worked out above this one: a file met again on that
+  // way is a cycle, and a way longer than the nesting limit is not followed.
+  const Extent& ExtentOf(const Subfile* file, int level) {
+    if (auto known = extents_.find(file); known != extents_.end()) return known->second;
+    Extent extent;
+    if (level > kMaxNesting || !extentsInProgress_.insert(file).second) {
+      extent.known = false;
+      return extents_.emplace(file, std::move(extent)).first->second;
+    }
+    ExtentBuilder builder;
+    const PreparedFile& prepared = PreparedFor(file);
+    for (const PreparedElement& original : prepared.elements) {
+      const Element& element = *original.element;
+      if (element.LineType() != kSubfileType) {
+        AddClassifiedPoints(element, builder);
+        continue;
+      }
+      const auto& ref = static_cast<const SubfileRef&>(element);
+      const Subfile* child = searchPath_.Open(ref.Name());
+      if (!child) {
+        extent.known = false;
+        break;
+      }
+      const Extent& inner = ExtentOf(child, level + 1);
+      if (!inner.known) {
+        extent.known = false;
+        break;
+      }
+      extent.height = std::max(extent.height, inner.height + 1);
+      for (const Point& p : inner.points) builder.Add(Placed(ref, p));
+    }
+    extentsInProgress_.erase(file);
+    extent.known = extent.known && builder.Finite();
+    if (extent.known) extent.points = builder.TakePoints();
+    // A file that draws nothing (an empty primitive that a viewer may put a
+    // higher-resolution one in place of) is judged by where it is placed,
+    // as the split judges a reference that is not expanded.
+    if (extent.known && extent.points.empty()) extent.points.push_back({0, 0, 0});
+    return extents_.insert_or_assign(file, std::move(extent)).first->second;
   }
 
   // Whether placing `prepared` would take the model past the element budget.
@@ -266,12 +450,22 @@ class Expansion {
   std::unordered_map<int, std::vector<int>> topMarkers_;
   std::unordered_map<const Subfile*, PreparedFile> preparedFiles_;
   std::unordered_set<std::string> notFoundKeys_;
+  // Only when references are judged before they are inlined.
+  const ExtentJudge* judge_;
+  std::unordered_map<const Subfile*, Extent> extents_;
+  std::unordered_set<const Subfile*> extentsInProgress_;
+  std::vector<Point> placedPoints_;
 };
 
 }  // namespace
 
 ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath, int elementBudget) {
   return Expansion(model, searchPath, elementBudget).Run();
+}
+
+ExpandSummary ExpandWhereChanged(Model& model, SearchPath& searchPath, const ExtentJudge& judge,
+                                 int elementBudget) {
+  return Expansion(model, searchPath, elementBudget, &judge).Run();
 }
 
 }  // namespace halvex

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,35 @@ inline constexpr int kDefaultElementBudget = 20'000'000;
 
 enum class ExpandResult { kExpanded, kTooManyElements };
 
+// What a split would do with the elements that fully inlining a reference
+// places: keep every one of them unchanged, remove every one, or anything
+// else (cut, snap, recolour, or keep some and remove others).
+enum class Verdict { kKeepWhole, kRemoveWhole, kInline };
+
+// Judges a reference by points in model coordinates whose convex hull holds
+// every point the split would classify among the elements its full
+// expansion places. A file that draws nothing is judged by the position of
+// its reference.
+using ExtentJudge = std::function<Verdict(std::span<const Point> points)>;
+
+// A reference left as it was read because its expansion would be left
+// unchanged, at its index in the model, and whether it passes culling on to
+// what it places (written where its file is certified with CLIP in effect,
+// below references that all pass it on).
+struct KeptReference {
+  int index;
+  bool passesCulling;
+};
+
+// What an expansion that inlines only where the split changes something did
+// with the references it met, nested ones included.
+struct ReferenceFates {
+  int keptWhole = 0;
+  int removedWhole = 0;
+  int inlined = 0;
+  int notFound = 0;
+};
+
 // What an expansion did: how it ended, the counts of the elements placed from
 // subfiles (references not counted), one note for each reference left
 // unexpanded because of a cycle or the nesting depth, in the order met, and
@@ -33,6 +64,9 @@ struct ExpandSummary {
   ElementCounts inlined;
   std::vector<std::string> notes;
   std::vector<std::string> notFound;
+  // Only for ExpandWhereChanged.
+  ReferenceFates fates;
+  std::vector<KeptReference> kept;
 };
 
 // Walks the model by index while it grows, so the references appended from a
@@ -56,5 +90,16 @@ struct ExpandSummary {
 // `elementBudget` elements.
 ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath,
                              int elementBudget = kDefaultElementBudget);
+
+// As ExpandSubfiles, but each reference found is first judged by where its
+// full expansion lies: kept whole it stays as read (its inversion marker
+// too) and is listed in `kept`; removed whole it is emptied with its
+// marker; otherwise it is inlined one level as ExpandSubfiles inlines it,
+// and the references it places are judged in turn. A reference whose full
+// expansion would meet a reference not found, a cycle or the nesting limit
+// is always inlined, so that what lies below is treated as ExpandSubfiles
+// treats it. References not found stay and are counted.
+ExpandSummary ExpandWhereChanged(Model& model, SearchPath& searchPath, const ExtentJudge& judge,
+                                 int elementBudget = kDefaultElementBudget);
 
 }  // namespace halvex

@@ -742,7 +742,8 @@ USAGE = """Halvex [options] Infile [SplitterFile] Outfile
 -ca: cut elements across splitting plane
 -v: verify self-symmetry of elements across splitter plane
 -s: expand subfiles
--l "path": define ldraw search path""".split('\n')
+-l "path": define ldraw search path
+-e: expand subfiles only where the split changes them""".split('\n')
 
 
 def corners(axis, sign, v):
