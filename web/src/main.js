@@ -71,7 +71,8 @@ function options(removed = false) {
   if ($('invert').checked !== (removed && splitter !== null)) list.push('-i');
   if ($('across').value) list.push($('across').value);
   if ($('verify').checked) list.push('-v');
-  if ($('expand').checked) list.push('-s');
+  if ($('partial').checked) list.push('-e');
+  else if ($('expand').checked) list.push('-s');
   return list;
 }
 
@@ -187,7 +188,7 @@ for (const button of document.querySelectorAll('[data-view]')) {
 }
 $('showPlanes').addEventListener('change', (e) => view.setShowPlanes(e.target.checked));
 $('addPlane').addEventListener('click', () => addPlane());
-for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'invert']) {
+for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert']) {
   $(id).addEventListener('input', update);
 }
 

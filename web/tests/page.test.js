@@ -1,6 +1,6 @@
 // The page in a real browser: a fixture part split with the library given as
-// a folder and as a zip, checked against the Linux build's output; and a bad
-// input, which must show the program's message.
+// a folder and as a zip, and in the partial mode, checked against the Linux
+// build's output; and a bad input, which must show the program's message.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readdirSync, readFileSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -139,4 +139,22 @@ test('a bad input shows the program\'s message', async ({ page }) => {
   await page.fill('#precision', '');
   await split(page);
   await expect(page.locator('#outcome')).toContainText('Exit code 0');
+});
+
+test('the partial mode writes what the command line writes with -e', async ({ page }) => {
+  await page.goto('./');
+  await page.setInputFiles('#libraryFolder', library);
+  await expect(page.locator('body')).toHaveAttribute('data-library', 'ready');
+  await page.setInputFiles('#input', part);
+  await page.check('#partial');
+  await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca -e block.dat block.dat');
+  await split(page);
+  await expect(page.locator('#outcome')).toContainText('Exit code 0');
+  await expect(page.locator('#report')).toContainText('Subfiles kept whole');
+
+  const download = page.waitForEvent('download');
+  await page.click('#download');
+  const saved = readFileSync(await (await download).path());
+  const expected = linuxOutput(['-x+', '-ca', '-e', '-l', library, part, 'out.dat']);
+  expect(saved.equals(expected)).toBe(true);
 });
