@@ -1,8 +1,7 @@
 // Large blocks of memory taken straight from the system, for the element
-// arena. Each platform has its own source file: where the system can back a
-// block with huge pages (2 MiB on x86-64 Linux), it is asked to, so that
-// filling a large model costs one page fault per 2 MiB instead of one per
-// 4 KiB; elsewhere a block is plain memory.
+// arena, given back to it whole when the model goes. Each platform has its
+// own source file. Blocks are aligned to the huge page size (2 MiB on x86-64
+// Linux), so that a system that backs memory with huge pages by itself can.
 #pragma once
 
 #include <cstddef>

@@ -19,13 +19,12 @@ void* AllocatePageBlock(std::size_t bytes) {
   if (head > 0) munmap(start, head);
   std::size_t tail = mapped - head - bytes;
   if (tail > 0) munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-  void* block = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-  // Only a request: a system without transparent huge pages, or with them
-  // switched off, declines it and the block stays in small pages.
-  madvise(block, bytes, MADV_HUGEPAGE);
-#endif
-  return block;
+  // No request for huge pages (MADV_HUGEPAGE): measured on a quiet virtual
+  // machine, the kernel's clearing of fresh 2 MiB pages cost more system time
+  // (1M polygons: 0.40 s against 0.17 s) than the fewer page faults saved,
+  // 1.65 s against 1.52 s of wall time. The alignment keeps the blocks ready
+  // for a system that backs them with huge pages by itself.
+  return reinterpret_cast<void*>(aligned);
 }
 
 void FreePageBlock(void* block, std::size_t bytes) noexcept { munmap(block, bytes); }
