@@ -177,18 +177,23 @@ void AddClassifiedPoints(const Element& element, ExtentBuilder& builder) {
 }
 
 // `p` placed by a reference's matrix and offset.
+// -1 for a matrix that mirrors, +1 for any other, a singular one included.
+int MirrorSign(const Matrix3& m) { return Determinant(m) < 0.0 ? -1 : 1; }
+
 Point Placed(const SubfileRef& ref, const Point& p) {
   return Add(Apply(ref.Placement(), p), ref.Position());
 }
 
 // How one reference places its file: the inversion sign of the reference
-// (its inherited sign, negated by a BFC INVERTNEXT), whether its polygons
-// are reversed (that sign, negated again by a mirroring matrix), whether its
+// (its inherited sign, negated by a BFC INVERTNEXT), its mirror sign (see
+// MirrorSign), whether its polygons are reversed (the inversion sign,
+// negated again by the mirror), whether its
 // polygons may be culled (every reference above it was written in a
 // certified file with CLIP in effect), its placement and the colour given to
 // elements of colour 16.
 struct Placement {
   int inversion;
+  int mirror;
   bool reversePolygons;
   bool culls;
   Matrix3 matrix;
@@ -376,10 +381,12 @@ class Expansion {
   // The winding signs, culling, placement and colour of the reference at
   // `i`, whose winding is already its inversion sign.
   Placement PlacementOf(int i, const SubfileRef& ref, int link) const {
-    int flip = Determinant(ref.Placement()) < 0.0 ? -ref.winding : ref.winding;
+    int mirror = i < topSize_ ? MirrorSign(ref.Placement())
+                              : mirrorOf_[static_cast<std::size_t>(i - topSize_)];
     const Colour colour = ref.GetColour();
     return Placement{ref.winding,
-                     flip == -1,
+                     mirror,
+                     ref.winding * mirror == -1,
                      passesCulling_[static_cast<std::size_t>(i)],
                      ref.Placement(),
                      ref.Position(),
@@ -397,6 +404,16 @@ class Expansion {
       passesCulling_.push_back(type == kSubfileType && placement.culls && original.culled);
       model_.Append(std::move(element));
       linkOf_.push_back(placement.link);
+      // A reference mirrors what it places when its own matrix mirrors, one
+      // level at a time: the product of the levels' signs is the sign of the
+      // whole placement, except where a singular matrix (a flat primitive
+      // squashed to nothing in one direction) would lose the signs above it.
+      int mirror = 1;
+      if (type == kSubfileType) {
+        mirror = placement.mirror *
+                 MirrorSign(static_cast<const SubfileRef&>(*original.element).Placement());
+      }
+      mirrorOf_.push_back(static_cast<signed char>(mirror));
     }
   }
 
@@ -442,6 +459,8 @@ class Expansion {
   std::vector<ChainLink> links_;
   // The chain link that appended each element after the top file's own.
   std::vector<int> linkOf_;
+  // The mirror sign of each element appended after the top file's own.
+  std::vector<signed char> mirrorOf_;
   // For each element, whether it is a reference that passes culling on:
   // written where its file is certified with CLIP in effect, below
   // references that all pass culling on.
