@@ -21,11 +21,7 @@ std::string_view Trimmed(std::string_view text) {
 
 // A name as embedded files are matched: ASCII letters in lower case, "/" as
 // "\", blanks around it dropped.
-std::string KeyOf(std::string_view name) {
-  std::string key(Trimmed(name));
-  for (char& c : key) c = c == '/' ? '\\' : AsciiLower(c);
-  return key;
-}
+std::string KeyOf(std::string_view name) { return FoldedName(Trimmed(name)); }
 
 // Whether `text` is `keyword` alone or followed by a blank, and so the
 // rest of the text after it.

@@ -291,9 +291,7 @@ class Expansion {
 
   // Adds `name` to the names not found, unless it is there already.
   void NoteNotFound(std::string_view name) {
-    std::string key(name);
-    for (char& c : key) c = c == '/' ? '\\' : AsciiLower(c);
-    if (notFoundKeys_.insert(std::move(key)).second) summary_.notFound.emplace_back(name);
+    if (notFoundKeys_.insert(FoldedName(name)).second) summary_.notFound.emplace_back(name);
   }
 
   // Judges the reference at `i` to `file` at nesting `depth` by where its

@@ -46,22 +46,6 @@ std::map<std::string, std::string> Files(const fs::path& root) {
   return files;
 }
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    lines.push_back(text.substr(start, end - start));
-  }
-  return lines;
-}
-
 // What a folder cannot hold: set up in the run's folder once in/ is copied.
 struct Special {
   std::function<void(const fs::path&)> prepare;

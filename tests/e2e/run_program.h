@@ -83,6 +83,24 @@ inline void WriteFile(const fs::path& path, std::string_view text) {
       .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
+// `text` with every `from` replaced by `to`.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// The lines of `text`, each ended by LF (a last line without one is left out).
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
 // How the program's process is set up before it starts.
 struct ProcessLimits {
   // Let root, too, read only what the permission bits allow: the program

@@ -14,21 +14,8 @@ namespace {
 
 const fs::path kData = fs::path(HALVEX_SOURCE_DIR) / "tests" / "data";
 
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) {
-    text.replace(at, from.size(), to);
-  }
-  return text;
-}
-
 std::vector<std::string> Arguments(const fs::path& caseFolder, const std::string& library) {
-  std::vector<std::string> args;
-  std::string text = Replaced(ReadFile(caseFolder / "args"), "@LIBRARY@", library);
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    args.push_back(text.substr(start, end - start));
-  }
-  return args;
+  return Lines(Replaced(ReadFile(caseFolder / "args"), "@LIBRARY@", library));
 }
 
 // An archive of `library` with every file under "ldraw/", as complete.zip.
