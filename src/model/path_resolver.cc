@@ -5,13 +5,13 @@
 
 #include "model/native_path.h"
 #else
-#include <dirent.h>
 #include <sys/stat.h>
+
+#include "model/folder_listing.h"
 #endif
 
 #include <algorithm>
 #include <climits>
-#include <memory>
 
 #include "geometry/ascii_case.h"
 
@@ -82,10 +82,6 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &info) == 0;
 }
 
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 // Appends the components of `rest` to `path` as Resolve joins them: "/"
 // between them, empty ones skipped. One pass over the characters.
 void AppendComponents(std::string& path, std::string_view rest) {
@@ -148,16 +144,11 @@ const PathResolver::Listing& PathResolver::ListingOf(const std::string& folder) 
   auto known = listings_.find(folder);
   if (known != listings_.end()) return known->second;
   Listing listing;
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-  if (dir) {
-    while (const dirent* entry = ::readdir(dir.get())) {
-      std::string entryName = entry->d_name;
-      if (entryName == "." || entryName == "..") continue;
-      // When several names differ only in case, the smallest one wins, so
-      // the choice does not depend on the order of the folder listing.
-      auto [it, inserted] = listing.byLowerName.emplace(Lower(entryName), entryName);
-      if (!inserted) it->second = std::min(it->second, entryName);
-    }
+  for (std::string& entryName : NamesInFolder(folder)) {
+    // When several names differ only in case, the smallest one wins, so
+    // the choice does not depend on the order of the folder listing.
+    auto [it, inserted] = listing.byLowerName.emplace(Lower(entryName), entryName);
+    if (!inserted) it->second = std::min(it->second, entryName);
   }
   return listings_.emplace(folder, std::move(listing)).first->second;
 }
