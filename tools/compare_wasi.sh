@@ -12,10 +12,9 @@
 # (tools/comparison_inputs.sh). The second runs every part of a library
 # (LDRAW_DIR/parts/*.dat) with each option set given (LIB stands for
 # LDRAW_DIR), by default "-s -x+ -ca -l LIB" and "-x+ -c". Each side runs as
-# two jobs at a time, both sides at once. Known limit: with -s over a full
-# library, Node 20 has been seen to abort (SIGABRT, no message) after some
-# dozens of large runs in one process; those runs then have no exit code
-# file, and the comparison reports them as different.
+# two jobs at a time, both sides at once. A run that ends without an exit
+# code (Node itself failing) has no exit code file, and the comparison
+# reports it as different.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 library=""
