@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-bash tools/ensure_packages.sh g++-mingw-w64-x86-64-posix wine wine64 googletest
+bash tools/ensure_packages.sh g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev
 
 export WINEDEBUG=-all
 # Wine and its services start once, with no pipe of this script inherited:

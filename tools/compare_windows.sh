@@ -44,9 +44,10 @@ mkdir -p "$inputs"
 write_comparison_inputs "$inputs"
 
 comparison_files "$inputs" "$lib"
-# LIB stands for the library folder; "+" marks a set that also runs with the
-# splitter file.
-option_sets=("${WINDOWS_OPTION_SETS[@]}")
+# LIB stands for the library folder, ZIP for it packed as complete.zip; "+"
+# marks a set that also runs with the splitter file.
+write_library_zip "$lib" "$inputs/library.zip"
+option_sets=("${WINDOWS_OPTION_SETS[@]}" "${WINDOWS_ZIP_OPTION_SETS[@]}")
 
 win_exe="$(windows_path "$exe")"
 win_split="$(windows_path "$inputs/splitter.dat")"
@@ -78,6 +79,7 @@ for f in "${files[@]}"; do
     echo "$options $f" >"$work/linux/$n/case"
     cp "$work/linux/$n/case" "$work/windows/$n/case"
     linux_options="${options//LIB/$lib}"
+    linux_options="${linux_options//ZIP/$inputs/library.zip}"
     # shellcheck disable=SC2086
     (cd "$work/linux/$n" && {
       code=0
@@ -91,6 +93,7 @@ for f in "${files[@]}"; do
       fi
     })
     win_options="${options//LIB/$(windows_path "$lib")}"
+    win_options="${win_options//ZIP/$(windows_path "$inputs/library.zip")}"
     win_file="$(windows_path "$f")"
     {
       printf 'cd /d %s\r\n' "$(windows_path "$work/windows/$n")"

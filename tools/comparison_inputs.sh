@@ -28,6 +28,11 @@ WINDOWS_OPTION_SETS=(
   "-x++ 3 -c -y- -p 0.01 -da"
   "-i -x-- -5 -ca -s -l LIB"
 )
+# tools/compare_windows.sh only (the WASI build reads no archives): ZIP
+# stands for the sample library packed as LDraw.org ships complete.zip.
+WINDOWS_ZIP_OPTION_SETS=(
+  "-s -v -x+ -l ZIP"
+)
 
 # tools/oracle/compare.py: named sets, "NAME: OPTIONS". SPLITTER stands for
 # the splitter file; LIB is dropped when no --lib is given.
@@ -122,4 +127,19 @@ comparison_files() {
   files=("$repo"/examples/*.dat "$repo"/tests/data/*.dat "$repo"/tests/data/cases/*/in/*.dat
          "$inputs/odd_numbers.dat"
          "$lib"/*.dat "$lib"/parts/*.dat "$lib"/parts/s/*.dat "$lib"/p/*.dat "$lib"/p/48/*.dat)
+}
+
+# Packs the library folder $1 into the zip archive $2, every file under
+# "ldraw/" as in LDraw.org's complete.zip.
+write_library_zip() {
+  python3 - "$1" "$2" <<'PY'
+import os, sys, zipfile
+folder, archive = sys.argv[1], sys.argv[2]
+with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+    for top, dirs, names in os.walk(folder):
+        dirs.sort()
+        for name in sorted(names):
+            path = os.path.join(top, name)
+            z.write(path, "ldraw/" + os.path.relpath(path, folder))
+PY
 }

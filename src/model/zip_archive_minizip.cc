@@ -3,9 +3,22 @@
 
 #include <vector>
 
+#include "model/native_path.h"
 #include "model/zip_archive.h"
 
 namespace halvex {
+namespace {
+
+// Opens the archive as every other file is opened, so that its name is taken
+// the same way (UTF-8, turned into UTF-16 on Windows, where minizip's own
+// fopen would read it in the system's code page). Reading, seeking and
+// closing are minizip's own functions on the FILE*.
+voidpf ZCALLBACK OpenArchive(voidpf, const void* name, int mode) {
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+  return OpenForReading(static_cast<const char*>(name));
+}
+
+}  // namespace
 
 struct ZipArchive::Reader {
   explicit Reader(unzFile opened) : file(opened) {}
@@ -22,7 +35,10 @@ ZipArchive::ZipArchive(std::unique_ptr<Reader> reader) : reader_(std::move(reade
 ZipArchive::~ZipArchive() = default;
 
 std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::string* error) {
-  unzFile file = unzOpen64(path.c_str());
+  zlib_filefunc64_def files;
+  fill_fopen64_filefunc(&files);
+  files.zopen64_file = OpenArchive;
+  unzFile file = unzOpen2_64(path.c_str(), &files);
   if (!file) {
     *error = "not a zip archive, or damaged";
     return nullptr;
