@@ -1,6 +1,9 @@
 // Zip archives read with zlib's minizip.
 #include <minizip/unzip.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "model/native_path.h"
@@ -9,14 +12,127 @@
 namespace halvex {
 namespace {
 
+// The stdio functions minizip comes with, which BufferedArchive reads
+// through (64-bit offsets on every system).
+const zlib_filefunc64_def& Stdio() {
+  static const zlib_filefunc64_def functions = [] {
+    zlib_filefunc64_def f;
+    fill_fopen64_filefunc(&f);
+    return f;
+  }();
+  return functions;
+}
+
+// minizip reads an archive's directory a field at a time, and seeks before
+// each entry: read through stdio, every field took a call and a lock, and
+// listing complete.zip (27,800 entries) cost 0.12 s of every run. Reads are
+// served here from a buffer of the file's bytes, which a seek within it
+// keeps.
+class BufferedArchive {
+ public:
+  explicit BufferedArchive(std::FILE* file) : file_(file) {}
+  ~BufferedArchive() { Stdio().zclose_file(nullptr, file_); }
+  BufferedArchive(const BufferedArchive&) = delete;
+  BufferedArchive& operator=(const BufferedArchive&) = delete;
+
+  uLong Read(void* out, uLong size) {
+    auto* to = static_cast<unsigned char*>(out);
+    // Most reads are of one byte: a field is read a byte at a time.
+    if (size == 1 && position_ >= bufferStart_ && position_ - bufferStart_ < buffer_.size()) {
+      *to = buffer_[static_cast<std::size_t>(position_++ - bufferStart_)];
+      return 1;
+    }
+    uLong done = 0;
+    while (done < size) {
+      if (position_ < bufferStart_ || position_ >= bufferStart_ + buffer_.size()) {
+        if (!Fill()) break;
+      }
+      std::size_t offset = static_cast<std::size_t>(position_ - bufferStart_);
+      std::size_t count = std::min<std::size_t>(size - done, buffer_.size() - offset);
+      std::memcpy(to + done, buffer_.data() + offset, count);
+      done += static_cast<uLong>(count);
+      position_ += count;
+    }
+    return done;
+  }
+
+  // As fseek: 0 on success, -1 when the place cannot be found out.
+  long Seek(ZPOS64_T offset, int origin) {
+    switch (origin) {
+      case ZLIB_FILEFUNC_SEEK_SET:
+        position_ = offset;
+        return 0;
+      case ZLIB_FILEFUNC_SEEK_CUR:
+        position_ += offset;
+        return 0;
+      case ZLIB_FILEFUNC_SEEK_END:
+        if (Stdio().zseek64_file(nullptr, file_, 0, ZLIB_FILEFUNC_SEEK_END) != 0) return -1;
+        position_ = Stdio().ztell64_file(nullptr, file_) + offset;
+        return 0;
+      default:
+        return -1;
+    }
+  }
+
+  ZPOS64_T Tell() const { return position_; }
+  int Error() const { return error_ ? 1 : 0; }
+
+ private:
+  static constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
+
+  // Reads the bytes from the current position into the buffer; false at the
+  // end of the file or on an error (which Error then reports).
+  bool Fill() {
+    buffer_.resize(kBufferBytes);
+    bufferStart_ = position_;
+    uLong got = 0;
+    if (Stdio().zseek64_file(nullptr, file_, position_, ZLIB_FILEFUNC_SEEK_SET) == 0) {
+      got = Stdio().zread_file(nullptr, file_, buffer_.data(), static_cast<uLong>(kBufferBytes));
+      if (got == 0) error_ = Stdio().zerror_file(nullptr, file_) != 0;
+    } else {
+      error_ = true;
+    }
+    buffer_.resize(got);
+    return got > 0;
+  }
+
+  std::FILE* file_;
+  ZPOS64_T position_ = 0;
+  // The buffer holds the file's bytes from bufferStart_ on.
+  ZPOS64_T bufferStart_ = 0;
+  std::vector<unsigned char> buffer_;
+  bool error_ = false;
+};
+
+BufferedArchive& Archive(voidpf stream) { return *static_cast<BufferedArchive*>(stream); }
+
 // Opens the archive as every other file is opened, so that its name is taken
 // the same way (UTF-8, turned into UTF-16 on Windows, where minizip's own
-// fopen would read it in the system's code page). Reading, seeking and
-// closing are minizip's own functions on the FILE*.
+// fopen would read it in the system's code page).
 voidpf ZCALLBACK OpenArchive(voidpf, const void* name, int mode) {
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
-  return OpenForReading(static_cast<const char*>(name));
+  std::FILE* file = OpenForReading(static_cast<const char*>(name));
+  return file ? new BufferedArchive(file) : nullptr;
 }
+
+uLong ZCALLBACK ReadArchive(voidpf, voidpf stream, void* out, uLong size) {
+  return Archive(stream).Read(out, size);
+}
+
+uLong ZCALLBACK WriteArchive(voidpf, voidpf, const void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK TellArchive(voidpf, voidpf stream) { return Archive(stream).Tell(); }
+
+long ZCALLBACK SeekArchive(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  return Archive(stream).Seek(offset, origin);
+}
+
+int ZCALLBACK CloseArchive(voidpf, voidpf stream) {
+  delete &Archive(stream);
+  return 0;
+}
+
+int ZCALLBACK ArchiveError(voidpf, voidpf stream) { return Archive(stream).Error(); }
 
 }  // namespace
 
@@ -35,9 +151,8 @@ ZipArchive::ZipArchive(std::unique_ptr<Reader> reader) : reader_(std::move(reade
 ZipArchive::~ZipArchive() = default;
 
 std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::string* error) {
-  zlib_filefunc64_def files;
-  fill_fopen64_filefunc(&files);
-  files.zopen64_file = OpenArchive;
+  zlib_filefunc64_def files{OpenArchive, ReadArchive, WriteArchive, TellArchive,
+                            SeekArchive, CloseArchive, ArchiveError, nullptr};
   unzFile file = unzOpen2_64(path.c_str(), &files);
   if (!file) {
     *error = "not a zip archive, or damaged";

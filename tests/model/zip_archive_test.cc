@@ -35,6 +35,34 @@ TEST(ZipArchive, FindsEntriesWithoutRegardToCaseOrSeparator) {
   EXPECT_EQ(archive->Read("ldraw/parts/s/3001S01.DAT", &error), "b");
 }
 
+// The archive is read through a buffer of 64 KiB: entries and directory
+// records that lie across its borders, and an entry larger than it, read
+// whole, in any order.
+TEST(ZipArchive, EntriesAcrossTheReadBufferReadWhole) {
+  TempFolder folder;
+  const std::string path = (folder / "lib.zip").string();
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::uint32_t state = 12345;
+  for (int k = 0; k < 40; ++k) {
+    // Digits from a simple generator: they compress to about half, so the
+    // entries of 1 to 200 KiB spread over many buffers.
+    std::string content(static_cast<std::size_t>(1 + k * 5000), ' ');
+    for (char& c : content) {
+      state = state * 1664525u + 1013904223u;
+      c = static_cast<char>('0' + (state >> 24) % 10);
+    }
+    entries.emplace_back("parts/" + std::to_string(k) + ".dat", std::move(content));
+  }
+  ASSERT_TRUE(WriteZip(path, entries));
+  std::string error;
+  std::unique_ptr<ZipArchive> archive = ZipArchive::Open(path, &error);
+  ASSERT_NE(archive, nullptr) << error;
+  for (int k : {39, 0, 20, 21, 1, 38}) {
+    const auto& [name, content] = entries[static_cast<std::size_t>(k)];
+    EXPECT_EQ(archive->Read(name, &error), content) << name << ": " << error;
+  }
+}
+
 TEST(ZipArchive, LibraryAtTheTopHasAnEmptyRoot) {
   TempFolder folder;
   const std::string path = (folder / "lib.zip").string();
