@@ -5,6 +5,7 @@
 // applies to it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -154,12 +155,18 @@ class Element {
   // it places; for other elements the winding their file declared (0 while
   // none). Set by the reader; in an expanded model, a polygon's is the
   // winding it is culled with, 0 where it is not culled (see
-  // ExpandSubfiles), and the pieces of a cut polygon keep it.
-  int winding = 0;
+  // ExpandSubfiles), and the pieces of a cut polygon keep it. One byte, so
+  // that it and the edge walk's place fit beside the table pointer.
+  std::int8_t winding = 0;
 
  protected:
   // Only whole elements of a concrete class are copied (see CopyElement).
   Element(const Element&) = default;
+
+  // The place of the edge walk FirstEdge began, for elements that walk more
+  // than one edge. Kept here, in the bytes after the winding, rather than
+  // in those elements, whose points would otherwise start 8 bytes later.
+  std::uint8_t edgeWalk_ = 0;
 };
 
 // The placeholder of a removed element: empty text, never written.

@@ -41,15 +41,17 @@ void Polygon<N>::AppendText(std::string& out) const {
 
 template <int N>
 std::unique_ptr<EdgeLine> Polygon<N>::FirstEdge() {
-  edgeIndex_ = 0;
+  edgeWalk_ = 0;
   return std::make_unique<EdgeLine>(corners_[0], corners_[1], Colour(0));
 }
 
 template <int N>
 std::unique_ptr<EdgeLine> Polygon<N>::NextEdge() {
-  ++edgeIndex_;
-  if (edgeIndex_ < 1 || edgeIndex_ >= N) return nullptr;
-  return std::make_unique<EdgeLine>(corners_[edgeIndex_], corners_[(edgeIndex_ + 1) % N],
+  // The place stops at N, past the last edge, so that calls after the end
+  // keep answering none.
+  if (edgeWalk_ < N) ++edgeWalk_;
+  if (edgeWalk_ >= N) return nullptr;
+  return std::make_unique<EdgeLine>(corners_[edgeWalk_], corners_[(edgeWalk_ + 1) % N],
                                     Colour(0));
 }
 

@@ -57,8 +57,6 @@ class Polygon final : public ColouredElement {
   }
 
  private:
-  // The position of the edge walk (FirstEdge, NextEdge).
-  int edgeIndex_ = 0;
   std::array<Point, N> corners_{};
 };
 

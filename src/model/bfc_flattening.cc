@@ -46,7 +46,7 @@ std::vector<InsertedLine> FlattenBfc(Model& model, int topSize,
     }
     if (culled && element.winding != top.Winding()) {
       element.ReverseWinding();
-      element.winding = top.Winding();
+      element.winding = static_cast<std::int8_t>(top.Winding());
     }
   }
   return inserted;

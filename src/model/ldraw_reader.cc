@@ -86,7 +86,7 @@ class ElementLoader {
       if (embedded_ && embedded_->IsMpd()) embedded_->AddModelLine(line);
       counts_.Count(type);
       certification_ = CertifiedWinding(*element, certification_);
-      element->winding = type == kSubfileType ? 1 : certification_;
+      element->winding = static_cast<std::int8_t>(type == kSubfileType ? 1 : certification_);
       model_.Append(std::move(element));
     }
   }

@@ -260,13 +260,13 @@ class Expansion {
         markers.push_back(i);
       }
       if (type == kSubfileType) {
-        element.winding = bfc.LastReferenceInverted() ? -1 : 1;
+        element.winding = static_cast<std::int8_t>(bfc.LastReferenceInverted() ? -1 : 1);
         passesCulling_[static_cast<std::size_t>(i)] = bfc.Culls();
         if (!markers.empty()) topMarkers_.emplace(i, std::move(markers));
         markers.clear();
       }
       if (type == kTriangleType || type == kQuadType) {
-        element.winding = bfc.Culls() ? bfc.Winding() : 0;
+        element.winding = static_cast<std::int8_t>(bfc.Culls() ? bfc.Winding() : 0);
       }
     }
     for (int marker : markers) model_.ReplaceWithEmpty(marker);
@@ -430,9 +430,10 @@ class Expansion {
     element->Transform(placement.matrix);
     element->Translate(placement.position);
     if (type == kSubfileType) {
-      element->winding = original.reversed ? -placement.inversion : placement.inversion;
+      element->winding =
+          static_cast<std::int8_t>(original.reversed ? -placement.inversion : placement.inversion);
     } else if (polygon && placement.culls && original.culled) {
-      element->winding = original.reversed ? -1 : 1;
+      element->winding = static_cast<std::int8_t>(original.reversed ? -1 : 1);
     } else {
       element->winding = 0;
     }

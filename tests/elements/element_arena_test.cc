@@ -79,8 +79,8 @@ TEST(ColourLayout, ElementSizes) {
   if constexpr (sizeof(void*) == 8) {
     EXPECT_LE(sizeof(EdgeLine), 72u);
     EXPECT_LE(sizeof(CondLine), 120u);
-    EXPECT_LE(sizeof(Triangle), 104u);
-    EXPECT_LE(sizeof(Quad), 128u);
+    EXPECT_LE(sizeof(Triangle), 96u);
+    EXPECT_LE(sizeof(Quad), 120u);
   }
 }
 

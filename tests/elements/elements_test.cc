@@ -46,7 +46,9 @@ TEST(PolygonEdges, WalkAngleSameGeometryAndVertexOffEdge) {
   Quad quad("4 16 0 0 0 1 0 0 1 1 0 0 1 0");
   const std::string quadEdges = "2 0 0 0 0 1 0 0;2 0 1 0 0 1 1 0;2 0 1 1 0 0 1 0;2 0 0 1 0 0 0 0;";
   EXPECT_EQ(Walk(quad), quadEdges);
-  EXPECT_EQ(quad.NextEdge(), nullptr);
+  // Past the end the walk answers none, however often it is asked (its
+  // place is kept in a byte).
+  for (int k = 0; k < 300; ++k) ASSERT_EQ(quad.NextEdge(), nullptr) << k;
   EXPECT_EQ(Walk(quad), quadEdges);  // a new walk starts over
   Triangle floor("3 16 0 0 0 1 0 0 0 1 0");
   EXPECT_EQ(Walk(floor), "2 0 0 0 0 1 0 0;2 0 1 0 0 0 1 0;2 0 0 1 0 0 0 0;");
