@@ -223,7 +223,12 @@ def matched(expected, found):
     (corners, front, culled) as tools/bfc_check.py gives them: corners
     within TOLERANCE in any order, whatever the rounding of their printed
     forms. Counts those paired with the same front side and culling, those
-    paired otherwise ("flipped", "culling changed"), "missing" and "extra"."""
+    paired otherwise ("flipped", "culling changed"), "missing" and "extra".
+
+    Nearness is not transitive: slivers a cut leaves may lie within the
+    tolerance of two others, and a first-come pairing then left one of them
+    over although a full pairing existed. The pairs are found as a maximum
+    matching (augmenting paths), over the candidates near each item."""
     def prepared(items):
         out = []
         for corners, front, culled in items:
@@ -234,40 +239,76 @@ def matched(expected, found):
     def cell(corners):
         return tuple(round(sum(p[k] for p in corners) / len(corners) * 100) for k in range(3))
 
+    found = prepared(found)
+    expected = prepared(expected)
     grid = {}
-    for item in prepared(found):
-        grid.setdefault(cell(item[0]), []).append(item)
-    counts = Counter()
-    pending = []
-    for item in prepared(expected):
-        pending.append(item)
+    for k, item in enumerate(found):
+        grid.setdefault(cell(item[0]), []).append(k)
 
-    def take(item, same_state):
+    def near_items(item):
         c = cell(item[0])
         for dx in (-1, 0, 1):
             for dy in (-1, 0, 1):
                 for dz in (-1, 0, 1):
-                    bucket = grid.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
-                    for k, other in enumerate(bucket):
-                        if not bfc_check.near(item[0], other[0]):
-                            continue
-                        # A face without area (two corners alike) has no
-                        # front side: only its culling is compared.
-                        flat = not any(item[1]) and not any(other[1])
-                        if same_state and (other[2] != item[2] or (
-                                item[2] and not flat and bfc_check.dot(item[1], other[1]) <= 0)):
-                            continue
-                        return bucket.pop(k)
-        return None
+                    for k in grid.get((c[0] + dx, c[1] + dy, c[2] + dz), ()):
+                        if bfc_check.near(item[0], found[k][0]):
+                            yield k
 
-    left = [item for item in pending if take(item, True) is None]
-    for item in left:
-        other = take(item, False)
+    def same_state(item, other):
+        # A face without area (two corners alike) has no front side: only
+        # its culling is compared.
+        flat = not any(item[1]) and not any(other[1])
+        return other[2] == item[2] and (
+            not item[2] or flat or bfc_check.dot(item[1], other[1]) > 0)
+
+    partner = {}  # found index -> expected index
+    free = {c: list(ks) for c, ks in grid.items()}  # found items not yet paired, by cell
+
+    def first_come(e):
+        """Pairs expected item e with the first free alike item near it."""
+        c = cell(expected[e][0])
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                for dz in (-1, 0, 1):
+                    bucket = free.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
+                    for i, k in enumerate(bucket):
+                        if bfc_check.near(expected[e][0], found[k][0]) and \
+                                same_state(expected[e], found[k]):
+                            partner[bucket.pop(i)] = e
+                            return True
+        return False
+
+    alike = {}
+
+    def alike_items(e):
+        if e not in alike:
+            alike[e] = [k for k in near_items(expected[e]) if same_state(expected[e], found[k])]
+        return alike[e]
+
+    def pair(e, visited):
+        """An augmenting path from expected item e, for those first come
+        left over: an alike item is taken from the item it was paired with
+        when that one can be paired otherwise."""
+        for k in alike_items(e):
+            if k in visited:
+                continue
+            visited.add(k)
+            if k not in partner or pair(partner[k], visited):
+                partner[k] = e
+                return True
+        return False
+
+    left = [e for e in range(len(expected)) if not first_come(e)]
+    left = [e for e in left if not pair(e, set())]
+    counts = Counter()
+    for e in left:
+        other = next((k for k in near_items(expected[e]) if k not in partner), None)
         if other is None:
             counts["missing"] += 1
         else:
-            counts["culling changed" if other[2] != item[2] else "flipped"] += 1
-    counts["extra"] += sum(len(bucket) for bucket in grid.values())
+            partner[other] = e
+            counts["culling changed" if found[other][2] != expected[e][2] else "flipped"] += 1
+    counts["extra"] += len(found) - len(partner)
     return counts
 
 
