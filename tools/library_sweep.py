@@ -262,17 +262,28 @@ def matched(expected, found):
             not item[2] or flat or bfc_check.dot(item[1], other[1]) > 0)
 
     partner = {}  # found index -> expected index
-    free = {c: list(ks) for c, ks in grid.items()}  # found items not yet paired, by cell
+    # Most items are printed alike in both files: those pair off by their
+    # exact value, without a search.
+    exact = {}
+    for k, item in enumerate(found):
+        exact.setdefault(item, []).append(k)
+    free = {c: list(ks) for c, ks in grid.items()}  # by cell; paired ones skipped
 
     def first_come(e):
         """Pairs expected item e with the first free alike item near it."""
+        same = exact.get(expected[e])
+        while same:
+            k = same.pop()
+            if k not in partner:
+                partner[k] = e
+                return True
         c = cell(expected[e][0])
         for dx in (-1, 0, 1):
             for dy in (-1, 0, 1):
                 for dz in (-1, 0, 1):
                     bucket = free.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
                     for i, k in enumerate(bucket):
-                        if bfc_check.near(expected[e][0], found[k][0]) and \
+                        if k not in partner and bfc_check.near(expected[e][0], found[k][0]) and \
                                 same_state(expected[e], found[k]):
                             partner[bucket.pop(i)] = e
                             return True
