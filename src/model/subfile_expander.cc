@@ -308,6 +308,7 @@ class Expansion {
     switch (verdict) {
       case Verdict::kKeepWhole:
         ++summary_.fates.keptWhole;
+        KeepMirror(i, ref);
         summary_.kept.push_back({i, passesCulling_[static_cast<std::size_t>(i)]});
         return true;
       case Verdict::kRemoveWhole:
@@ -319,6 +320,19 @@ class Expansion {
     }
     ++summary_.fates.inlined;
     return false;
+  }
+
+  // A reference kept whole is written with its whole placement, from which
+  // a reader takes its mirror. Where a singular matrix on the way down has
+  // lost a mirror above it (see Place), that placement does not mirror
+  // although what it places is mirrored: the reference's inversion is turned
+  // instead, which turns its polygons the same way.
+  void KeepMirror(int i, const SubfileRef& ref) {
+    if (i < topSize_) return;
+    if (mirrorOf_[static_cast<std::size_t>(i - topSize_)] != MirrorSign(ref.Placement())) {
+      Element& element = model_.ElementAt(i);
+      element.winding = static_cast<std::int8_t>(-element.winding);
+    }
   }
 
   // The extent of `file`, worked out on its first use from its elements and
