@@ -216,12 +216,28 @@ def flat_contents(path):
 
 
 TOLERANCE = 0.002
+# Numbers are printed with six significant digits: a kept reference's
+# placement is rounded so, and the corners it places are rounded again when
+# they are printed. Each rounding may move a coordinate by half a unit in
+# its sixth digit, up to 5e-6 of its size: near 1,000 that is 0.005, beyond
+# TOLERANCE alone (parts/6378.dat places a subpart at x = 1108.5125).
+RELATIVE_TOLERANCE = 1e-5
+
+
+def near(c1, c2):
+    """Whether the corners c1 and c2 are the same in any order, each
+    coordinate within TOLERANCE plus RELATIVE_TOLERANCE of its size."""
+    def close(p, q):
+        return all(abs(p[k] - q[k]) <= TOLERANCE + RELATIVE_TOLERANCE * max(abs(p[k]), abs(q[k]))
+                   for k in range(3))
+    return len(c1) == len(c2) and all(any(close(p, q) for q in c2) for p in c1) and all(
+        any(close(p, q) for q in c1) for p in c2)
 
 
 def matched(expected, found):
     """Pairs the faces (or lines, as faces never culled) of two flat files,
     (corners, front, culled) as tools/bfc_check.py gives them: corners
-    within TOLERANCE in any order, whatever the rounding of their printed
+    near (see near) in any order, whatever the rounding of their printed
     forms. Counts those paired with the same front side and culling, those
     paired otherwise ("flipped", "culling changed"), "missing" and "extra".
 
@@ -236,8 +252,10 @@ def matched(expected, found):
             out.append((corners, (n[0] * front, n[1] * front, n[2] * front), culled))
         return out
 
+    # Cells of 0.1: items near each other lie in neighbouring cells while
+    # coordinates stay below 10,000.
     def cell(corners):
-        return tuple(round(sum(p[k] for p in corners) / len(corners) * 100) for k in range(3))
+        return tuple(round(sum(p[k] for p in corners) / len(corners) * 10) for k in range(3))
 
     found = prepared(found)
     expected = prepared(expected)
@@ -251,7 +269,7 @@ def matched(expected, found):
             for dy in (-1, 0, 1):
                 for dz in (-1, 0, 1):
                     for k in grid.get((c[0] + dx, c[1] + dy, c[2] + dz), ()):
-                        if bfc_check.near(item[0], found[k][0]):
+                        if near(item[0], found[k][0]):
                             yield k
 
     def same_state(item, other):
@@ -283,7 +301,7 @@ def matched(expected, found):
                 for dz in (-1, 0, 1):
                     bucket = free.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
                     for i, k in enumerate(bucket):
-                        if k not in partner and bfc_check.near(expected[e][0], found[k][0]) and \
+                        if k not in partner and near(expected[e][0], found[k][0]) and \
                                 same_state(expected[e], found[k]):
                             partner[bucket.pop(i)] = e
                             return True
