@@ -263,14 +263,19 @@ def matched(expected, found):
     for k, item in enumerate(found):
         grid.setdefault(cell(item[0]), []).append(k)
 
-    def near_items(item):
-        c = cell(item[0])
+    def around(corners):
+        """The cell of corners and its 26 neighbours."""
+        c = cell(corners)
         for dx in (-1, 0, 1):
             for dy in (-1, 0, 1):
                 for dz in (-1, 0, 1):
-                    for k in grid.get((c[0] + dx, c[1] + dy, c[2] + dz), ()):
-                        if near(item[0], found[k][0]):
-                            yield k
+                    yield (c[0] + dx, c[1] + dy, c[2] + dz)
+
+    def near_items(item):
+        for key in around(item[0]):
+            for k in grid.get(key, ()):
+                if near(item[0], found[k][0]):
+                    yield k
 
     def same_state(item, other):
         # A face without area (two corners alike) has no front side: only
@@ -295,16 +300,13 @@ def matched(expected, found):
             if k not in partner:
                 partner[k] = e
                 return True
-        c = cell(expected[e][0])
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                for dz in (-1, 0, 1):
-                    bucket = free.get((c[0] + dx, c[1] + dy, c[2] + dz), [])
-                    for i, k in enumerate(bucket):
-                        if k not in partner and near(expected[e][0], found[k][0]) and \
-                                same_state(expected[e], found[k]):
-                            partner[bucket.pop(i)] = e
-                            return True
+        for key in around(expected[e][0]):
+            bucket = free.get(key, [])
+            for i, k in enumerate(bucket):
+                if k not in partner and near(expected[e][0], found[k][0]) and \
+                        same_state(expected[e], found[k]):
+                    partner[bucket.pop(i)] = e
+                    return True
         return False
 
     alike = {}
