@@ -237,24 +237,21 @@ def compare_group(orig, flat, counts):
     ref = (orig or flat)[0][0]
     left = sorted(orig, key=lambda f: state_of(f, ref))
     right = sorted(flat, key=lambda f: state_of(f, ref))
-    a = Counter(state_of(f, ref) for f in left)
-    b = Counter(state_of(f, ref) for f in right)
-    common = a & b
-    kept_left, kept_right = [], []
-    used = Counter()
-    for f in left:
-        s = state_of(f, ref)
-        if used[s] < common[s]:
-            used[s] += 1
-        else:
-            kept_left.append(f)
-    used = Counter()
-    for f in right:
-        s = state_of(f, ref)
-        if used[s] < common[s]:
-            used[s] += 1
-        else:
-            kept_right.append(f)
+    common = Counter(state_of(f, ref) for f in left) & Counter(state_of(f, ref) for f in right)
+
+    def beyond_common(faces):
+        """The faces of one side left once each state has paired off."""
+        used = Counter()
+        rest = []
+        for f in faces:
+            s = state_of(f, ref)
+            if used[s] < common[s]:
+                used[s] += 1
+            else:
+                rest.append(f)
+        return rest
+
+    kept_left, kept_right = beyond_common(left), beyond_common(right)
     while kept_left and kept_right:
         x, y = state_of(kept_left.pop(), ref), state_of(kept_right.pop(), ref)
         counts["culling changed" if x[0] != y[0] else "flipped"] += 1

@@ -107,6 +107,21 @@ def points_of(fields):
     return [numbers[k:k + 3] for k in range(0, len(numbers), 3)]
 
 
+def execute(command):
+    """Runs a command with no input and its output kept; answers the run,
+    the command as shown in failures, and a failure text when it did not
+    run to its end."""
+    shown = " ".join(shlex.quote(c) for c in command)
+    try:
+        run = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
+                             timeout=TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        return None, shown, f"timeout after {TIMEOUT_SECONDS} s: {shown}"
+    except OSError as error:
+        return None, shown, f"could not run ({error.strerror}): {shown}"
+    return run, shown, None
+
+
 def check(job):
     """Runs one part with one option set; returns None or a failure text."""
     part, option_text = job
@@ -114,14 +129,9 @@ def check(job):
     with tempfile.TemporaryDirectory(prefix="halvex-sweep-") as work:
         out = os.path.join(work, "out.dat")
         command = [halvex] + options + ["-l", library, part, out]
-        shown = " ".join(shlex.quote(c) for c in command)
-        try:
-            run = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
-                                 timeout=TIMEOUT_SECONDS)
-        except subprocess.TimeoutExpired:
-            return f"timeout after {TIMEOUT_SECONDS} s: {shown}"
-        except OSError as error:
-            return f"could not run ({error.strerror}): {shown}"
+        run, shown, failure = execute(command)
+        if failure:
+            return failure
         stdout = run.stdout.decode("latin-1")
         if run.returncode != 0:
             return f"exit code {run.returncode}: {shown}"
@@ -174,13 +184,9 @@ SPLITTER_FILE = None
 
 def run_halvex(options, inputs, out):
     """Runs Halvex on the input files `inputs`; None, or a failure text."""
-    command = [halvex] + options + ["-l", library] + inputs + [out]
-    shown = " ".join(shlex.quote(c) for c in command)
-    try:
-        run = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
-                             timeout=TIMEOUT_SECONDS)
-    except subprocess.TimeoutExpired:
-        return f"timeout after {TIMEOUT_SECONDS} s: {shown}"
+    run, shown, failure = execute([halvex] + options + ["-l", library] + inputs + [out])
+    if failure:
+        return failure
     if run.returncode != 0 or not os.path.isfile(out):
         return f"exit code {run.returncode}: {shown}"
     return None

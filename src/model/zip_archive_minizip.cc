@@ -38,15 +38,13 @@ class BufferedArchive {
   uLong Read(void* out, uLong size) {
     auto* to = static_cast<unsigned char*>(out);
     // Most reads are of one byte: a field is read a byte at a time.
-    if (size == 1 && position_ >= bufferStart_ && position_ - bufferStart_ < buffer_.size()) {
+    if (size == 1 && Buffered()) {
       *to = buffer_[static_cast<std::size_t>(position_++ - bufferStart_)];
       return 1;
     }
     uLong done = 0;
     while (done < size) {
-      if (position_ < bufferStart_ || position_ >= bufferStart_ + buffer_.size()) {
-        if (!Fill()) break;
-      }
+      if (!Buffered() && !Fill()) break;
       std::size_t offset = static_cast<std::size_t>(position_ - bufferStart_);
       std::size_t count = std::min<std::size_t>(size - done, buffer_.size() - offset);
       std::memcpy(to + done, buffer_.data() + offset, count);
@@ -79,6 +77,11 @@ class BufferedArchive {
 
  private:
   static constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
+
+  // Whether the byte at the current position is in the buffer.
+  bool Buffered() const {
+    return position_ >= bufferStart_ && position_ - bufferStart_ < buffer_.size();
+  }
 
   // Reads the bytes from the current position into the buffer; false at the
   // end of the file or on an error (which Error then reports).
