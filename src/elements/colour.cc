@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdint>
+#include <deque>
+#include <map>
 
 #include "geometry/number_text.h"
 
@@ -25,12 +27,39 @@ int HexTokenValue(std::string_view token) {
   return static_cast<int>(value);
 }
 
-}  // namespace
+// Every distinct hexadecimal token read, each once, with its value. Direct
+// colours are few and far between, and a colour refers to its token by place
+// in this table: a colour is then a few bytes whatever its token, and does not
+// depend on the text it was read from. Halvex reads its files in one thread.
+class HexTokens {
+ public:
+  struct Entry {
+    std::string text;
+    int value;
+  };
 
-bool Colour::IsHexTokenAt(std::string_view text, std::size_t pos) {
-  std::size_t start = SkipSpace(text, pos);
-  return IsHexToken(text.substr(start, SkipToken(text, start) - start));
-}
+  static HexTokens& Instance() {
+    static HexTokens tokens;
+    return tokens;
+  }
+
+  std::uint32_t Place(std::string_view token) {
+    auto found = places_.find(token);
+    if (found != places_.end()) return found->second;
+    const auto place = static_cast<std::uint32_t>(entries_.size());
+    entries_.push_back({std::string(token), HexTokenValue(token)});
+    places_.emplace(entries_.back().text, place);
+    return place;
+  }
+  const Entry& At(std::uint32_t place) const { return entries_[place]; }
+
+ private:
+  // A deque, so that the texts the keys view never move.
+  std::deque<Entry> entries_;
+  std::map<std::string_view, std::uint32_t> places_;
+};
+
+}  // namespace
 
 Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   std::size_t start = SkipSpace(text, *pos);
@@ -39,20 +68,22 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   std::string_view token = text.substr(start, end - start);
   Colour colour;
   if (IsHexToken(token)) {
-    colour.field_ = static_cast<std::uint32_t>(token.size());
-    const char* data = token.data();
-    std::memcpy(colour.hexToken_, &data, sizeof data);
+    colour.SetField(HexTokens::Instance().Place(token));
+    colour.hex_ = true;
     return colour;
   }
-  colour.field_ = static_cast<std::uint32_t>(ScanInt(text, start).value_or(0));
+  colour.SetField(static_cast<std::uint32_t>(ScanInt(text, start).value_or(0)));
   return colour;
 }
 
-int Colour::HexValue() const { return HexTokenValue({HexToken(), field_}); }
+int Colour::Number() const {
+  if (hex_) return HexTokens::Instance().At(Field()).value;
+  return static_cast<int>(Field());
+}
 
 void Colour::AppendText(std::string& out) const {
-  if (IsHex()) {
-    out.append(HexToken(), field_);
+  if (hex_) {
+    out.append(HexTokens::Instance().At(Field()).text);
   } else {
     char digits[kMaxColourLength];
     out.append(digits, std::to_chars(digits, digits + sizeof digits, Number()).ptr);

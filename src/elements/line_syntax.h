@@ -13,7 +13,6 @@ namespace halvex {
 
 // Skips the line type, reads the colour, then `points` in order. A number
 // that cannot be read ends the reading; the points after it keep their values.
-// A hexadecimal colour is a view into `line`.
 Colour ParseColourAndPoints(std::string_view line, std::span<Point> points);
 
 // Appends "T colour p1 p2 ...".

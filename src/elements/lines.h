@@ -13,8 +13,7 @@ namespace halvex {
 class EdgeLine final : public ColouredElement {
  public:
   // From the whole line: type, colour, p1, p2; anything after is ignored. A
-  // number that cannot be read ends the reading; later fields stay 0. A
-  // hexadecimal colour is a view into `line`, which must outlive the line.
+  // number that cannot be read ends the reading; later fields stay 0.
   explicit EdgeLine(std::string_view line);
   EdgeLine(const Point& p1, const Point& p2, const Colour& colour);
 

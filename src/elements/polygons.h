@@ -20,8 +20,7 @@ class Polygon final : public ColouredElement {
  public:
   // From the whole line: type, colour, then the corners; anything after is
   // ignored. A number that cannot be read ends the reading; the corners from
-  // there on keep 0. A hexadecimal colour is a view into `line`, which must
-  // outlive the polygon.
+  // there on keep 0.
   explicit Polygon(std::string_view line);
   Polygon(const std::array<Point, N>& corners, const Colour& colour);
 

@@ -15,8 +15,8 @@ class SubfileRef final : public ColouredElement {
   // From the whole line: type, colour, offset, the matrix rows, then the name
   // (the rest of the line after white space, inner and trailing blanks kept).
   // A number that cannot be read ends the reading: it and every later field
-  // stay 0, and the name stays empty. The reference keeps views of the name
-  // and of a hexadecimal colour, so `line` must outlive it.
+  // stay 0, and the name stays empty. The reference keeps a view of the
+  // name, so `line` must outlive it.
   explicit SubfileRef(std::string_view line);
 
   const Point& Position() const { return position_; }

@@ -187,11 +187,8 @@ ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
   if (!type) return nullptr;
   if (*type == kMetaType) return arena.Make<MetaLine>(arena.CopyText(MetaTextOf(line)));
   if (*type < kSubfileType || *type > kCondType) return nullptr;
-  // A reference keeps its name, and any line a hexadecimal colour: those keep
-  // a copy of the line. Nearly every other line is kept by nothing.
-  if (*type == kSubfileType || Colour::IsHexTokenAt(line, SkipToken(line, 0))) {
-    line = arena.CopyText(line);
-  }
+  // A reference keeps its name in a copy of the line; no other line is kept.
+  if (*type == kSubfileType) line = arena.CopyText(line);
   switch (*type) {
     case kSubfileType:
       return arena.Make<SubfileRef>(line);

@@ -46,8 +46,7 @@ class LineCursor {
 // is not a line type 0 to 5. A meta line gets the text after its first "0"
 // and the character after it; the other types parse the whole line. The
 // element is made in `arena`, together with the texts it keeps (a meta
-// line's text, a reference's name, a hexadecimal colour), so `line` need not
-// outlive it.
+// line's text, a reference's name), so `line` need not outlive it.
 ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena);
 
 // The text of a meta line `line` (one whose integer is 0): what follows its
