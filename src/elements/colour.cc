@@ -76,10 +76,7 @@ Colour Colour::Parse(std::string_view text, std::size_t* pos) {
   return colour;
 }
 
-int Colour::Number() const {
-  if (hex_) return HexTokens::Instance().At(Field()).value;
-  return static_cast<int>(Field());
-}
+int Colour::HexNumber() const { return HexTokens::Instance().At(Field()).value; }
 
 void Colour::AppendText(std::string& out) const {
   if (hex_) {

@@ -27,7 +27,7 @@ class Colour {
   // A token that is neither reads as 0. Returns the position after the token.
   static Colour Parse(std::string_view text, std::size_t* pos);
 
-  int Number() const;
+  int Number() const { return hex_ ? HexNumber() : static_cast<int>(Field()); }
   void AppendText(std::string& out) const;
 
  private:
@@ -37,6 +37,8 @@ class Colour {
     return field;
   }
   void SetField(std::uint32_t field) { std::memcpy(field_, &field, sizeof field); }
+  // The value of a hexadecimal colour's token.
+  int HexNumber() const;
 
   // The number of a decimal colour; for a hexadecimal one, the place of its
   // token in the process's table of the hexadecimal tokens read (colour.cc).
