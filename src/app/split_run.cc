@@ -110,7 +110,7 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
     summary = ExpandSubfiles(input, searchPath);
   }
   if (!searchPath.Error().empty()) {
-    err << "Library " << searchPath.Error() << std::endl;
+    err << searchPath.Error() << std::endl;
     return std::nullopt;
   }
   ReportExpansion(out, summary, settings.expandWhereChanged);
@@ -144,6 +144,9 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   EmbeddedFiles embedded;
   searchPath.SetEmbedded(&embedded);
   if (!LoadAndReport(input, command.inFile, resolver, out, &embedded)) return kExitFileError;
+  if (std::optional<std::string> inPath = resolver.FindFile(command.inFile)) {
+    searchPath.SetTopFile(*inPath);
+  }
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }

@@ -54,6 +54,9 @@ void EmbeddedFiles::MarkMpd(std::string_view name) {
   isMpd_ = true;
   model_.key = KeyOf(name);
   model_.file.path = std::string(Trimmed(name));
+  // A reference to the model's own section, from the model or from a file
+  // it references, is a loop.
+  model_.file.top = true;
   byKey_.emplace(model_.key, &model_);
 }
 
@@ -64,7 +67,7 @@ void EmbeddedFiles::AddModelLine(std::string_view line) {
 
 void EmbeddedFiles::StartSection(SectionMark mark, std::string_view name, std::string_view line) {
   auto section = std::make_unique<Section>(
-      Section{mark, KeyOf(name), Subfile{std::string(Trimmed(name)), {}}});
+      Section{mark, KeyOf(name), Subfile{std::string(Trimmed(name)), {}, false}});
   // The first of two sections of the same name is the one found, as a
   // library's first location holding a name is.
   if (mark == SectionMark::kFile) byKey_.try_emplace(section->key, section.get());

@@ -29,7 +29,8 @@ constexpr std::size_t kSubfilePieceSize = 1 << 16;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Reads a regular file a piece at a time, less a UTF-8 byte order mark at
-// its start. A file that stops being readable part-way ends there.
+// its start. A file that stops being readable part-way ends there, and
+// Failed says so.
 class FileReader {
  public:
   explicit FileReader(std::size_t pieceSize) : pieceSize_(pieceSize) {}
@@ -46,12 +47,16 @@ class FileReader {
     text.resize(kept + pieceSize_);
     std::size_t got = std::fread(text.data() + kept, 1, pieceSize_, in_.get());
     text.resize(kept + got);
+    if (got < pieceSize_ && std::ferror(in_.get())) failed_ = true;
     if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
       text.erase(kept, kByteOrderMark.size());
     }
     first_ = false;
     return text.size() > kept;
   }
+
+  // Whether a read failed (rather than reaching the end of the file).
+  bool Failed() const { return failed_; }
 
  private:
   struct FileCloser {
@@ -61,6 +66,7 @@ class FileReader {
   const std::size_t pieceSize_;
   std::unique_ptr<std::FILE, FileCloser> in_;
   bool first_ = true;
+  bool failed_ = false;
 };
 
 // Turns lines into the elements of one model, keeping the counts and the
@@ -134,8 +140,8 @@ class ElementLoader {
 // Hands the lines of the regular file at `path` to `loader`, a piece at a
 // time: each piece up to its last line end, the rest carried over to the
 // next. A CR LF split between two pieces gives one extra empty line, which
-// makes no element. False when the file cannot be opened; a file that stops
-// being readable part-way ends there.
+// makes no element. False when the file cannot be opened or stops being
+// readable part-way: a file read short would be saved short.
 bool LoadFile(const std::string& path, ElementLoader& loader) {
   FileReader reader(kPieceSize);
   if (!reader.Open(path)) return false;
@@ -151,6 +157,7 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
     loader.AddLines(std::string_view(pending).substr(0, lastEnd + 1));
     pending.erase(0, lastEnd + 1);
   }
+  if (reader.Failed()) return false;
   if (!pending.empty()) loader.AddLines(pending);
   return true;
 }
@@ -228,11 +235,23 @@ ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embed
   return loader.Counts();
 }
 
-std::optional<std::string> ReadFileText(const std::string& path) {
+std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t maxBytes,
+                                        std::string* error) {
   FileReader reader(kSubfilePieceSize);
   if (!reader.Open(path)) return std::nullopt;
+  // The size is checked before the file is read, and again as it is read
+  // (it may grow, or be a device that tells none).
+  std::optional<std::uintmax_t> size = FileSize(path);
   std::string text;
-  while (reader.ReadPiece(text)) {
+  bool tooLarge = size && *size > maxBytes;
+  while (!tooLarge && reader.ReadPiece(text)) tooLarge = text.size() > maxBytes;
+  if (tooLarge) {
+    *error = "holds more than the " + std::to_string(maxBytes) + " bytes a subfile may have";
+    return std::nullopt;
+  }
+  if (reader.Failed()) {
+    *error = "could not be read to its end";
+    return std::nullopt;
   }
   // A subfile's text is kept for the whole run: give back the room the last
   // piece left unused.

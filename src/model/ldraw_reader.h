@@ -3,6 +3,7 @@
 // the load report.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,9 +66,10 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded = nullptr);
 
 // The whole content of a regular file, less a UTF-8 byte order mark at its
-// start; none when it cannot be opened. A file that stops being readable
-// part-way ends there.
-std::optional<std::string> ReadFileText(const std::string& path);
+// start; none when it cannot be opened, and none with the reason in `error`
+// when it holds more than `maxBytes` or stops being readable part-way.
+std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t maxBytes,
+                                        std::string* error);
 
 // What a load did: the size of the model after it, and the counts of the
 // elements the file added.

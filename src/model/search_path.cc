@@ -67,6 +67,8 @@ LibraryStatus SearchPath::AddLibrary(std::string_view root, std::string* error) 
 }
 
 const Subfile* SearchPath::Open(std::string_view name) {
+  // After a failed read the run stops: nothing more is read.
+  if (!error_.empty()) return nullptr;
   if (embedded_) {
     if (const Subfile* file = embedded_->Find(name)) return file;
   }
@@ -96,9 +98,9 @@ const Subfile* SearchPath::Read(const Location& location, const std::string& key
   auto cached = byPath_.find(path);
   if (cached != byPath_.end()) return cached->second;
   std::string error;
-  std::optional<std::string> text = location.archive->Read(*entry, &error);
+  std::optional<std::string> text = location.archive->Read(*entry, kMaxSubfileBytes, &error);
   if (!text) {
-    error_ = location.archivePath + " cannot be read: " + error;
+    error_ = "Library " + location.archivePath + " cannot be read: " + error;
     return nullptr;
   }
   return Keep(std::move(path), WithoutByteOrderMark(std::move(*text)));
@@ -117,16 +119,28 @@ const Subfile* SearchPath::ReadFromDisk(const std::string& path) {
       return same->second;
     }
   }
-  std::optional<std::string> text = ReadFileText(path);
-  if (!text) return nullptr;
-  const Subfile* kept = Keep(path, std::move(*text));
+  std::string error;
+  std::optional<std::string> text = ReadFileText(path, kMaxSubfileBytes, &error);
+  if (!text) {
+    // A file that cannot be opened is not there for the search; one that
+    // was opened but not read whole stops it.
+    if (!error.empty()) error_ = "Subfile " + path + " cannot be read: " + error;
+    return nullptr;
+  }
+  Subfile* kept = Keep(path, std::move(*text));
+  kept->top = path == topPath_ || (identity && identity == topIdentity_);
   if (identity) byIdentity_.emplace(*identity, kept);
   return kept;
 }
 
-const Subfile* SearchPath::Keep(std::string path, std::string text) {
-  const Subfile* kept =
-      files_.emplace_back(std::make_unique<Subfile>(Subfile{path, std::move(text)})).get();
+void SearchPath::SetTopFile(const std::string& path) {
+  topPath_ = path;
+  topIdentity_ = IdentityOfFile(path);
+}
+
+Subfile* SearchPath::Keep(std::string path, std::string text) {
+  Subfile* kept =
+      files_.emplace_back(std::make_unique<Subfile>(Subfile{path, std::move(text), false})).get();
   byPath_.emplace(std::move(path), kept);
   return kept;
 }

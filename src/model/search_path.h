@@ -5,6 +5,7 @@
 // whatever names it is referenced, and a name is looked up once.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,7 +26,17 @@ class ZipArchive;
 struct Subfile {
   std::string path;
   std::string text;
+  // The file the run works on, reached again as a subfile (by its name on
+  // disk, or as the model's own section of an MPD): every reference to it
+  // is a loop.
+  bool top = false;
 };
+
+// The most bytes a subfile may hold, on disk or in an archive: 250 times
+// the largest file of LDraw.org's library, and checked before a file is
+// read, so that a file of gigabytes (or an archive entry that inflates to
+// them) is refused rather than exhausting the memory.
+inline constexpr std::uint64_t kMaxSubfileBytes = std::uint64_t{256} << 20;
 
 enum class LibraryStatus {
   kLibrary,
@@ -60,18 +71,22 @@ class SearchPath {
   // answer says why it may be none; an archive that cannot be read is not
   // added, and the reason is in `error`.
   [[nodiscard]] LibraryStatus AddLibrary(std::string_view root, std::string* error);
+  // The file the run works on, at `path` as found on disk: a reference that
+  // reaches that file, by whatever name, opens a Subfile marked `top`.
+  void SetTopFile(const std::string& path);
   // The files embedded in the input, found before any location's. They must
   // outlive the search.
   void SetEmbedded(const EmbeddedFiles* embedded) { embedded_ = embedded; }
 
   // The embedded file `name` names, or else the file that it names in the
   // first location (in list order) that holds one: on disk, the prefix and
-  // name simply concatenated. None when there is none, or when an archive
-  // entry cannot be read (see Error).
+  // name simply concatenated. None when there is none, or when a file found
+  // cannot be read whole (see Error).
   const Subfile* Open(std::string_view name);
 
-  // Why an archive entry that was found could not be read ("lib.zip cannot
-  // be read: ..."); empty while every read succeeded.
+  // Why a file that was found could not be read, as a message ("Library
+  // lib.zip cannot be read: ...", "Subfile x.dat cannot be read: ..."); empty
+  // while every read succeeded.
   const std::string& Error() const { return error_; }
 
   // The locations joined by ", ".
@@ -87,7 +102,7 @@ class SearchPath {
 
   const Subfile* Read(const Location& location, const std::string& key);
   const Subfile* ReadFromDisk(const std::string& path);
-  const Subfile* Keep(std::string path, std::string text);
+  Subfile* Keep(std::string path, std::string text);
 
   PathResolver& resolver_;
   const EmbeddedFiles* embedded_ = nullptr;
@@ -97,6 +112,8 @@ class SearchPath {
   std::unordered_map<std::string, const Subfile*> byPath_;
   std::unordered_map<FileIdentity, const Subfile*, FileIdentityHash> byIdentity_;
   std::vector<std::unique_ptr<Subfile>> files_;
+  std::string topPath_;
+  std::optional<FileIdentity> topIdentity_;
   std::string error_;
 };
 

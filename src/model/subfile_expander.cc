@@ -59,15 +59,23 @@ struct PreparedElement {
 struct PreparedFile {
   std::int64_t lineCount = 0;
   std::vector<PreparedElement> elements;
+  bool truncated = false;  // Read only in part: see Prepare.
 };
 
-PreparedFile Prepare(std::string_view text, ElementArena& arena) {
+// Reads the file's lines while there are at most `maxLines` of them: a file
+// of more lines than the expansion may still place is read no further (its
+// lineCount then exceeds `maxLines`), so that its elements never fill the
+// memory the element budget protects.
+PreparedFile Prepare(std::string_view text, std::int64_t maxLines, ElementArena& arena) {
   PreparedFile prepared;
   BfcState bfc;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
-    ++prepared.lineCount;
+    if (++prepared.lineCount > maxLines) {
+      prepared.truncated = true;
+      break;
+    }
     ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
     bfc.Take(*element);
@@ -229,7 +237,7 @@ class Expansion {
       std::optional<ChainLink> link = GuardChain(i, ref, file);
       if (!link) continue;
       if (judge_ && Settle(i, ref, file, link->depth)) continue;
-      const PreparedFile& prepared = PreparedFor(file);
+      const PreparedFile& prepared = PreparedFor(file, budget_ - model_.Size());
       if (ExceedsBudget(prepared)) {
         summary_.result = ExpandResult::kTooManyElements;
         return std::move(summary_);
@@ -277,7 +285,8 @@ class Expansion {
   // enclosing references or the nesting would be too deep.
   std::optional<ChainLink> GuardChain(int i, const SubfileRef& ref, const Subfile* file) {
     int parent = i < topSize_ ? -1 : linkOf_[static_cast<std::size_t>(i - topSize_)];
-    if (IsOnChain(links_, parent, file)) {
+    // The top file stands at the start of every chain.
+    if (file->top || IsOnChain(links_, parent, file)) {
       summary_.notes.push_back("Circular reference to " + std::string(ref.Name()));
       return std::nullopt;
     }
@@ -347,7 +356,10 @@ class Expansion {
       return extents_.emplace(file, std::move(extent)).first->second;
     }
     ExtentBuilder builder;
-    const PreparedFile& prepared = PreparedFor(file);
+    const PreparedFile& prepared = PreparedFor(file, budget_);
+    // A file of more lines than the budget has no extent: its reference is
+    // inlined, and the expansion stops there.
+    if (prepared.truncated) extent.known = false;
     for (const PreparedElement& original : prepared.elements) {
       const Element& element = *original.element;
       if (element.LineType() != kSubfileType) {
@@ -383,10 +395,12 @@ class Expansion {
     return model_.Size() + prepared.lineCount > budget_;
   }
 
-  // The prepared elements of `file`, read on its first placement.
-  const PreparedFile& PreparedFor(const Subfile* file) {
+  // The prepared elements of `file`, read on its first use. A file of more
+  // than `maxLines` lines is read only that far; placing it would exceed
+  // the budget, as ExceedsBudget then says.
+  const PreparedFile& PreparedFor(const Subfile* file, std::int64_t maxLines) {
     auto [known, isNew] = preparedFiles_.try_emplace(file);
-    if (isNew) known->second = Prepare(file->text, model_.Arena());
+    if (isNew) known->second = Prepare(file->text, maxLines, model_.Arena());
     return known->second;
   }
 

@@ -5,6 +5,7 @@
 // build; a build without one opens no archive and says so.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,8 +39,12 @@ class ZipArchive {
   std::optional<std::string> Find(std::string_view name) const;
 
   // The whole content of the entry `entry` (a name Find answered); none,
-  // with the reason in `error`, when it cannot be read whole and intact.
-  std::optional<std::string> Read(const std::string& entry, std::string* error);
+  // with the reason in `error`, when it cannot be read whole and intact (its
+  // length and CRC-32 those the directory declares), is encrypted or
+  // compressed by a method other than stored or deflated, or would hold
+  // more than `maxBytes`.
+  std::optional<std::string> Read(const std::string& entry, std::uint64_t maxBytes,
+                                  std::string* error);
 
  private:
   struct Reader;  // The zip library's state.

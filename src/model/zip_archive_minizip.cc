@@ -1,5 +1,6 @@
 // Zip archives read with zlib's minizip.
 #include <minizip/unzip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -137,6 +138,42 @@ int ZCALLBACK CloseArchive(voidpf, voidpf stream) {
 
 int ZCALLBACK ArchiveError(voidpf, voidpf stream) { return Archive(stream).Error(); }
 
+// What the archive's directory says of an entry: where it stands, how it
+// is stored, and the length and CRC-32 of its content.
+struct EntryInfo {
+  unz64_file_pos position;
+  std::uint64_t size;
+  std::uint32_t crc;
+  unsigned method;
+  bool encrypted;
+};
+
+// The compression methods a library's entries may use: stored (0) and
+// deflated (8), which is what zip tools write by default. minizip would hand
+// over the raw bytes of any other method as if they were the content.
+constexpr unsigned kStored = 0;
+constexpr unsigned kDeflated = Z_DEFLATED;
+
+// Bit 0 of an entry's general purpose flags: its content is encrypted.
+constexpr unsigned long kEncryptedFlag = 1;
+
+std::string MethodName(unsigned method) {
+  switch (method) {
+    case 12:
+      return "bzip2";
+    case 14:
+      return "LZMA";
+    case 93:
+      return "Zstandard";
+    case 95:
+      return "XZ";
+    case 98:
+      return "PPMd";
+    default:
+      return "method " + std::to_string(method);
+  }
+}
+
 }  // namespace
 
 struct ZipArchive::Reader {
@@ -146,9 +183,35 @@ struct ZipArchive::Reader {
   Reader& operator=(const Reader&) = delete;
 
   unzFile file;
-  // Where each entry stands in the archive, by its spelled name.
-  std::unordered_map<std::string, unz64_file_pos> positions;
+  // What the directory says of each entry, by its spelled name.
+  std::unordered_map<std::string, EntryInfo> entries;
 };
+
+namespace {
+
+// Reads the content of the current entry, which the directory says holds
+// `info.size` bytes (minizip reads no further), into `text`, computing its
+// CRC-32 on the way; false when it cannot be read. A deflate stream that
+// ends early reads short without an error from minizip, which then skips its
+// own CRC check: the caller compares length and CRC itself.
+bool ReadCurrentEntry(unzFile file, const EntryInfo& info, std::string& text, uLong& crc) {
+  text.resize(static_cast<std::size_t>(info.size));
+  std::size_t done = 0;
+  constexpr std::size_t kChunk = std::size_t{1} << 16;
+  while (done < text.size()) {
+    unsigned want = static_cast<unsigned>(std::min(kChunk, text.size() - done));
+    int read = unzReadCurrentFile(file, text.data() + done, want);
+    if (read < 0) return false;
+    if (read == 0) break;
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(text.data() + done),
+                static_cast<uInt>(read));
+    done += static_cast<std::size_t>(read);
+  }
+  text.resize(done);
+  return true;
+}
+
+}  // namespace
 
 ZipArchive::ZipArchive(std::unique_ptr<Reader> reader) : reader_(std::move(reader)) {}
 ZipArchive::~ZipArchive() = default;
@@ -176,7 +239,10 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::strin
     status = unzGetFilePos64(r.file, &position);
     if (status != UNZ_OK) break;
     std::string entry(name.data(), info.size_filename);
-    r.positions.emplace(entry, position);
+    r.entries.emplace(entry, EntryInfo{position, info.uncompressed_size,
+                                       static_cast<std::uint32_t>(info.crc),
+                                       static_cast<unsigned>(info.compression_method),
+                                       (info.flag & kEncryptedFlag) != 0});
     archive->AddEntry(std::move(entry));
     status = unzGoToNextFile(r.file);
   }
@@ -187,23 +253,42 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::strin
   return archive;
 }
 
-std::optional<std::string> ZipArchive::Read(const std::string& entry, std::string* error) {
+std::optional<std::string> ZipArchive::Read(const std::string& entry, std::uint64_t maxBytes,
+                                            std::string* error) {
   Reader& r = *reader_;
-  auto position = r.positions.find(entry);
-  if (position == r.positions.end() || unzGoToFilePos64(r.file, &position->second) != UNZ_OK ||
+  auto found = r.entries.find(entry);
+  if (found == r.entries.end()) {
+    *error = entry + " cannot be opened";
+    return std::nullopt;
+  }
+  EntryInfo& info = found->second;
+  if (info.encrypted) {
+    *error = entry + " is encrypted";
+    return std::nullopt;
+  }
+  if (info.method != kStored && info.method != kDeflated) {
+    *error = entry + " is compressed with " + MethodName(info.method) +
+             ", which Halvex does not read (only stored and deflated entries)";
+    return std::nullopt;
+  }
+  // The declared size is checked before anything is read: an archive of a
+  // few hundred kilobytes can inflate to gigabytes.
+  if (info.size > maxBytes) {
+    *error = entry + " holds " + std::to_string(info.size) + " bytes, more than the " +
+             std::to_string(maxBytes) + " a library file may have";
+    return std::nullopt;
+  }
+  if (unzGoToFilePos64(r.file, &info.position) != UNZ_OK ||
       unzOpenCurrentFile(r.file) != UNZ_OK) {
     *error = entry + " cannot be opened";
     return std::nullopt;
   }
   std::string text;
-  char buffer[1 << 16];
-  int read;
-  while ((read = unzReadCurrentFile(r.file, buffer, sizeof buffer)) > 0) {
-    text.append(buffer, static_cast<std::size_t>(read));
-  }
-  // Closing checks the entry's checksum once it has been read whole.
-  int closed = unzCloseCurrentFile(r.file);
-  if (read < 0 || closed != UNZ_OK) {
+  uLong crc = crc32(0, nullptr, 0);
+  bool whole = ReadCurrentEntry(r.file, info, text, crc);
+  unzCloseCurrentFile(r.file);
+  // The content must be what the directory declares, in length and CRC.
+  if (!whole || text.size() != info.size || crc != info.crc) {
     *error = entry + " is damaged or truncated";
     return std::nullopt;
   }

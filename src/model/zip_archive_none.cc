@@ -13,7 +13,8 @@ std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& /*path*/, std::s
   return nullptr;
 }
 
-std::optional<std::string> ZipArchive::Read(const std::string& entry, std::string* error) {
+std::optional<std::string> ZipArchive::Read(const std::string& entry, std::uint64_t /*maxBytes*/,
+                                            std::string* error) {
   *error = entry + " cannot be opened";
   return std::nullopt;
 }

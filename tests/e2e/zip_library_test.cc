@@ -91,5 +91,45 @@ TEST(ZipLibrary, DamagedArchiveStopsTheRunWithAReason) {
   }
 }
 
+// Entries that minizip would hand over as they stand, or inflate without
+// end, stop the run with the entry named before a byte of the output is
+// written: the library's stud.dat once compressed with bzip2, once ending
+// early, and once claiming to inflate to a gigabyte.
+TEST(ZipLibrary, EntryNotReadWholeStopsTheRun) {
+  const std::string stud = ReadFile(kData / "library" / "p" / "stud.dat");
+  const std::string shorter = stud.substr(0, stud.size() / 2);
+  struct Damage {
+    RawEntry entry;
+    std::string message;
+  };
+  const std::vector<Damage> damages = {
+      {{"ldraw/p/stud.dat", Deflated(stud), 12, stud.size(), Crc32(stud)},
+       "ldraw/p/stud.dat is compressed with bzip2"},
+      {{"ldraw/p/stud.dat", Deflated(shorter), Z_DEFLATED, stud.size(), Crc32(stud)},
+       "ldraw/p/stud.dat is damaged or truncated"},
+      {{"ldraw/p/stud.dat", Deflated("0"), Z_DEFLATED, std::uint64_t{1} << 30, 0},
+       "ldraw/p/stud.dat holds 1073741824 bytes"}};
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.message);
+    TempFolder zipFolder;
+    const fs::path archive = zipFolder / "complete.zip";
+    std::vector<RawEntry> entries = {damage.entry};
+    for (const auto& entry : fs::recursive_directory_iterator(kData / "library")) {
+      std::string name = "ldraw/" + fs::relative(entry.path(), kData / "library").generic_string();
+      if (!entry.is_regular_file() || name == damage.entry.name) continue;
+      std::string content = ReadFile(entry.path());
+      entries.push_back({name, content, 0, content.size(), Crc32(content)});
+    }
+    ASSERT_TRUE(WriteRawZip(archive.string(), entries));
+    Outcome outcome = RunCase("library_cut", archive.string());
+    EXPECT_EQ(outcome.result.exitCode, 2);
+    EXPECT_NE(outcome.result.out.find("Library " + archive.string() + " cannot be read: " +
+                                      damage.message),
+              std::string::npos)
+        << outcome.result.out;
+    EXPECT_EQ(outcome.files.count("out.dat"), 0u) << "nothing written";
+  }
+}
+
 }  // namespace
 }  // namespace halvex::testing

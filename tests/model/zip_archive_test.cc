@@ -32,7 +32,7 @@ TEST(ZipArchive, FindsEntriesWithoutRegardToCaseOrSeparator) {
   EXPECT_EQ(archive->Find("ldraw/p/STUD.DAT"), "ldraw/P/Stud.dat");
   EXPECT_EQ(archive->Find("ldraw/p"), std::nullopt);
   EXPECT_EQ(archive->Find("ldraw/parts/3002.dat"), std::nullopt);
-  EXPECT_EQ(archive->Read("ldraw/parts/s/3001S01.DAT", &error), "b");
+  EXPECT_EQ(archive->Read("ldraw/parts/s/3001S01.DAT", kMaxSubfileBytes, &error), "b");
 }
 
 // The archive is read through a buffer of 64 KiB: entries and directory
@@ -59,7 +59,7 @@ TEST(ZipArchive, EntriesAcrossTheReadBufferReadWhole) {
   ASSERT_NE(archive, nullptr) << error;
   for (int k : {39, 0, 20, 21, 1, 38}) {
     const auto& [name, content] = entries[static_cast<std::size_t>(k)];
-    EXPECT_EQ(archive->Read(name, &error), content) << name << ": " << error;
+    EXPECT_EQ(archive->Read(name, kMaxSubfileBytes, &error), content) << name << ": " << error;
   }
 }
 
@@ -100,8 +100,74 @@ TEST(ZipArchive, DamagedArchivesAreRefusedWithAReason) {
   std::unique_ptr<ZipArchive> archive = ZipArchive::Open((folder / "changed.zip").string(), &error);
   ASSERT_NE(archive, nullptr) << error;
   error.clear();
-  EXPECT_EQ(archive->Read("parts/a.dat", &error), std::nullopt);
+  EXPECT_EQ(archive->Read("parts/a.dat", kMaxSubfileBytes, &error), std::nullopt);
   EXPECT_NE(error.find("parts/a.dat"), std::string::npos) << error;
+}
+
+// An entry is read only when what comes out is what the directory declares,
+// in length and CRC-32, whatever minizip itself checks; entries it would
+// hand over as raw bytes (compression methods other than stored and
+// deflated, encryption) and entries declared larger than the limit are
+// refused before anything is inflated.
+TEST(ZipArchive, ReadsAnEntryOnlyWholeAndAsDeclared) {
+  TempFolder folder;
+  const std::string path = (folder / "lib.zip").string();
+  const std::string content = "4 16 1 0 0 0 0 0 0 0 1 1 0 1\n";
+  const std::string longer = content + "3 16 0 0 0 1 0 0 0 1 0\n";
+  using testing::Crc32;
+  using testing::Deflated;
+  ASSERT_TRUE(testing::WriteRawZip(
+      path, {{"good.dat", Deflated(content), Z_DEFLATED, content.size(), Crc32(content)},
+             // A deflate stream that ends before the declared content does.
+             {"ends_early.dat", Deflated(content), Z_DEFLATED, longer.size(), Crc32(longer)},
+             {"wrong_crc.dat", content, 0, content.size(), Crc32(content) ^ 1},
+             // A stored zip64 entry whose bytes were changed.
+             {"zip64.dat", "5" + content.substr(1), 0, content.size(), Crc32(content), true},
+             {"bzip2.dat", "BZh91AY&SY", 12, content.size(), Crc32(content)},
+             // A few bytes said to inflate to a gigabyte.
+             {"bomb.dat", Deflated("0"), Z_DEFLATED, std::uint64_t{1} << 30, 0}}));
+  std::string error;
+  std::unique_ptr<ZipArchive> archive = ZipArchive::Open(path, &error);
+  ASSERT_NE(archive, nullptr) << error;
+  EXPECT_EQ(archive->Read("good.dat", kMaxSubfileBytes, &error), content) << error;
+  for (const char* damaged : {"ends_early.dat", "wrong_crc.dat", "zip64.dat"}) {
+    error.clear();
+    EXPECT_EQ(archive->Read(damaged, kMaxSubfileBytes, &error), std::nullopt) << damaged;
+    EXPECT_EQ(error, std::string(damaged) + " is damaged or truncated");
+  }
+  EXPECT_EQ(archive->Read("bzip2.dat", kMaxSubfileBytes, &error), std::nullopt);
+  EXPECT_EQ(error,
+            "bzip2.dat is compressed with bzip2, which Halvex does not read (only stored and "
+            "deflated entries)");
+  EXPECT_EQ(archive->Read("bomb.dat", kMaxSubfileBytes, &error), std::nullopt);
+  EXPECT_EQ(error, "bomb.dat holds 1073741824 bytes, more than the 268435456 a library file may "
+                   "have");
+  // The limit is the caller's.
+  EXPECT_EQ(archive->Read("good.dat", content.size() - 1, &error), std::nullopt);
+  EXPECT_EQ(archive->Read("good.dat", content.size(), &error), content);
+}
+
+TEST(ZipArchive, EncryptedEntryIsRefusedAsSuch) {
+  TempFolder folder;
+  const std::string path = (folder / "lib.zip").string();
+  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(zip, nullptr);
+  zip_fileinfo info{};
+  const std::string content = "3 16 0 0 0 1 0 0 0 1 0\n";
+  ASSERT_EQ(zipOpenNewFileInZip3_64(zip, "secret.dat", &info, nullptr, 0, nullptr, 0, nullptr,
+                                    Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS,
+                                    DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, "password",
+                                    testing::Crc32(content), 0),
+            ZIP_OK);
+  ASSERT_EQ(zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size())),
+            ZIP_OK);
+  ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+  std::string error;
+  std::unique_ptr<ZipArchive> archive = ZipArchive::Open(path, &error);
+  ASSERT_NE(archive, nullptr) << error;
+  EXPECT_EQ(archive->Read("secret.dat", kMaxSubfileBytes, &error), std::nullopt);
+  EXPECT_EQ(error, "secret.dat is encrypted");
 }
 
 // The six locations of a library in an archive are searched as the same
