@@ -72,7 +72,8 @@ void ReportNotFound(std::ostream& err, const std::vector<std::string>& names) {
   err << std::endl;
 }
 
-void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary) {
+void ReportSave(std::ostream& out, std::ostream& err, const std::string& fileName,
+                const SaveSummary& summary) {
   switch (summary.result) {
     case SaveResult::kSaved:
       out << "\nSaving " << fileName << std::endl;
@@ -81,11 +82,12 @@ void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummar
       return;
     case SaveResult::kCantCreate:
       out << fileName << " Can't create" << std::endl;
-      return;
+      break;
     case SaveResult::kCantWrite:
       out << fileName << " Can't write" << std::endl;
-      return;
+      break;
   }
+  if (!summary.reason.empty()) err << fileName << ": " << summary.reason << std::endl;
 }
 
 }  // namespace halvex

@@ -29,6 +29,7 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withF
 // first few names. Nothing when every one was found.
 void ReportNotFound(std::ostream& err, const std::vector<std::string>& names);
 // A save's report, or why it failed.
-void ReportSave(std::ostream& out, const std::string& fileName, const SaveSummary& summary);
+void ReportSave(std::ostream& out, std::ostream& err, const std::string& fileName,
+                const SaveSummary& summary);
 
 }  // namespace halvex

@@ -122,9 +122,9 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
 // Writes the output file, reports it and answers the exit code.
 int SaveAndReport(const Model& output, std::span<const InsertedLine> inserted,
                   std::string_view after, const std::string& fileName, PathResolver& resolver,
-                  std::ostream& out) {
+                  std::ostream& out, std::ostream& err) {
   SaveSummary summary = Save(output, fileName, resolver, inserted, after);
-  ReportSave(out, fileName, summary);
+  ReportSave(out, err, fileName, summary);
   return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
 
@@ -167,7 +167,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
-  return SaveAndReport(input, statements, after, command.outFile, resolver, out);
+  return SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {

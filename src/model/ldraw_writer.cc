@@ -10,7 +10,8 @@ namespace halvex {
 SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
                  std::span<const InsertedLine> inserted, std::string_view after) {
   SaveSummary summary;
-  std::optional<OutputFile> file = OutputFile::Create(resolver.PathForWriting(fileName));
+  std::optional<OutputFile> file =
+      OutputFile::Create(resolver.PathForWriting(fileName), &summary.reason);
   if (!file) {
     summary.result = SaveResult::kCantCreate;
     return summary;
@@ -34,7 +35,10 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     ++summary.linesWritten;
   }
   file->Write(after);
-  if (!file->Commit()) summary.result = SaveResult::kCantWrite;
+  if (!file->Commit()) {
+    summary.result = SaveResult::kCantWrite;
+    summary.reason = file->Reason();
+  }
   return summary;
 }
 

@@ -18,6 +18,7 @@ enum class SaveResult { kSaved, kCantCreate, kCantWrite };
 // What a save did: the lines written and the counts of the elements saved.
 struct SaveSummary {
   SaveResult result = SaveResult::kSaved;
+  std::string reason;  // The system's words for a failure.
   int linesWritten = 0;
   ElementCounts counts;
 };

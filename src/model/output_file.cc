@@ -7,6 +7,9 @@
 namespace halvex {
 
 using output_platform::CloseFile;
+using output_platform::GuardTemporary;
+using output_platform::ReleaseTemporary;
+using output_platform::LastErrorText;
 using output_platform::PutInPlace;
 using output_platform::RemoveFile;
 using output_platform::WriteSome;
@@ -20,6 +23,7 @@ constexpr std::size_t kBufferSize = 1 << 16;
 OutputFile::OutputFile(int fd, std::string target, std::string temporary)
     : fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {
   buffer_.reserve(kBufferSize);
+  if (!temporary_.empty()) GuardTemporary(temporary_, fd_);
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
@@ -27,7 +31,8 @@ OutputFile::OutputFile(OutputFile&& other) noexcept
       target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
       buffer_(std::move(other.buffer_)),
-      failed_(other.failed_) {
+      failed_(other.failed_),
+      reason_(std::move(other.reason_)) {
   other.fd_ = -1;
   other.temporary_.clear();
 }
@@ -46,6 +51,7 @@ void OutputFile::Flush() {
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
       failed_ = true;
+      reason_ = written < 0 ? LastErrorText() : "nothing could be written";
       break;
     }
     done += static_cast<std::size_t>(written);
@@ -58,16 +64,21 @@ bool OutputFile::Commit() {
   Flush();
   int fd = fd_;
   fd_ = -1;
-  if (CloseFile(fd) != 0) failed_ = true;
+  if (CloseFile(fd) != 0 && !failed_) {
+    failed_ = true;
+    reason_ = LastErrorText();
+  }
   if (failed_) {
     Abandon();
     return false;
   }
   if (!temporary_.empty()) {
     if (!PutInPlace(temporary_, target_)) {
+      reason_ = LastErrorText();
       Abandon();
       return false;
     }
+    ReleaseTemporary();
     temporary_.clear();
   }
   return true;
@@ -80,6 +91,7 @@ void OutputFile::Abandon() {
   }
   if (!temporary_.empty()) {
     RemoveFile(temporary_);
+    ReleaseTemporary();
     temporary_.clear();
   }
 }

@@ -15,10 +15,14 @@ namespace halvex {
 
 class OutputFile {
  public:
-  // Opens the output for `path`; none when it cannot be created. On POSIX
-  // systems a symbolic link is followed: the file it points to is replaced,
-  // the link stays.
-  static std::optional<OutputFile> Create(const std::string& path);
+  // Opens the output for `path`; none, with the system's reason in
+  // `reason`, when it cannot be created. An existing file that the user
+  // could not open for writing (read-only) is not replaced: it cannot be
+  // created. A file that is replaced keeps its mode (and on POSIX systems its
+  // owner and group, where the user may give them). On POSIX systems a
+  // symbolic link is followed: the file it points to is replaced, the link
+  // stays.
+  static std::optional<OutputFile> Create(const std::string& path, std::string* reason);
 
   OutputFile(OutputFile&& other) noexcept;
   OutputFile& operator=(OutputFile&&) = delete;
@@ -29,8 +33,10 @@ class OutputFile {
   void Write(std::string_view text);
 
   // Flushes, closes and puts the file in place. False on any error, with the
-  // target untouched (when it is replaced rather than written directly).
+  // target untouched (when it is replaced rather than written directly) and
+  // the system's reason in Reason.
   [[nodiscard]] bool Commit();
+  const std::string& Reason() const { return reason_; }
 
  private:
   OutputFile(int fd, std::string target, std::string temporary);
@@ -42,6 +48,7 @@ class OutputFile {
   std::string temporary_;  // Empty when the target is written directly.
   std::string buffer_;
   bool failed_ = false;
+  std::string reason_;  // Why the first failure failed.
 };
 
 }  // namespace halvex

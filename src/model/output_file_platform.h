@@ -21,4 +21,15 @@ void RemoveFile(const std::string& path);
 // Moves `from` over `to`, replacing it; false when it could not.
 bool PutInPlace(const std::string& from, const std::string& to);
 
+// The system's words for why the last of these calls failed.
+std::string LastErrorText();
+
+// While a temporary file is being written, an interruption of the run (an
+// interrupt, termination or hang-up signal, a console's Ctrl+C or close)
+// removes it before the run ends as it would have. One file at a time:
+// GuardTemporary names it and its open descriptor, ReleaseTemporary says it
+// is gone or in place.
+void GuardTemporary(const std::string& path, int fd);
+void ReleaseTemporary();
+
 }  // namespace halvex::output_platform

@@ -1,7 +1,11 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <vector>
 
 #include "model/output_file.h"
@@ -56,26 +60,97 @@ bool PutInPlace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::string LastErrorText() { return std::strerror(errno); }
+
+namespace {
+
+// The temporary file's name, where a signal handler can read it: a handler
+// may call unlink but not allocate.
+char guardedPath[4096];
+volatile std::sig_atomic_t guarding = 0;
+
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Removes the temporary file, then lets the signal do what it would have
+// done: the handler was reset to the default on entry, and the signal,
+// blocked while the handler runs, is delivered again on its return.
+void RemoveGuarded(int signal) {
+  if (guarding) ::unlink(guardedPath);
+  ::raise(signal);
+}
+
+void InstallHandlers() {
+  for (int signal : kInterruptions) {
+    struct sigaction current;
+    // A signal ignored when the run started (nohup) stays ignored.
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction action = {};
+    action.sa_handler = RemoveGuarded;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+}  // namespace
+
+void GuardTemporary(const std::string& path, int /*fd*/) {
+  static const bool installed = (InstallHandlers(), true);
+  (void)installed;
+  guarding = 0;
+  if (path.size() >= sizeof guardedPath) return;
+  std::memcpy(guardedPath, path.c_str(), path.size() + 1);
+  guarding = 1;
+}
+
+void ReleaseTemporary() { guarding = 0; }
+
 }  // namespace output_platform
 
-std::optional<OutputFile> OutputFile::Create(const std::string& path) {
+std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
   // An empty name, or a loop of links, names no file that could be created.
   std::string target = path.empty() ? std::string() : FollowLinks(path);
-  if (target.empty()) return std::nullopt;
+  if (target.empty()) {
+    *reason = path.empty() ? "no file name" : std::strerror(ELOOP);
+    return std::nullopt;
+  }
   struct stat info;
   bool exists = ::stat(target.c_str(), &info) == 0;
   if (exists && !S_ISREG(info.st_mode)) {
     int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+      *reason = std::strerror(errno);
+      return std::nullopt;
+    }
     return OutputFile(fd, target, {});
+  }
+  if (exists) {
+    // Renaming over a file needs only the folder's permission: a file the
+    // user may not write is refused here, as cp refuses it. Opened without
+    // truncation, the file is left as it is.
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+      *reason = std::strerror(errno);
+      return std::nullopt;
+    }
+    ::close(fd);
   }
   std::string pattern = FolderOf(target) + "/.halvex-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
-  if (fd < 0) return std::nullopt;
-  // mkstemp creates the file for its owner alone; give it the mode of the
-  // file it replaces, or the one a newly created file would have.
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return std::nullopt;
+  }
+  // mkstemp creates the file for its owner alone; give it the owner, group
+  // and mode of the file it replaces (the owner only where the user may, as
+  // root), or the mode a newly created file would have. The owner first:
+  // changing it clears the set-user-ID bits.
+  if (exists && ::fchown(fd, info.st_uid, info.st_gid) != 0 &&
+      ::fchown(fd, static_cast<uid_t>(-1), info.st_gid) != 0) {
+    // Neither owner nor group could be given: the new file keeps the user's.
+  }
   mode_t mode = exists ? (info.st_mode & 07777) : (0666 & ~CurrentUmask());
   ::fchmod(fd, mode);
   return OutputFile(fd, target, std::string(name.data()));

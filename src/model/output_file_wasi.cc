@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "model/output_file.h"
 #include "model/output_file_platform.h"
@@ -52,21 +53,36 @@ bool PutInPlace(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+std::string LastErrorText() { return std::strerror(errno); }
+
+// WASI has no signals: a run ends only by itself or by its host.
+void GuardTemporary(const std::string&, int) {}
+void ReleaseTemporary() {}
+
 }  // namespace output_platform
 
 // WASI has no file modes and no umask: the new file gets the host's default.
 // Symbolic links are not followed: the replacement replaces the link.
-std::optional<OutputFile> OutputFile::Create(const std::string& path) {
-  if (path.empty()) return std::nullopt;
+std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
+  if (path.empty()) {
+    *reason = "no file name";
+    return std::nullopt;
+  }
   struct stat info;
   if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
     int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+      *reason = std::strerror(errno);
+      return std::nullopt;
+    }
     return OutputFile(fd, path, {});
   }
   std::string temporary;
   int fd = CreateTemporary(path, &temporary);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return std::nullopt;
+  }
   return OutputFile(fd, path, temporary);
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "model/native_path.h"
 #include "model/output_file.h"
@@ -51,21 +52,73 @@ void RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
 // Windows' rename does not replace an existing file; this does, and returns
 // only once the move is on disk.
 bool PutInPlace(const std::string& from, const std::string& to) {
-  return ::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (::MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+    return true;
+  }
+  errno = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
 }
+
+// The C library's calls set errno; PutInPlace sets it too.
+std::string LastErrorText() { return std::strerror(errno); }
+
+namespace {
+
+// The temporary file's name in UTF-16, made before it is needed: the
+// console's handler runs on a thread of its own while the run goes on.
+std::wstring guardedPath;
+HANDLE guardedHandle = INVALID_HANDLE_VALUE;
+volatile LONG guarding = 0;
+
+// Ctrl+C, Ctrl+Break, the console's closing, logoff and shutdown end the
+// run: the temporary file goes first. A file still open cannot be deleted,
+// so its handle is closed (the process ends right after). FALSE lets the
+// next handler (the default, which ends the process) act.
+BOOL WINAPI RemoveGuarded(DWORD) {
+  if (::InterlockedCompareExchange(&guarding, 0, 1) == 1) {
+    ::CloseHandle(guardedHandle);
+    ::DeleteFileW(guardedPath.c_str());
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void GuardTemporary(const std::string& path, int fd) {
+  static const bool installed = ::SetConsoleCtrlHandler(RemoveGuarded, TRUE) != 0;
+  (void)installed;
+  ::InterlockedExchange(&guarding, 0);
+  guardedPath = Widen(path);
+  guardedHandle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  ::InterlockedExchange(&guarding, 1);
+}
+
+void ReleaseTemporary() { ::InterlockedExchange(&guarding, 0); }
 
 }  // namespace output_platform
 
 // A target that is a device ("NUL", "CON") or a pipe is written directly; a
 // folder cannot be written. Symbolic links are rare on Windows and not
 // followed: the replacement replaces the link.
-std::optional<OutputFile> OutputFile::Create(const std::string& path) {
-  if (path.empty()) return std::nullopt;
+std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
+  if (path.empty()) {
+    *reason = "no file name";
+    return std::nullopt;
+  }
   std::wstring wide = Widen(path);
-  if (wide.size() > kMaxWindowsPath) return std::nullopt;
+  if (wide.size() > kMaxWindowsPath) {
+    *reason = std::strerror(ENAMETOOLONG);
+    return std::nullopt;
+  }
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    *reason = std::strerror(EISDIR);
+    return std::nullopt;
+  }
+  // A read-only file is not replaced, as copy and editors do not replace it.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    *reason = std::strerror(EACCES);
     return std::nullopt;
   }
   HANDLE existing = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -74,6 +127,7 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
     if (::GetFileType(existing) != FILE_TYPE_DISK) {
       int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_WRONLY | _O_BINARY);
       if (fd < 0) {
+        *reason = std::strerror(errno);
         ::CloseHandle(existing);
         return std::nullopt;
       }
@@ -83,7 +137,10 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path) {
   }
   std::string temporary;
   int fd = CreateTemporary(path, &temporary);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    *reason = std::strerror(errno);
+    return std::nullopt;
+  }
   return OutputFile(fd, path, temporary);
 }
 

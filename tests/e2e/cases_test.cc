@@ -69,6 +69,11 @@ const std::map<std::string, Special> kSpecials = {
       },
       {}}},
     {"output_is_input_and_write_fails", {nullptr, {.fileSize = 4096}}},
+    // A file the user may not write is not replaced, although the folder
+    // would let a rename replace it.
+    {"output_read_only",
+     {[](const fs::path& f) { fs::permissions(f / "out.dat", fs::perms(0444)); },
+      {.obeyPermissions = true}}},
     // The file behind the link is replaced and keeps its mode; the link stays.
     {"output_is_input_behind_a_link",
      {[](const fs::path& f) {
