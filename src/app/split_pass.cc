@@ -1,5 +1,7 @@
 #include "app/split_pass.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -128,13 +130,72 @@ void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& set
   }
 }
 
+namespace {
+
+// The points were placed by a product of placements, where the split places
+// each element by one placement after another: the two differ in the last
+// bits. A point this much farther from the plane than the precision is
+// beyond it either way; one nearer is not trusted.
+constexpr double kRoundingMargin = 1e-9;
+
+// The bounding box of a reference's placed points, by which most planes are
+// judged without visiting every point.
+struct PointBox {
+  std::array<Point, 8> corners;
+  double scale;  // The largest |x| + |y| + |z| + 1 of the points.
+  bool finite;
+};
+
+PointBox BoxOf(std::span<const Point> points) {
+  Point low{INFINITY, INFINITY, INFINITY};
+  Point high{-INFINITY, -INFINITY, -INFINITY};
+  bool finite = true;
+  for (const Point& p : points) {
+    finite = finite && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+    low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+  }
+  PointBox box{};
+  box.finite = finite && !points.empty();
+  if (!box.finite) return box;
+  for (int k = 0; k < 8; ++k) {
+    box.corners[static_cast<std::size_t>(k)] = {(k & 1) ? high.x : low.x,
+                                                (k & 2) ? high.y : low.y,
+                                                (k & 4) ? high.z : low.z};
+  }
+  box.scale = std::max(std::fabs(low.x), std::fabs(high.x)) +
+              std::max(std::fabs(low.y), std::fabs(high.y)) +
+              std::max(std::fabs(low.z), std::fabs(high.z)) + 1.0;
+  return box;
+}
+
+// +1 when every point in `box` is beyond the precision on the removed side
+// of `plane`, -1 when every one is on the kept side, as the point-by-point
+// test would find; 0 when that is not certain from the box alone. The
+// distance to a plane is affine in the point, so it is least at a corner of
+// the box; the corners must clear the bound by a margin far above what
+// rounding can change in it.
+int SureSide(const Plane& plane, const PointBox& box) {
+  if (!box.finite) return 0;
+  const Point& o = plane.origin;
+  const double bound = precision + kRoundingMargin * box.scale;
+  const double margin = 1e-9 * (box.scale + std::fabs(o.x) + std::fabs(o.y) + std::fabs(o.z));
+  int side = 0;
+  for (const Point& corner : box.corners) {
+    Point projection;
+    double distance = SignedDistance(plane, corner, &projection);
+    int cornerSide = distance > bound + margin ? 1 : distance < -(bound + margin) ? -1 : 0;
+    if (cornerSide == 0 || (side != 0 && cornerSide != side)) return 0;
+    side = cornerSide;
+  }
+  return side;
+}
+
+}  // namespace
+
 Verdict JudgeExtent(std::span<const Point> points, const Model& splitter,
                     const RunSettings& settings) {
-  // The points were placed by a product of placements, where the split
-  // places each element by one placement after another: the two differ in
-  // the last bits. A point this much farther from the plane than the
-  // precision is beyond it either way; one nearer is not trusted.
-  constexpr double kRoundingMargin = 1e-9;
+  const PointBox box = BoxOf(points);
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
     if (!polygon.IsPolygon()) continue;
@@ -142,7 +203,13 @@ Verdict JudgeExtent(std::span<const Point> points, const Model& splitter,
     if (!plane) return Verdict::kInline;
     bool removedSide = false;
     bool keptSide = false;
-    for (const Point& p : points) {
+    // Most planes leave the whole box on one side: the points need not be
+    // visited then. The cost of a reference no longer grows with its points
+    // times the planes.
+    const int sure = SureSide(*plane, box);
+    if (sure > 0) removedSide = true;
+    if (sure < 0) keptSide = true;
+    for (const Point& p : sure != 0 ? std::span<const Point>() : points) {
       Point projection;
       double distance = SignedDistance(*plane, p, &projection);
       double scale = std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) + 1.0;

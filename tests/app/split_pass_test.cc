@@ -76,5 +76,25 @@ TEST_F(JudgeExtentTest, EveryPlaneOfTheRunIsAsked) {
   EXPECT_EQ(Judge({{-1, 0, 0}, {7, 0, 0}}), Verdict::kInline);
 }
 
+// A plane is first asked about the box around the points; a box that a
+// slanted plane crosses may still hold points all on one side, and many
+// points, one of them near the plane, are judged by that one.
+TEST(JudgeExtent, PointsDecideWhereTheirBoxDoesNot) {
+  precision = kDefaultPrecision;
+  Model splitter;
+  // The plane x + y = 0, keeping x + y > 0.
+  std::array<Point, 3> corners{{{0, 0, 0}, {10, -10, 0}, {0, 0, 10}}};
+  splitter.Append(splitter.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+  RunSettings settings;
+  // The box's corner (-5, -5, 0) lies beyond the plane; neither point does.
+  std::vector<Point> points{{6, -5, 0}, {-5, 6, 1}};
+  EXPECT_EQ(JudgeExtent(points, splitter, settings), Verdict::kKeepWhole);
+  for (int k = 0; k < 5000; ++k) points.push_back({10.0 + k, 10.0 + k, 3});
+  points.push_back({0.0004, 0, 2});
+  EXPECT_EQ(JudgeExtent(points, splitter, settings), Verdict::kInline);
+  points.back() = {-4, -5, 0};
+  EXPECT_EQ(JudgeExtent(points, splitter, settings), Verdict::kInline);
+}
+
 }  // namespace
 }  // namespace halvex
