@@ -72,6 +72,12 @@ void ReportNotFound(std::ostream& err, const std::vector<std::string>& names) {
   err << std::endl;
 }
 
+void ReportNoLibrary(std::ostream& err) {
+  err << "No LDraw library was found: give -l the folder that holds parts and p (or a zip "
+         "archive of it), or set LDRAWDIR to it"
+      << std::endl;
+}
+
 void ReportSave(std::ostream& out, std::ostream& err, const std::string& fileName,
                 const SaveSummary& summary) {
   switch (summary.result) {

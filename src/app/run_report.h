@@ -28,6 +28,8 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withF
 // The referenced files that the expansion found nowhere: how many, and the
 // first few names. Nothing when every one was found.
 void ReportNotFound(std::ostream& err, const std::vector<std::string>& names);
+// What to do when subfiles were not found and no library holds parts or p.
+void ReportNoLibrary(std::ostream& err);
 // A save's report, or why it failed.
 void ReportSave(std::ostream& out, std::ostream& err, const std::string& fileName,
                 const SaveSummary& summary);

@@ -63,9 +63,12 @@ bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& reso
 // command line, or else the one LDRAWDIR names, as LDraw tools find theirs.
 // Warns of a library that cannot be one: a folder that does not exist, or
 // one that holds neither parts nor p, such as the library's parts folder
-// given instead of its root. False, with a message, for a library archive
-// that cannot be read.
-bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostream& err) {
+// given instead of its root, or a device. False, with a message, for a
+// library archive that cannot be read. `usable` tells whether some library
+// holds parts or p.
+bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostream& err,
+                  bool* usable) {
+  *usable = false;
   searchPath.AddInputFolder(command.inFile);
   std::vector<std::string> libraries = command.libraries;
   if (libraries.empty()) {
@@ -78,9 +81,13 @@ bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostre
     std::string error;
     switch (searchPath.AddLibrary(library, &error)) {
       case LibraryStatus::kLibrary:
+        *usable = true;
         break;
       case LibraryStatus::kMissingFolder:
         err << "Library folder " << name << " does not exist" << std::endl;
+        break;
+      case LibraryStatus::kNeitherFolderNorFile:
+        err << "Library " << name << " is neither a folder nor a zip archive" << std::endl;
         break;
       case LibraryStatus::kNoLibraryFolders:
         err << "Library folder " << name << " holds neither parts nor p" << std::endl;
@@ -97,8 +104,9 @@ bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostre
 // changes, and reports it; none when the expansion grows too large or a
 // library archive cannot be read.
 std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter,
-                                             SearchPath& searchPath, const RunSettings& settings,
-                                             std::ostream& out, std::ostream& err) {
+                                             SearchPath& searchPath, bool libraryUsable,
+                                             const RunSettings& settings, std::ostream& out,
+                                             std::ostream& err) {
   ReportExpanding(out, searchPath);
   ExpandSummary summary;
   if (settings.expandWhereChanged) {
@@ -115,6 +123,7 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
   }
   ReportExpansion(out, summary, settings.expandWhereChanged);
   ReportNotFound(err, summary.notFound);
+  if (!summary.notFound.empty() && !libraryUsable) ReportNoLibrary(err);
   if (summary.result != ExpandResult::kExpanded) return std::nullopt;
   return summary;
 }
@@ -153,9 +162,10 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   const int topSize = input.Size();
   ExpandSummary expansion;
   if (settings.expandSubfiles) {
-    if (!AddLibraries(command, searchPath, err)) return kExitFileError;
+    bool libraryUsable;
+    if (!AddLibraries(command, searchPath, err, &libraryUsable)) return kExitFileError;
     std::optional<ExpandSummary> expanded =
-        ExpandAndReport(input, splitter, searchPath, settings, out, err);
+        ExpandAndReport(input, splitter, searchPath, libraryUsable, settings, out, err);
     if (!expanded) return kExitFileError;
     expansion = std::move(*expanded);
   }
@@ -172,10 +182,13 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {
   if (args.empty()) return std::nullopt;
-  if (args[0] == "--help") {
+  if (args[0] == "--help" || args[0] == "-h") {
     ShowUsage(out);
     out << "A library (-l) is a folder holding parts and p, or a zip archive of one" << std::endl;
     out << "Without -l, the library that the environment variable LDRAWDIR names" << std::endl;
+    out << "A splitter file's polygon keeps the side from which its corners run clockwise"
+        << std::endl;
+    out << "-h or --help: this help; --version: the version" << std::endl;
     return kExitSuccess;
   }
   if (args[0] == "--version") {

@@ -30,6 +30,8 @@ std::optional<std::string> PathResolver::FindFile(std::string_view name) {
 
 bool PathResolver::IsFolder(std::string_view name) { return IsDirectory(Resolve(name)); }
 
+bool PathResolver::IsPresent(std::string_view name) { return PathExists(Resolve(name)); }
+
 std::string PathResolver::PathForWriting(std::string_view name) {
   // Only the folders are matched without regard to case: the file's own name
   // is written as spelled, so that an existing file whose name differs only
@@ -63,6 +65,12 @@ bool IsDirectory(const std::string& path) {
   if (wide.size() > kMaxWindowsPath) return false;
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool PathExists(const std::string& path) {
+  std::wstring wide = Widen(path);
+  return wide.size() <= kMaxWindowsPath &&
+         ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string PathResolver::Resolve(std::string_view name) { return std::string(name); }
@@ -108,6 +116,11 @@ bool IsRegularFile(const std::string& path) {
 bool IsDirectory(const std::string& path) {
   struct stat info;
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0;
 }
 
 std::string PathResolver::Resolve(std::string_view name) {

@@ -22,6 +22,9 @@ class PathResolver {
   // Whether `name` names an existing folder (symbolic links followed).
   bool IsFolder(std::string_view name);
 
+  // Whether `name` names anything that exists: a file, a folder, a device.
+  bool IsPresent(std::string_view name);
+
   // The path to write `name` to: existing folders matched as above; the last
   // component, the file's own name, kept exactly as spelled.
   std::string PathForWriting(std::string_view name);
@@ -44,5 +47,7 @@ class PathResolver {
 bool IsRegularFile(const std::string& path);
 // Whether `path` names an existing folder (symbolic links followed).
 bool IsDirectory(const std::string& path);
+// Whether `path` names anything that exists (symbolic links followed).
+bool PathExists(const std::string& path);
 
 }  // namespace halvex

@@ -48,7 +48,10 @@ LibraryStatus SearchPath::AddLibrary(std::string_view root, std::string* error) 
     if (!folder.empty() && !EndsWithSeparator(folder)) folder.push_back('\\');
     for (const char* sub : kLibraryFolders) Add(folder + sub);
     const std::string here = folder.empty() ? "." : folder;
-    if (!resolver_.IsFolder(here)) return LibraryStatus::kMissingFolder;
+    if (!resolver_.IsFolder(here)) {
+      return resolver_.IsPresent(here) ? LibraryStatus::kNeitherFolderNorFile
+                                       : LibraryStatus::kMissingFolder;
+    }
     if (!resolver_.IsFolder(folder + "parts") && !resolver_.IsFolder(folder + "p")) {
       return LibraryStatus::kNoLibraryFolders;
     }

@@ -41,6 +41,7 @@ inline constexpr std::uint64_t kMaxSubfileBytes = std::uint64_t{256} << 20;
 enum class LibraryStatus {
   kLibrary,
   kMissingFolder,      // No such folder: nothing will be found there.
+  kNeitherFolderNorFile,  // Something else: a device, a pipe.
   kNoLibraryFolders,   // Neither "parts" nor "p" in it, e.g. the parts folder itself.
   kUnreadableArchive,  // A file that is no zip archive, or a damaged one.
 };

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -219,6 +220,14 @@ ZipArchive::~ZipArchive() = default;
 std::unique_ptr<ZipArchive> ZipArchive::Open(const std::string& path, std::string* error) {
   zlib_filefunc64_def files{OpenArchive, ReadArchive, WriteArchive, TellArchive,
                             SeekArchive, CloseArchive, ArchiveError, nullptr};
+  // A file that cannot be opened at all is no damaged archive: say why (a
+  // file nobody may read, too many open files).
+  if (std::FILE* probe = OpenForReading(path)) {
+    std::fclose(probe);
+  } else {
+    *error = std::string("cannot be opened: ") + std::strerror(errno);
+    return nullptr;
+  }
   unzFile file = unzOpen2_64(path.c_str(), &files);
   if (!file) {
     *error = "not a zip archive, or damaged";

@@ -84,7 +84,9 @@ TEST(BadInputLarge, FourMegabyteLine) {
   ExpectExpandRun(folder, {2, 1, 0, 0, 0, 1},
                   "\nInlined from subfiles:\n" + Counts({0, 0, 0, 0}, 1) + "\n" +
                       "1 subfile not found in the search locations: " + name.substr(0, 57) +
-                      "...\n\nSaving out.dat\n" + Counts({2, 1, 0, 0, 0}),
+                      "...\nNo LDraw library was found: give -l the folder that holds parts "
+                      "and p (or a zip archive of it), or set LDRAWDIR to it\n\nSaving out.dat\n" +
+                      Counts({2, 1, 0, 0, 0}),
                   0, output);
 }
 

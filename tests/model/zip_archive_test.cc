@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "e2e/run_program.h"
 #include "model/search_path.h"
 #include "model/zip_test_archive.h"
@@ -168,6 +171,35 @@ TEST(ZipArchive, EncryptedEntryIsRefusedAsSuch) {
   ASSERT_NE(archive, nullptr) << error;
   EXPECT_EQ(archive->Read("secret.dat", kMaxSubfileBytes, &error), std::nullopt);
   EXPECT_EQ(error, "secret.dat is encrypted");
+}
+
+// An archive that cannot be opened at all is not called damaged: the
+// system's reason is given, such as running out of file descriptors with
+// many archives open.
+TEST(ZipArchive, ArchiveThatCannotBeOpenedSaysWhy) {
+  TempFolder folder;
+  std::string error;
+  EXPECT_EQ(ZipArchive::Open((folder / "missing.zip").string(), &error), nullptr);
+  EXPECT_EQ(error, "cannot be opened: No such file or directory");
+#ifndef _WIN32
+  const std::string path = (folder / "lib.zip").string();
+  ASSERT_TRUE(WriteZip(path, {{"parts/a.dat", "a"}}));
+  auto openUntilRefused = [&] {
+    rlimit limit{32, 32};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    std::vector<std::unique_ptr<ZipArchive>> open;
+    std::string reason;
+    while (open.size() < 64) {
+      std::unique_ptr<ZipArchive> archive = ZipArchive::Open(path, &reason);
+      if (!archive) break;
+      open.push_back(std::move(archive));
+    }
+    std::fprintf(stderr, "%s\n", reason.c_str());
+    std::_Exit(0);
+  };
+  EXPECT_EXIT(openUntilRefused(), ::testing::ExitedWithCode(0),
+              "cannot be opened: Too many open files");
+#endif
 }
 
 // The six locations of a library in an archive are searched as the same
