@@ -27,8 +27,10 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "../tests/model/zip_test_archive.h"
 #include "app/split_run.h"
 #include "elements/element.h"
 #include "elements/lines.h"
@@ -150,18 +152,49 @@ inline bool IsWellFormedOutput(std::string_view text) {
   return text.empty() || text.back() == '\n';
 }
 
+// The small library of every pipeline run: files that reference each other,
+// the input itself and a subfile that cannot be found, mirrored and inverted,
+// in colour and in main colour. No library file references another more than
+// twice, so the expansion stays small whatever the input holds. Each file has
+// its path in the library folder and its entry in the library's zip archive,
+// which spells some names in other cases, as archives made elsewhere do.
+struct LibraryFile {
+  const char* path;
+  const char* entry;
+  const char* text;
+};
+inline constexpr std::array<LibraryFile, 3> kLibraryFiles = {{
+    {"parts/brick.dat", "ldraw/parts/brick.dat",
+     "0 Brick\n"
+     "0 BFC CERTIFY CCW\n"
+     "1 4 0 0 0 1 0 0 0 1 0 0 0 1 s\\brick_s01.dat\n"
+     "0 BFC INVERTNEXT\n"
+     "1 16 0 -4 0 -1 0 0 0 1 0 0 0 1 S\\BRICK_S01.DAT\n"
+     "1 16 5 0 5 1 0 0 0 1 0 0 0 1 stud.dat\n"
+     "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n"
+     "4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10\n"},
+    {"parts/s/brick_s01.dat", "ldraw/Parts/S/Brick_S01.DAT",
+     "0 BFC CERTIFY CW\n"
+     "4 16 -10 0 -10 -10 4 -10 10 4 -10 10 0 -10\n"
+     "5 24 -10 0 -10 -10 4 -10 0 0 1 0 0 -1\n"
+     "2 24 -10 0 -10 10 0 -10\n"
+     "1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 ..\\..\\s\\back.dat\n"},
+    {"p/stud.dat", "ldraw/p/stud.dat",
+     "0 BFC CERTIFY CCW\n"
+     "3 16 0 0 0 6 0 0 0 0 6\n"
+     "2 24 6 0 0 6 -4 0\n"},
+}};
+
 // The folder every pipeline run works in, made once per process: the input,
-// splitter files, and a small library whose files reference each other, the
-// input itself and a subfile that cannot be found, mirrored and inverted, in
-// colour and in main colour. No library file references another more than
-// twice, so the expansion stays small whatever the input holds.
+// splitter files, the library as a folder (lib) and as a zip archive
+// (lib.zip), and a file outside the library that a library file reaches by
+// a relative path.
 class Workspace {
  public:
   Workspace() {
     namespace fs = std::filesystem;
 #ifdef _WIN32
-    root_ = fs::temp_directory_path() /
-            ("halvex-fuzz-" + std::to_string(::GetCurrentProcessId()));
+    root_ = fs::temp_directory_path() / ("halvex-fuzz-" + std::to_string(::GetCurrentProcessId()));
     fs::remove_all(root_);
     fs::create_directory(root_);
 #else
@@ -185,25 +218,12 @@ class Workspace {
                    "0 BFC CERTIFY CW\n"
                    "1 16 0 1 0 1 0 0 0 1 0 0 0 1 in.dat\n"
                    "3 16 -2 0 0 2 0 0 0 3 1\n");
-    WriteWholeFile(root_ / "lib" / "parts" / "brick.dat",
-                   "0 Brick\n"
-                   "0 BFC CERTIFY CCW\n"
-                   "1 4 0 0 0 1 0 0 0 1 0 0 0 1 s\\brick_s01.dat\n"
-                   "0 BFC INVERTNEXT\n"
-                   "1 16 0 -4 0 -1 0 0 0 1 0 0 0 1 S\\BRICK_S01.DAT\n"
-                   "1 16 5 0 5 1 0 0 0 1 0 0 0 1 stud.dat\n"
-                   "1 16 0 0 0 1 0 0 0 1 0 0 0 1 missing.dat\n"
-                   "4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10\n");
-    WriteWholeFile(root_ / "lib" / "parts" / "s" / "brick_s01.dat",
-                   "0 BFC CERTIFY CW\n"
-                   "4 16 -10 0 -10 -10 4 -10 10 4 -10 10 0 -10\n"
-                   "5 24 -10 0 -10 -10 4 -10 0 0 1 0 0 -1\n"
-                   "2 24 -10 0 -10 10 0 -10\n"
-                   "1 0x2FF0000 0 0 0 1 0 0 0 1 0 0 0 1 ..\\..\\s\\back.dat\n");
-    WriteWholeFile(root_ / "lib" / "p" / "stud.dat",
-                   "0 BFC CERTIFY CCW\n"
-                   "3 16 0 0 0 6 0 0 0 0 6\n"
-                   "2 24 6 0 0 6 -4 0\n");
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const LibraryFile& file : kLibraryFiles) {
+      WriteWholeFile(root_ / "lib" / file.path, file.text);
+      entries.emplace_back(file.entry, file.text);
+    }
+    if (!testing::WriteZip((root_ / "lib.zip").string(), entries)) std::abort();
   }
   ~Workspace() {
     std::error_code ignored;
@@ -223,10 +243,21 @@ inline constexpr std::array<const char*, 8> kValues = {"0",     "2.5", "-1",  "1
                                                        "1e300", "nan", "inf", "0.001"};
 
 // Number of leading bytes of a pipeline input that choose the options.
-inline constexpr std::size_t kOptionBytes = 3;
+inline constexpr std::size_t kOptionBytes = 4;
 
 // The command line that the option bytes choose, every switch of the program
-// among them, with files named relative to the workspace.
+// among them, with files named relative to the workspace. A byte's zero bits
+// add nothing, so an input of three option bytes reads as it did before the
+// fourth was added once a zero byte is put after them.
+//   byte 0: bits 0-1 no axis, x, y or z; bit 2 its sign; bit 3 the long form
+//           with a value; bits 4-6 the value (kValues); bit 7 another -y+
+//   byte 1: one bit per switch: -da -di -dn -d0 -i -c -ca -v
+//   byte 2: bit 0 -s; bit 1 the library folder; bits 2-3 no splitter file,
+//           split.dat, flat.dat or the input; bits 4-5 the output: out.dat,
+//           the input, a file in a missing folder or a folder; bits 6-7 no -p,
+//           -p 0.001 or -p with the value
+//   byte 3: bit 0 -e; bit 1 the library zip archive; bit 2 the archive
+//           before the folder rather than after it; bits 3-7 unused
 inline std::vector<std::string> ChooseArguments(const std::array<std::uint8_t, kOptionBytes>& b,
                                                 const std::string& root) {
   std::vector<std::string> args;
@@ -247,9 +278,15 @@ inline std::vector<std::string> ChooseArguments(const std::array<std::uint8_t, k
     if (bit(1, n)) args.push_back(switches[n]);
   }
   if (bit(2, 0)) args.push_back("-s");
-  if (bit(2, 1)) {
+  if (bit(3, 0)) args.push_back("-e");
+  std::vector<std::string> libraries;
+  if (bit(2, 1)) libraries.push_back(root + "/lib");
+  if (bit(3, 1)) {
+    libraries.insert(bit(3, 2) ? libraries.begin() : libraries.end(), root + "/lib.zip");
+  }
+  for (std::string& library : libraries) {
     args.push_back("-l");
-    args.push_back(root + "/lib");
+    args.push_back(std::move(library));
   }
   if ((b[2] >> 6 & 3) != 0) {
     args.push_back("-p");

@@ -32,8 +32,8 @@ cmake --build "$build" -j2 --target "${targets[@]/%/_fuzzer}" >"$build/build.log
 
 # Seed files: every LDraw file of the sample library and every test file; the
 # hand-picked number tokens of tests/data/numbers for number_text.
-mapfile -t sources < <(find ../shared/ldraw tests/data -type f \( -iname '*.dat' -o -iname '*.ldr' \) \
-  2>/dev/null | sort)
+mapfile -t sources < <(find ../shared/ldraw tests/data -type f \
+  \( -iname '*.dat' -o -iname '*.ldr' -o -iname '*.mpd' \) 2>/dev/null | sort)
 
 for name in "${targets[@]}"; do
   fuzzer="$repo/$build/fuzz/${name}_fuzzer"
@@ -45,10 +45,11 @@ for name in "${targets[@]}"; do
   [ "$name" = number_text ] && mapfile -t seeds < <(find tests/data/numbers -type f | sort)
   for source in "${seeds[@]}"; do
     if [ "$name" = pipeline ]; then
-      # The pipeline target reads three option bytes first: vary them so the
+      # The pipeline target reads four option bytes first: vary them so the
       # seeds start from different command lines.
-      printf "\\x$(printf %02x $((k * 37 % 256)))\\x$(printf %02x $((k * 73 % 256)))\\x$(printf %02x $((k * 11 % 256)))" \
-        >"$work/seeds/$k"
+      for factor in 37 73 11 29; do
+        printf "\\x$(printf %02x $((k * factor % 256)))"
+      done >"$work/seeds/$k"
       cat "$source" >>"$work/seeds/$k"
     else
       cp "$source" "$work/seeds/$k"
