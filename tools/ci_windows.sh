@@ -3,7 +3,9 @@
 # Windows with mingw-w64 (warnings are errors), runs the whole suite under
 # Wine (failing when no test ran), then compares the output files of the
 # Windows program with those of the Linux build in build/ (built first when
-# missing). Installs what it needs when it is missing (as root, with apt-get).
+# missing), and checks the Windows .zip: what it holds, and that the example
+# of its README.txt runs. Installs what it needs when it is missing (as root,
+# with apt-get).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -38,3 +40,30 @@ work="build-windows/compare"
 rm -rf "$work"
 bash tools/compare_windows.sh build/halvex build-windows/halvex.exe "$work"
 echo "== Windows output comparison: $((SECONDS - start)) s"
+
+# The .zip a Windows user unpacks: its README.txt is the Windows one (CR LF
+# line ends, for Notepad), and the example commands it gives first (its
+# first indented block) run in the unpacked folder as they stand and write
+# the output file of the Linux build.
+start=$SECONDS
+rm -rf build-windows/_CPack_Packages build-windows/halvex-*.zip build-windows/unpacked
+(cd build-windows && cpack >/dev/null)
+mkdir build-windows/unpacked
+(cd build-windows/unpacked && cmake -E tar xf ../halvex-*-windows-x86_64.zip)
+folder=(build-windows/unpacked/halvex-*-windows-x86_64)
+listing="$(cd "${folder[0]}" && LC_ALL=C ls)"
+[[ $listing == $'LICENSE\nREADME.txt\nbrick_half.dat\nhalvex.exe' ]] ||
+  { echo "the Windows .zip holds: ${listing//$'\n'/ }" >&2; exit 1; }
+readme="${folder[0]}/README.txt"
+if awk '!/\r$/ { bad = 1 } END { exit !bad }' "$readme" || grep -q '/dev/null' "$readme"; then
+  echo "the Windows .zip's README.txt has a line without CR LF, or names /dev/null" >&2
+  exit 1
+fi
+tr -d '\r' <"$readme" | awk '/^    / { block = 1; sub(/^    /, ""); printf "%s\r\n", $0; next }
+  block { exit }' >"${folder[0]}/example.bat"
+(cd "${folder[0]}" && wine cmd /c example.bat </dev/null >example.txt 2>&1) ||
+  { echo "the Windows .zip's example failed under Wine:" >&2; cat "${folder[0]}/example.txt" >&2; exit 1; }
+./build/halvex -x+ -ca examples/brick_half.dat build-windows/unpacked/brick_right_linux.dat </dev/null >/dev/null
+cmp "${folder[0]}/brick_right.dat" build-windows/unpacked/brick_right_linux.dat
+grep -q 'Press <Enter> to quit' "${folder[0]}/example.txt"
+echo "== Windows .zip and its README.txt example: $((SECONDS - start)) s"

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-bash tools/ensure_packages.sh cmake g++ libgtest-dev libminizip-dev libfast-float-dev
+bash tools/ensure_packages.sh cmake make g++ zlib1g-dev libminizip-dev libfast-float-dev libgtest-dev
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=ON -DCMAKE_CXX_FLAGS=-Werror
 cmake --build build -j"$jobs"
