@@ -20,11 +20,15 @@ const linux = path.resolve(repo, process.env.HALVEX_LINUX ?? 'build/halvex');
 function linuxOutput(args) {
   const folder = mkdtempSync(path.join(tmpdir(), 'halvex-web-'));
   try {
-    execFileSync(linux, args, { cwd: folder, input: '' });
-  } catch (error) {
-    if (error.status !== 0) throw error;
+    try {
+      execFileSync(linux, args, { cwd: folder, input: '' });
+    } catch (error) {
+      if (error.status !== 0) throw error;
+    }
+    return readFileSync(path.join(folder, args[args.length - 1]));
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
   }
-  return readFileSync(path.join(folder, args[args.length - 1]));
 }
 
 function filesBelow(folder, prefix = '') {
