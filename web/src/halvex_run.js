@@ -13,7 +13,7 @@ import {
 } from '@bjorn3/browser_wasi_shim';
 
 // A folder that lists its entries in one pass. The shim's own folder looks
-// each entry up by copying its whole list, which made a listing of the
+// each entry up by copying its whole list, which makes a listing of the
 // library's parts folder (18,000 names) take seconds.
 class ListedDirectory extends Directory {
   path_open() {

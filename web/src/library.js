@@ -45,9 +45,9 @@ function readSync(blob) {
 }
 
 // One file of the library: its size known from the start (or null when it
-// is not), its bytes read on the first call of read() and kept. `blob()` answers what to read them
-// from, or null when the page has not handed it over yet: read() then
-// throws a NotHandedOver.
+// is not), its bytes read on the first call of read() and kept. `blob()`
+// answers what to read them from, or null when the page has not handed it
+// over yet: read() then throws a NotHandedOver.
 class LibraryFile {
   constructor(path, size, blob, load = readSync) {
     this.path = path;
@@ -92,7 +92,7 @@ export class Library {
     this.files = files;
     this.name = name;
     this.byLowerPath = new Map();
-    for (const [path, file] of files) this.byLowerPath.set(path.toLowerCase(), file);
+    for (const [path, file] of files) this.byLowerPath.set(subfileKey(path), file);
   }
 
   get size() {
@@ -142,9 +142,9 @@ export class Library {
 
 // The library among the files of a picked folder, from their `paths` (from
 // the picked folder on). The page keeps the File objects: handing over a
-// whole library's (28,000) took seconds, and so did asking each its size. A
-// file's own is asked for (see NotHandedOver) by its place in the list, and
-// given to handOver().
+// whole library's (28,000) takes seconds, and so does asking each its size.
+// A file's own is asked for (see NotHandedOver) by its place in the list,
+// and given to handOver().
 export function libraryFromFolder(paths) {
   const found = new Map();
   const handed = new Map();

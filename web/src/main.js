@@ -158,10 +158,10 @@ $('clearSplitter').addEventListener('click', () => {
 $('libraryZip').addEventListener('change', (e) => {
   if (e.target.files[0]) sendZip(e.target.files[0]);
 });
-// The folder's files go to the worker by name. Reading a whole library
-// (28,000 files) up front took half a minute one at a time and failed all at
-// once; handing all its File objects to the worker, or asking each its size,
-// took seconds.
+// The folder's files go to the worker by name. Reading all 28,000 files of
+// a full library up front takes half a minute one at a time and fails all at
+// once; handing all their File objects to the worker, or asking each its
+// size, takes seconds.
 $('libraryFolder').addEventListener('change', (e) => {
   const files = [...e.target.files];
   if (files.length === 0) return;

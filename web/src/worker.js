@@ -44,7 +44,7 @@ function setLibrary(chosen, pick) {
 const handOvers = new Map();  // Request number: its promise's resolve.
 let lastHandOver = 0;
 
-// Has the page hand over the File objects of `files` (LibraryFile) that
+// Asks the page for the File objects of those of `files` (LibraryFile) that
 // the worker does not have yet.
 async function askForFiles(files) {
   const wanted = files.filter((file) => !file.atHand());
@@ -60,9 +60,9 @@ async function askForFiles(files) {
   });
 }
 
-// Has the library's files that `texts` refer to at hand, at any depth, with
-// LDConfig.ldr: those a run with -s or -e or the view reads. Files that
-// cannot be read are left for the run or the view to report.
+// Asks the page for the library's files that `texts` refer to, at any
+// depth, and LDConfig.ldr: those a run with -s or -e or the view reads.
+// Files that cannot be read are left for the run or the view to report.
 async function askForReferenced(texts) {
   if (library === null) return;
   const seen = new Set();
