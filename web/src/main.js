@@ -1,6 +1,7 @@
 // The page: collects the file, the library and the options, has the worker
 // run Halvex, and shows the report, the 3D view and the output to download.
 import * as THREE from 'three';
+import { reversedSplitter, splitterPlane } from './splitter_file.js';
 import { ModelView } from './view.js';
 
 const $ = (id) => document.getElementById(id);
@@ -9,6 +10,7 @@ const view = new ModelView($('view'));
 
 let input = null;  // {name, bytes}
 let splitter = null;
+let libraryName = null;  // As the command line's -l gives it.
 let downloadUrl = null;
 let runStart = 0;
 
@@ -29,7 +31,8 @@ function addPlane(axis = 'x', keep = '+', value = '') {
     <select class="axis" title="Axis"><option>x</option><option>y</option><option>z</option></select>
     <select class="keep" title="Side kept">
       <option value="+">keep &gt;</option><option value="-">keep &lt;</option></select>
-    <input class="value" type="number" step="any" placeholder="0" title="Where the plane crosses the axis">
+    <input class="value" type="text" spellcheck="false" autocomplete="off" placeholder="0"
+           title="Where the plane crosses the axis">
     <button type="button" class="small" title="Remove this plane">×</button>`;
   row.querySelector('.axis').value = axis;
   row.querySelector('.keep').value = keep;
@@ -51,24 +54,26 @@ function planeRows() {
   }));
 }
 
-// The options of one plane: "-x+" at 0, "-x++ 3" elsewhere; `flip` keeps the
-// other side.
+// The options of one plane: "-x+" without a value, "-x++ 3" with one, the
+// value as typed: the program says what is wrong with one it cannot read.
+// `flip` keeps the other side.
 function planeOptions({ axis, keep, value }, flip) {
   const sign = (keep === '+') !== flip ? '+' : '-';
-  if (value === '' || Number(value) === 0) return [`-${axis}${sign}`];
+  if (value === '') return [`-${axis}${sign}`];
   return [`-${axis}${sign}${sign}`, value];
 }
 
-// The command line's options from the form; `removed` gives those of the
-// run that keeps what the chosen options remove: every plane's other side,
-// and the splitter file's.
+// The command line's options from the form, values as typed; `removed`
+// gives those of the run that keeps what the chosen options remove: every
+// axis plane's other side (with -i as chosen; the splitter file is turned
+// round apart, by reversedSplitter, as -i does not turn it).
 function options(removed = false) {
   const list = [];
   const precision = $('precision').value.trim();
   if (precision !== '') list.push('-p', precision);
   for (const plane of planeRows()) list.push(...planeOptions(plane, removed));
   if ($('deleteMode').value) list.push($('deleteMode').value);
-  if ($('invert').checked !== (removed && splitter !== null)) list.push('-i');
+  if ($('invert').checked) list.push('-i');
   if ($('across').value) list.push($('across').value);
   if ($('verify').checked) list.push('-v');
   if ($('partial').checked) list.push('-e');
@@ -89,30 +94,24 @@ function planesToDraw() {
   return planes;
 }
 
-// The plane of the first triangle or quad of a splitter file that spans one.
-function splitterPlane(text) {
-  for (const line of text.split(/\r\n|\r|\n/)) {
-    const tokens = line.trim().split(/\s+/);
-    if (tokens[0] !== '3' && tokens[0] !== '4') continue;
-    const numbers = tokens.slice(2, 11).map(Number);
-    if (numbers.length < 9 || numbers.some((n) => !Number.isFinite(n))) continue;
-    const [a, b, c] = [0, 3, 6].map((k) => new THREE.Vector3(numbers[k], numbers[k + 1], numbers[k + 2]));
-    const normal = b.clone().sub(a).cross(c.clone().sub(a));
-    if (normal.lengthSq() > 0) return { point: a, normal: normal.normalize() };
-  }
-  return null;
-}
-
 function quoted(text) {
   return /[\s"]/.test(text) ? `"${text}"` : text;
 }
 
+// The output's name: the input's with "-cut" before its extension.
+function outputName(name) {
+  const dot = name.lastIndexOf('.');
+  return dot > 0 ? `${name.slice(0, dot)}-cut${name.slice(dot)}` : `${name}-cut`;
+}
+
 function update() {
   $('run').disabled = input === null;
-  const names = [input ? input.name : 'Infile'];
-  if (splitter) names.push(splitter.name);
-  names.push(input ? input.name : 'Outfile');
-  $('commandLine').textContent = ['halvex', ...options(), ...names].map(quoted).join(' ');
+  const words = ['halvex', ...options()];
+  if (libraryName !== null) words.push('-l', libraryName);
+  words.push(input ? input.name : 'Infile');
+  if (splitter) words.push(splitter.name);
+  words.push(input ? outputName(input.name) : 'Outfile');
+  $('commandLine').textContent = words.map(quoted).join(' ');
   $('files').textContent = input
     ? `${input.name} (${input.bytes.length} bytes)` + (splitter ? `, splitter ${splitter.name}` : '')
     : 'No file chosen.';
@@ -125,9 +124,23 @@ async function chooseInput(file) {
   update();
 }
 
-function sendZip(bytes) {
-  $('library').textContent = 'Reading the zip file…';
-  worker.postMessage({ type: 'libraryZip', bytes }, [bytes.buffer]);
+function libraryStatus(text, state) {
+  $('library').textContent = text;
+  $('library').className = state === 'failed' ? 'status failed' : 'status';
+  document.body.dataset.library = state;
+}
+
+// The libraries picked, numbered, with the File objects of a folder's: the
+// worker asks for those of the files a run or the view reads (handOver).
+// Those of a library the worker has replaced are let go.
+let lastPick = 0;
+const folderPicks = new Map();
+
+// The worker reads the archive's directory now and an entry when a run or
+// the view asks for it.
+function sendZip(file) {
+  libraryStatus(`Reading the directory of ${file.name}…`, 'reading');
+  worker.postMessage({ type: 'libraryZip', file, pick: ++lastPick });
 }
 
 $('input').addEventListener('change', async (e) => {
@@ -142,17 +155,28 @@ $('clearSplitter').addEventListener('click', () => {
   $('splitter').value = '';
   update();
 });
-$('libraryZip').addEventListener('change', async (e) => {
-  const file = e.target.files[0];
-  if (file) sendZip(new Uint8Array(await file.arrayBuffer()));
+$('libraryZip').addEventListener('change', (e) => {
+  if (e.target.files[0]) sendZip(e.target.files[0]);
 });
-$('libraryFolder').addEventListener('change', async (e) => {
-  const chosen = [...e.target.files].filter((f) => /\.(dat|ldr)$/i.test(f.name));
-  $('library').textContent = `Reading ${chosen.length} files…`;
-  const files = await Promise.all(chosen.map(async (f) =>
-    [f.webkitRelativePath || f.name, new Uint8Array(await f.arrayBuffer())]));
-  worker.postMessage({ type: 'libraryFiles', files });
+// The folder's files go to the worker by name. Reading all 28,000 files of
+// a full library up front takes half a minute one at a time and fails all at
+// once; handing all their File objects to the worker, or asking each its
+// size, takes seconds.
+$('libraryFolder').addEventListener('change', (e) => {
+  const files = [...e.target.files];
+  if (files.length === 0) return;
+  libraryStatus(`Listing ${files.length} files…`, 'reading');
+  folderPicks.set(++lastPick, files);
+  worker.postMessage({
+    type: 'libraryFolder',
+    paths: files.map((file) => file.webkitRelativePath || file.name),
+    pick: lastPick,
+  });
 });
+
+function forgetPicksBefore(pick) {
+  for (const earlier of folderPicks.keys()) if (earlier < pick) folderPicks.delete(earlier);
+}
 
 window.addEventListener('dragover', (e) => {
   e.preventDefault();
@@ -165,7 +189,7 @@ window.addEventListener('drop', async (e) => {
   e.preventDefault();
   document.body.classList.remove('dragging');
   for (const file of e.dataTransfer.files) {
-    if (/\.zip$/i.test(file.name)) sendZip(new Uint8Array(await file.arrayBuffer()));
+    if (/\.zip$/i.test(file.name)) sendZip(file);
     else await chooseInput(file);
   }
 });
@@ -178,8 +202,17 @@ $('run').addEventListener('click', () => {
   $('run').disabled = true;
   $('outcome').className = 'status';
   $('outcome').textContent = 'Splitting…';
+  $('notice').textContent = '';
   runStart = performance.now();
-  worker.postMessage({ type: 'split', options: options(), removedOptions: options(true), input, splitter });
+  worker.postMessage({
+    type: 'split',
+    options: options(),
+    removedOptions: options(true),
+    input,
+    splitter,
+    removedSplitter: splitter && { name: splitter.name, bytes: reversedSplitter(splitter.bytes) },
+    outName: outputName(input.name),
+  });
 });
 
 $('showRemoved').addEventListener('change', (e) => view.setShowRemoved(e.target.checked));
@@ -199,12 +232,29 @@ function showDownload(result) {
   if (!result.output) return;
   downloadUrl = URL.createObjectURL(new Blob([result.output], { type: 'application/octet-stream' }));
   $('download').href = downloadUrl;
-  $('download').download = input.name;
-  $('download').textContent = `Download ${input.name} (${result.output.length} bytes)`;
+  const name = outputName(input.name);
+  $('download').download = name;
+  $('download').textContent = `Download ${name} (${result.output.length} bytes)`;
+}
+
+// What the view leaves out: the subfiles found neither in the output nor in
+// the library, and where to give the library.
+function missingNotice(result) {
+  const missing = result.missing ?? [];
+  if (missing.length === 0) return '';
+  const names = missing.slice(0, 5).join(', ') + (missing.length > 5 ? ', …' : '');
+  const count = missing.length === 1 ? '1 subfile was' : `${missing.length} subfiles were`;
+  if (result.library) {
+    return `${count} not found in the library (${names}): the view leaves them out.`;
+  }
+  return `${count} not found (${names}): no library was given. Give the LDraw library under ` +
+         '"Library (for subfiles)", as its folder (the one that holds parts and p) or as ' +
+         "LDraw.org's complete.zip, to show them and to expand them (-s).";
 }
 
 async function showResult(result) {
   $('report').textContent = result.report + (result.error ? `\n${result.error}\n` : '');
+  $('notice').textContent = missingNotice(result);
   showDownload(result);
   const failed = result.code !== 0;
   $('outcome').className = failed ? 'status failed' : 'status';
@@ -230,10 +280,21 @@ async function showResult(result) {
 }
 
 worker.onmessage = ({ data }) => {
-  if (data.type === 'library') {
-    $('library').textContent = `${data.parts} parts, ${data.files} files` +
-      (data.colours ? ', with LDConfig.ldr' : ', no LDConfig.ldr (basic colours)');
-    document.body.dataset.library = 'ready';
+  if (data.type === 'handOver') {
+    const files = folderPicks.get(data.pick) ?? [];
+    worker.postMessage({ type: 'handOver', id: data.id, files: data.places.map((k) => files[k] ?? null) });
+  } else if (data.type === 'library') {
+    forgetPicksBefore(data.pick);
+    libraryName = data.name;
+    const count = (n, what) => `${n} ${what}${n === 1 ? '' : 's'}`;
+    libraryStatus(`${data.name}: ${count(data.parts, 'part')}, ${count(data.files, 'file')}` +
+      (data.colours ? ', with LDConfig.ldr' : ', no LDConfig.ldr (basic colours)'), 'ready');
+    update();
+  } else if (data.type === 'libraryFailure') {
+    forgetPicksBefore(data.pick + 1);
+    libraryName = null;
+    libraryStatus(data.message, 'failed');
+    update();
   } else if (data.type === 'result') {
     showResult(data);
   } else if (data.type === 'failure') {
