@@ -112,6 +112,8 @@ CheckOutcome CheckAndReport(const std::string& fileName, PathResolver& resolver,
       outcome.read = false;
     }
   }
+  // Each line is written whole, so that checks run side by side into one
+  // pipe (a job list) never mix their lines.
   for (const Finding& finding : findings) out << FormatFinding(fileName, finding) << std::endl;
   PrintCounts(fileName, findings, outcome, out);
   return outcome;
