@@ -119,4 +119,13 @@ CheckOutcome CheckAndReport(const std::string& fileName, PathResolver& resolver,
   return outcome;
 }
 
+void CheckWrittenFile(const std::string& fileName, PathResolver& resolver, SearchPath* searchPath,
+                      std::ostream& out, std::ostream& err) {
+  if (!resolver.FindFile(fileName)) {
+    err << "The check cannot read " << fileName << " back: it is no regular file" << std::endl;
+    return;
+  }
+  CheckAndReport(fileName, resolver, searchPath, out, err);
+}
+
 }  // namespace halvex

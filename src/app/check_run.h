@@ -28,4 +28,10 @@ struct CheckOutcome {
 CheckOutcome CheckAndReport(const std::string& fileName, PathResolver& resolver,
                             SearchPath* searchPath, std::ostream& out, std::ostream& err);
 
+// After a split: checks the file written to `fileName` as CheckAndReport
+// does, or says on `err` that it cannot be read back (a device such as
+// /dev/null, a file removed meanwhile).
+void CheckWrittenFile(const std::string& fileName, PathResolver& resolver, SearchPath* searchPath,
+                      std::ostream& out, std::ostream& err);
+
 }  // namespace halvex

@@ -196,8 +196,8 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
   // The check's findings follow the save report; the split's exit code stands.
   if (code == kExitSuccess && settings.check) {
-    CheckAndReport(command.outFile, resolver, settings.expandSubfiles ? &searchPath : nullptr, out,
-                   err);
+    CheckWrittenFile(command.outFile, resolver, settings.expandSubfiles ? &searchPath : nullptr,
+                     out, err);
   }
   return code;
 }
