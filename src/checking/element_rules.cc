@@ -117,7 +117,7 @@ void CheckElement(const Element& element, int line, std::string_view selfName,
     // [T] NoSelfReference: a file that places itself.
     if (!selfName.empty() && FoldedName(ref.Name()) == FoldedName(selfName)) {
       out.push_back(Finding{line, Severity::kError, rules::kSelfReference,
-                            std::string(ref.Name()) + " is the file itself"});
+                            ShownText(ref.Name(), 80) + " is the file itself"});
     }
     return;
   }

@@ -45,6 +45,16 @@ std::string CountText(int count, std::string_view noun) {
   return text;
 }
 
+std::string ShownText(std::string_view text, std::size_t length) {
+  std::string shown;
+  for (char c : text.substr(0, length)) {
+    const auto byte = static_cast<unsigned char>(c);
+    shown += byte < 0x20 || byte == 0x7f ? '?' : c;
+  }
+  if (text.size() > length) shown += "...";
+  return shown;
+}
+
 std::string MeasureText(double value, double limit) {
   // Twelve digits tell apart any two values the checks compare: their
   // inputs have at most a few decimals.

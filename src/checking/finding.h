@@ -3,6 +3,7 @@
 // and CI tools read ("FILE:LINE: error: RULE: MESSAGE").
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,11 @@ std::vector<RuleCount> CountByRule(const std::vector<Finding>& findings);
 
 // "1 error", "2 errors", "0 warnings", ...
 std::string CountText(int count, std::string_view noun);
+
+// Text from the file for a message: its first `length` characters (then
+// "..."), control characters shown as "?", so that a damaged file's bytes
+// neither fill nor garble the report.
+std::string ShownText(std::string_view text, std::size_t length = 24);
 
 // `value` for a message: the shortest form, from four significant digits on,
 // that does not read as `limit` does, so that "179.9003 degrees > 179.9"

@@ -245,6 +245,9 @@ bool IsHeaderLine(MetaWord word, std::string_view line) {
   return OrderRank(word) > 0;
 }
 
+// Whole lines' worth of text in messages: a licence, a name.
+constexpr std::size_t kLongText = 80;
+
 class HeaderReader {
  public:
   HeaderReader(std::string_view fileName, std::vector<Finding>& out)
@@ -320,8 +323,7 @@ class HeaderReader {
         // ImprovedParser: a type 0 line after the first whose first word is
         // no meta command it knows is invalid; comments begin with "//".
         Add(line.number, Severity::kError, rules::kMeta,
-            "unknown META command or comment without //: " +
-                std::string(MetaFirstWord(line.text).substr(0, 24)));
+            "unknown META command or comment without //: " + ShownText(MetaFirstWord(line.text)));
         break;
       default:
         break;
@@ -333,7 +335,7 @@ class HeaderReader {
     BfcForm form = ParseBfc(rest);
     if (!form.valid) {
       Add(line.number, Severity::kError, rules::kMeta,
-          "0 BFC " + std::string(rest) + " is no BFC statement");
+          "0 BFC " + ShownText(rest) + " is no BFC statement");
       return;
     }
     // BfcIsCcw with headerBfc(): the header's first BFC statement must be
@@ -342,7 +344,7 @@ class HeaderReader {
       bfcSeen_ = true;
       if (form.command != "CERTIFY" || form.winding != "CCW") {
         Add(line.number, Severity::kError, rules::kBfc,
-            "0 BFC " + std::string(rest) + ", must be 0 BFC CERTIFY CCW");
+            "0 BFC " + ShownText(rest) + ", must be 0 BFC CERTIFY CCW");
       }
     }
   }
@@ -382,7 +384,8 @@ class HeaderReader {
       Add(1, Severity::kError, rules::kLicense, "no 0 !LICENSE line");
     } else if (!IsApprovedLicense(MetaRest(licenseLine_->text))) {
       Add(licenseLine_->number, Severity::kError, rules::kLicense,
-          "not a licence the library accepts: " + std::string(MetaRest(licenseLine_->text)));
+          "not a licence the library accepts: " +
+              ShownText(MetaRest(licenseLine_->text), kLongText));
     }
     if (!bfcSeen_) Add(1, Severity::kError, rules::kBfc, "no 0 BFC CERTIFY CCW in the header");
     ConcludeName();
@@ -402,7 +405,7 @@ class HeaderReader {
     std::string_view base = BaseName(facts_.name);
     if (base != lowerFile) {
       Add(nameLine_->number, Severity::kError, rules::kName,
-          "Name: " + std::string(facts_.name) +
+          "Name: " + ShownText(facts_.name, kLongText) +
               ", must be the file's name in lower case: " + lowerFile);
       return;
     }
@@ -410,8 +413,8 @@ class HeaderReader {
     std::string expected = std::string(NameFolder(facts_.type)) + std::string(base);
     if (facts_.name != expected) {
       Add(nameLine_->number, Severity::kError, rules::kName,
-          "Name: " + std::string(facts_.name) + ", a " + std::string(facts_.type) + " is named " +
-              expected);
+          "Name: " + ShownText(facts_.name, kLongText) + ", a " + std::string(facts_.type) +
+              " is named " + expected);
     }
   }
 

@@ -12,13 +12,6 @@
 namespace halvex {
 namespace {
 
-// Long tokens (a damaged file's) are shown by their start.
-std::string Shown(std::string_view token) {
-  constexpr std::size_t kShownLength = 24;
-  if (token.size() <= kShownLength) return std::string(token);
-  return std::string(token.substr(0, kShownLength)) + "...";
-}
-
 const char* TypeNoun(int lineType) {
   switch (lineType) {
     case kSubfileType:
@@ -46,7 +39,7 @@ void Add(std::vector<Finding>& out, int line, Severity severity, std::string_vie
 std::optional<std::string> FieldProblem(const LineFields& fields, int lineType) {
   if (!IsColourToken(fields.colour)) {
     if (fields.colour.empty()) return "no colour";
-    return "colour " + Shown(fields.colour) + " is no colour number";
+    return "colour " + ShownText(fields.colour) + " is no colour number";
   }
   const int wanted = NumberCount(lineType);
   if (static_cast<int>(fields.numbers.size()) != wanted) {
@@ -54,7 +47,7 @@ std::optional<std::string> FieldProblem(const LineFields& fields, int lineType) 
            std::to_string(wanted);
   }
   for (std::string_view token : fields.numbers) {
-    if (!IsPlainNumber(token)) return Shown(token) + " is no plain decimal number";
+    if (!IsPlainNumber(token)) return ShownText(token) + " is no plain decimal number";
   }
   if (lineType == kSubfileType && fields.name.empty()) return "no file name";
   return std::nullopt;
@@ -79,12 +72,12 @@ void CheckDecimals(const LineFields& fields, int lineType, int recommended, int 
   }
   if (DecimalPlaces(mostPlaces) > kMaxDecimals) {
     Add(out, line, Severity::kError, rules::kDecimals,
-        std::to_string(DecimalPlaces(mostPlaces)) + " places in " + Shown(mostPlaces) + " > " +
+        std::to_string(DecimalPlaces(mostPlaces)) + " places in " + ShownText(mostPlaces) + " > " +
             std::to_string(kMaxDecimals));
   } else if (DecimalPlaces(mostCoordinatePlaces) > recommended) {
     Add(out, line, Severity::kWarning, rules::kDecimals,
         std::to_string(DecimalPlaces(mostCoordinatePlaces)) + " places in " +
-            Shown(mostCoordinatePlaces) + " > " + std::to_string(recommended) + " recommended");
+            ShownText(mostCoordinatePlaces) + " > " + std::to_string(recommended) + " recommended");
   }
 }
 
@@ -95,7 +88,7 @@ void CheckDecimals(const LineFields& fields, int lineType, int recommended, int 
 void CheckZeros(const LineFields& fields, int line, std::vector<Finding>& out) {
   for (std::string_view token : fields.numbers) {
     if (token.find('.') != std::string_view::npos && token.ends_with('0')) {
-      Add(out, line, Severity::kError, rules::kTrailingZero, Shown(token));
+      Add(out, line, Severity::kError, rules::kTrailingZero, ShownText(token));
       break;
     }
   }
@@ -103,7 +96,7 @@ void CheckZeros(const LineFields& fields, int line, std::vector<Finding>& out) {
     std::string_view digits = token.starts_with('-') ? token.substr(1) : token;
     std::string_view whole = digits.substr(0, digits.find('.'));
     if (whole.size() > 1 && whole.front() == '0') {
-      Add(out, line, Severity::kError, rules::kLeadingZero, Shown(token));
+      Add(out, line, Severity::kError, rules::kLeadingZero, ShownText(token));
       break;
     }
   }
@@ -119,7 +112,7 @@ bool CheckWriting(const SourceLine& line, int recommendedDecimals, std::vector<F
   // is invalid.
   if (typeToken.size() != 1 || typeToken[0] < '1' || typeToken[0] > '5') {
     Add(out, line.number, Severity::kError, rules::kSyntax,
-        "line type " + Shown(typeToken) + " unknown");
+        "line type " + ShownText(typeToken) + " unknown");
     return false;
   }
   const int lineType = typeToken[0] - '0';

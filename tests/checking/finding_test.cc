@@ -24,6 +24,14 @@ TEST(Finding, MeasureNeverReadsAsItsLimit) {
   EXPECT_EQ(MeasureText(0.00009, 0.0001), "9e-05");
 }
 
+// A damaged file's bytes are cut short and never reach the terminal raw.
+TEST(Finding, TextFromTheFileIsShownSafely) {
+  EXPECT_EQ(ShownText("1e-005"), "1e-005");
+  EXPECT_EQ(ShownText(std::string("a\0b\x1b[2J", 7)), "a?b?[2J");
+  EXPECT_EQ(ShownText(std::string(30, 'x')), std::string(24, 'x') + "...");
+  EXPECT_EQ(ShownText("0123456789", 4), "0123...");
+}
+
 TEST(Finding, CountsPerRuleInNameOrder) {
   std::vector<Finding> findings = {{1, Severity::kWarning, "name", ""},
                                    {2, Severity::kError, "coplanar", ""},
