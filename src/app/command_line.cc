@@ -27,6 +27,7 @@ constexpr const char* kUsage[] = {
     "-s: expand subfiles",
     "-l \"path\": define ldraw search path",
     "-e: expand subfiles only where the split changes them",
+    "-k: check by LDraw.org's library rules: Outfile, or Infile alone (exit code 3 on errors)",
 };
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -55,7 +56,7 @@ std::string FileCountReason(std::size_t files) {
   return "too many file names: " + std::to_string(files) + ", at most 3";
 }
 
-// Sets the switch that a -d, -i, -c, -v, -s or -e option names, and adds its
+// Sets the switch that a -d, -i, -c, -v, -s, -e or -k option names, and adds its
 // message when it has one; false when the option names no switch.
 bool SetSwitch(const std::string& option, RunSettings& settings,
                std::vector<std::string>& messages) {
@@ -101,6 +102,9 @@ bool SetSwitch(const std::string& option, RunSettings& settings,
     case 'e':
       settings.expandSubfiles = true;
       settings.expandWhereChanged = true;
+      return true;
+    case 'k':
+      settings.check = true;
       return true;
     default:
       return false;
@@ -168,6 +172,12 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
   if (settings.verifySymmetry) settings.colourElements = false;
 
   std::size_t files = i < args.size() ? args.size() - i : 0;
+  if (settings.check && files == 1 && !splitSpecified) {
+    command.inFile = args[i];
+    command.checkOnly = true;
+    parsed.command = std::move(command);
+    return parsed;
+  }
   if (files > 3 || files < 2) {
     return Refuse(std::move(messages), "Wrong number of arguments",
                   missingValue.empty() ? FileCountReason(files) : missingValue);
@@ -189,10 +199,10 @@ void ShowUsage(std::ostream& out) {
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   ParsedCommandLine parsed = ParseArguments(args);
-  // Fewer than three arguments never make a command line; the usage then
-  // stands alone on standard output, and the parse of what there is says
-  // what is missing.
-  if (args.size() < 3) {
+  // Fewer than three arguments make no command line but a check of Infile
+  // alone; the usage then stands alone on standard output, and the parse of
+  // what there is says what is missing.
+  if (args.size() < 3 && !(parsed.command && parsed.command->checkOnly)) {
     const CommandLineError& error = parsed.error;
     return Refuse({}, "", error.reason.empty() ? error.message : error.reason);
   }

@@ -32,6 +32,8 @@ struct CommandLine {
   std::string inFile;
   std::optional<std::string> splitterFile;
   std::string outFile;
+  // -k with Infile alone, no plane and no Outfile: the run only checks.
+  bool checkOnly = false;
 };
 
 // Why a command line is refused. `message` is the line that standard output

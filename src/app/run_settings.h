@@ -15,6 +15,7 @@ struct RunSettings {
   bool cutAcross = false;            // -ca
   bool verifySymmetry = false;       // -v
   bool expandWhereChanged = false;   // -e; sets expandSubfiles too
+  bool check = false;                // -k
 };
 
 }  // namespace halvex

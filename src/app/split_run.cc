@@ -1,5 +1,6 @@
 #include "app/split_run.h"
 
+#include "app/check_run.h"
 #include "app/environment.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
@@ -137,9 +138,24 @@ int SaveAndReport(const Model& output, std::span<const InsertedLine> inserted,
   return summary.result == SaveResult::kSaved ? kExitSuccess : kExitFileError;
 }
 
+// Checks Infile alone; with -s or -e also its geometry as placed through
+// its folder and the libraries.
+int RunCheckOnly(const CommandLine& command, std::ostream& out, std::ostream& err) {
+  PathResolver resolver;
+  SearchPath searchPath(resolver);
+  const bool placed = command.settings.expandSubfiles;
+  bool libraryUsable;
+  if (placed && !AddLibraries(command, searchPath, err, &libraryUsable)) return kExitFileError;
+  CheckOutcome outcome =
+      CheckAndReport(command.inFile, resolver, placed ? &searchPath : nullptr, out, err);
+  if (!outcome.read) return kExitFileError;
+  return outcome.errors > 0 ? kExitCheckErrors : kExitSuccess;
+}
+
 }  // namespace
 
 int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
+  if (command.checkOnly) return RunCheckOnly(command, out, err);
   const RunSettings& settings = command.settings;
   Model splitter;
   AddAxisPlanes(command, splitter);
@@ -177,7 +193,13 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
-  return SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
+  int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
+  // The check's findings follow the save report; the split's exit code stands.
+  if (code == kExitSuccess && settings.check) {
+    CheckWrittenFile(command.outFile, resolver, settings.expandSubfiles ? &searchPath : nullptr,
+                     out, err);
+  }
+  return code;
 }
 
 std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ostream& out) {
@@ -188,6 +210,7 @@ std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ost
     out << "Without -l, the library that the environment variable LDRAWDIR names" << std::endl;
     out << "A splitter file's polygon keeps the side from which its corners run clockwise"
         << std::endl;
+    out << "-k with -s or -e also checks the geometry as placed, naming the subfile" << std::endl;
     out << "-h or --help: this help; --version: the version" << std::endl;
     return kExitSuccess;
   }
@@ -203,6 +226,7 @@ int RunProgram(const std::vector<std::string>& args, std::ostream& out, std::ost
   ParsedCommandLine parsed = ParseCommandLine(args);
   ReportCommandLine(parsed, out, err);
   if (!parsed.command) return kExitUsage;
+  if (parsed.command->checkOnly) return Run(*parsed.command, out, err);
   precision = parsed.command->precision;
   out << "Precision " << FormatNumber(precision) << "\n" << std::endl;
   return Run(*parsed.command, out, err);

@@ -13,9 +13,12 @@ namespace halvex {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitFileError = 2;
+// A run that only checks (-k with Infile alone) and finds an error.
+inline constexpr int kExitCheckErrors = 3;
 
 // Runs a parsed command line and answers the exit code: 0 on success, 2 when
-// a file cannot be read, created or written or the expansion is too large.
+// a file cannot be read, created or written or the expansion is too large;
+// for a run that only checks, 3 when the check finds an error.
 // The designed report goes to `out`; warnings that it has no line for (a -l
 // folder that is no library, references found nowhere) go to `err`.
 int Run(const CommandLine& command, std::ostream& out, std::ostream& err);

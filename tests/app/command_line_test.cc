@@ -94,6 +94,32 @@ TEST(CommandLine, NamesWhatIsWrong) {
   }
 }
 
+// -k with Infile alone and no plane only checks; with a plane, or with
+// Outfile, it is a split whose output is checked.
+TEST(CommandLine, CheckOnlyWithInfileAlone) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"-k", "part.dat"},
+        std::vector<std::string>{"-k", "-s", "-l", "lib", "part.dat"}}) {
+    ParsedCommandLine parsed = ParseCommandLine(args);
+    ASSERT_TRUE(parsed.command);
+    EXPECT_TRUE(parsed.command->checkOnly);
+    EXPECT_EQ(parsed.command->inFile, "part.dat");
+    EXPECT_EQ(parsed.command->outFile, "");
+  }
+  ParsedCommandLine split = ParseCommandLine({"-k", "-x+", "in.dat", "out.dat"});
+  ASSERT_TRUE(split.command);
+  EXPECT_FALSE(split.command->checkOnly);
+  EXPECT_TRUE(split.command->settings.check);
+
+  ParsedCommandLine planeWithoutOutfile = ParseCommandLine({"-k", "-x+", "in.dat"});
+  EXPECT_FALSE(planeWithoutOutfile.command);
+  EXPECT_EQ(planeWithoutOutfile.error.reason, "missing Outfile");
+  ParsedCommandLine noPlane = ParseCommandLine({"-k", "in.dat", "out.dat"});
+  EXPECT_FALSE(noPlane.command);
+  EXPECT_EQ(noPlane.error.message, "No split specified");
+  EXPECT_FALSE(ParseCommandLine({"-k"}).command);
+}
+
 // The designed text stays on standard output, the reason goes alone to
 // standard error.
 TEST(CommandLine, ReportPutsTheReasonOnStandardError) {

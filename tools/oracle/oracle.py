@@ -743,7 +743,8 @@ USAGE = """Halvex [options] Infile [SplitterFile] Outfile
 -v: verify self-symmetry of elements across splitter plane
 -s: expand subfiles
 -l "path": define ldraw search path
--e: expand subfiles only where the split changes them""".split('\n')
+-e: expand subfiles only where the split changes them
+-k: check by LDraw.org's library rules: Outfile, or Infile alone (exit code 3 on errors)""".split('\n')
 
 
 def corners(axis, sign, v):
