@@ -61,6 +61,8 @@ struct ReferenceFates {
 // order met.
 struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
+  // Whether the top file is certified as read, before anything is emptied.
+  bool topCertified = false;
   ElementCounts inlined;
   std::vector<std::string> notes;
   std::vector<std::string> notFound;
@@ -71,7 +73,7 @@ struct ExpandSummary {
 
 // Walks the model by index while it grows, so the references appended from a
 // subfile are expanded later in the same walk, level by level. Each expanded
-// reference (and the BFC INVERTNEXT line that inverted it) becomes an
+// reference (and the BFC INVERTNEXT lines that inverted it) becomes an
 // EmptyElement; its file's drawing lines are placed by its matrix and
 // offset and its colour given to elements of colour 16, and its comments and
 // BFC statements are dropped: what they said is carried by the placed
