@@ -15,9 +15,9 @@
 #include "elements/lines.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
 #include "model/bfc_state.h"
 #include "model/ldraw_reader.h"
+#include "model/library_name.h"
 
 namespace halvex {
 namespace {
@@ -284,7 +284,7 @@ class Expansion {
 
   // Adds `name` to the names not found, unless it is there already.
   void NoteNotFound(std::string_view name) {
-    if (notFoundKeys_.insert(FoldedName(name)).second) summary_.notFound.emplace_back(name);
+    if (notFoundKeys_.insert(NameKey(name)).second) summary_.notFound.emplace_back(name);
   }
 
   // Judges the reference at `i` to `file` at nesting `depth` by where its

@@ -57,8 +57,7 @@ struct ReferenceFates {
 // subfiles (references not counted), one note for each reference left
 // unexpanded because of a cycle or the nesting depth, in the order met, and
 // the names of the referenced files that the search path did not find, each
-// once (names that differ only in case or separator count as one), in the
-// order met.
+// once (names with one NameKey count as one), in the order met.
 struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
   // Whether the top file is certified as read, before anything is emptied.
