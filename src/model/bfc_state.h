@@ -9,12 +9,12 @@ class Element;
 // A file is certified when, of the BFC CERTIFY and NOCERTIFY statements
 // before its first drawing line (types 1 to 5), the last one is a CERTIFY
 // (the file reads top-down, so a later statement overrides an earlier one);
-// one after that line certifies nothing, and undoes nothing. Its polygons wind counter-clockwise until a
-// statement says CW (CERTIFY CW included) and again after one says CCW (or
-// CERTIFY alone); CLIP is in effect until a statement says NOCLIP and again
-// after one says CLIP. A BFC INVERTNEXT applies to the next reference of the
-// same file, whatever lies between; at the end of the file it applies to
-// nothing.
+// one after that line certifies nothing, and undoes nothing. Its polygons
+// wind counter-clockwise until a statement says CW (CERTIFY CW included) and
+// again after one says CCW (or CERTIFY alone); CLIP is in effect until a
+// statement says NOCLIP and again after one says CLIP. A BFC INVERTNEXT
+// applies to the next reference of the same file, whatever lies between; at
+// the end of the file it applies to nothing.
 class BfcState {
  public:
   // Moves past `element`, a line of the file: a statement changes the state,

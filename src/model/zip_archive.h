@@ -1,7 +1,8 @@
 // A zip archive read as a folder tree of LDraw files, as LDraw.org ships its
 // library (complete.zip, every file under a top folder "ldraw/"). Entries are
-// found by their NameKey, as files on disk are found by their names. The reading itself is done by a zip library, chosen by the
-// build; a build without one opens no archive and says so.
+// found by their NameKey, as files on disk are found by their names. The
+// reading itself is done by a zip library, chosen by the build; a build
+// without one opens no archive and says so.
 #pragma once
 
 #include <memory>
