@@ -15,8 +15,8 @@ missing from or extra in the flat file. See tools/README.md.
 Without PART arguments every LIBDIR/parts/*.dat is checked, in random order
 (--sample N checks N of them; --all checks every part after those named). Standard library only.
 
-The rules, as read here: a file is certified when a BFC CERTIFY statement
-comes before its first drawing line (and no NOCERTIFY before it). Its
+The rules, as read here: a file is certified when, of the BFC CERTIFY and
+NOCERTIFY statements before its first drawing line, the last is a CERTIFY. Its
 polygons wind counter-clockwise until a statement says CW (CERTIFY CW
 included), and again after CCW or CERTIFY alone; CLIP is in effect until
 NOCLIP, and again after CLIP. A statement is a type 0 line whose first word
@@ -129,7 +129,7 @@ class Faces:
         with open(path, "rb") as f:
             text = f.read().decode("latin-1")
         faces = []
-        drawn = decided = certified = invert = False
+        drawn = certified = invert = False
         clockwise = False
         clip = True
         for line in text.splitlines():
@@ -141,8 +141,7 @@ class Faces:
                 words = bfc_words(fields[1:])
                 if not words:
                     continue
-                if not drawn and not decided and words & {"CERTIFY", "NOCERTIFY"}:
-                    decided = True
+                if not drawn and words & {"CERTIFY", "NOCERTIFY"}:
                     certified = "CERTIFY" in words and "NOCERTIFY" not in words
                 if "CCW" in words:
                     clockwise = False

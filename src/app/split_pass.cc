@@ -68,7 +68,7 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
       input.ReplaceAt(k, std::move(pieces.first));
     } else {
       // A reference or an already erased element leaves nothing; a reference
-      // takes its BFC INVERTNEXT line along.
+      // takes its BFC INVERTNEXT lines along.
       input.EraseElement(k);
     }
     if (pieces.second) input.Append(std::move(pieces.second));

@@ -189,7 +189,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   for (const KeptReference& ref : expansion.kept) untouched.push_back(ref.index);
   SplitModel(input, splitter, settings, untouched);
   std::vector<InsertedLine> statements;
-  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion.kept);
+  if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);

@@ -72,7 +72,7 @@ MetaKindCode MetaKindOf(std::string_view text) {
     if (words & kBfcCw) return MetaKindCode::kCertifyCw;
   }
   if (!ContainsIgnoringCase(text, "BFC")) return MetaKindCode::kNone;
-  if (ContainsIgnoringCase(text, "INVERTNEXT")) return MetaKindCode::kInvertNext;
+  if (ContainsIgnoringCase(text, "INVERTNEXT")) return MetaKindCode::kNone;
   if (!ContainsIgnoringCase(text, "CERTIFY")) return MetaKindCode::kNone;
   if (ContainsIgnoringCase(text, "CCW")) return MetaKindCode::kCertifyCcw;
   if (ContainsIgnoringCase(text, "CW")) return MetaKindCode::kCertifyCw;

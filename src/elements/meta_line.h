@@ -9,10 +9,11 @@
 
 namespace halvex {
 
-// What a meta line says about polygon winding.
+// What a meta line declares of the winding of the polygons after it, as the
+// reader records it. Whether a line is a BFC statement, and what it does to
+// culling and inversion, is BfcWordsOf's answer alone.
 enum class MetaKindCode {
-  kNone = 0,         // Not a winding statement.
-  kInvertNext = 1,   // BFC INVERTNEXT: the next reference is inverted.
+  kNone = 0,         // Declares no winding.
   kCertifyCcw = 2,   // BFC CERTIFY CCW (or CERTIFY with neither CCW nor CW).
   kCertifyCw = 3,    // BFC CERTIFY CW.
 };
@@ -34,11 +35,12 @@ enum BfcWord : unsigned {
 // words it holds, is a comment ("!HISTORY ... added BFC CERTIFY").
 unsigned BfcWordsOf(std::string_view text);
 
-// Classifies a meta line's text. A statement with CW or CCW and neither
-// CERTIFY nor INVERTNEXT ("BFC CW", "BFC CLIP CCW") declares that winding.
-// Any other text goes by plain substring tests on its upper-case form, in
-// this order: no "BFC" is none; "INVERTNEXT" inverts; no "CERTIFY" is none;
-// "CCW" is counter-clockwise; "CW" clockwise; otherwise counter-clockwise.
+// The winding a meta line's text declares. A statement with CW or CCW and
+// neither CERTIFY nor INVERTNEXT ("BFC CW", "BFC CLIP CCW") declares that
+// winding. Any other text goes by plain substring tests on its upper-case
+// form, in this order: no "BFC" or any "INVERTNEXT" is none; no "CERTIFY" is
+// none; "CCW" is counter-clockwise; "CW" clockwise; otherwise
+// counter-clockwise.
 MetaKindCode MetaKindOf(std::string_view text);
 
 class MetaLine final : public Element {
@@ -58,7 +60,7 @@ class MetaLine final : public Element {
   int LineType() const override { return kMetaType; }
 
  private:
-  // Found once: the reader, the expander and the writer all ask for it.
+  // Found once, as the line is read.
   MetaKindCode kind_;
   std::string_view text_;
 };

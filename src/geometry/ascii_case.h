@@ -3,9 +3,6 @@
 // keyword matches, so only 'A' to 'Z' and 'a' to 'z' are folded.
 #pragma once
 
-#include <string>
-#include <string_view>
-
 namespace halvex {
 
 inline char AsciiLower(char c) {
@@ -13,14 +10,6 @@ inline char AsciiLower(char c) {
 }
 inline char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// A file name as LDraw names are compared: ASCII letters in lower case and
-// "/" as "\", so that "Parts/A.DAT" and "parts\a.dat" give the same text.
-inline std::string FoldedName(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) c = c == '/' ? '\\' : AsciiLower(c);
-  return folded;
 }
 
 }  // namespace halvex

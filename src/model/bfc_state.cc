@@ -21,8 +21,7 @@ void BfcState::Take(const Element& element) {
 
 void BfcState::TakeStatement(unsigned words) {
   if (words == 0) return;
-  if (!drawn_ && !decided_ && (words & (kBfcCertify | kBfcNoCertify))) {
-    decided_ = true;
+  if (!drawn_ && (words & (kBfcCertify | kBfcNoCertify))) {
     certified_ = (words & kBfcCertify) != 0 && (words & kBfcNoCertify) == 0;
   }
   if (words & kBfcCcw) {

@@ -6,14 +6,15 @@ namespace halvex {
 
 class Element;
 
-// A file is certified when a BFC CERTIFY statement comes before its first
-// drawing line (types 1 to 5) and no BFC NOCERTIFY before that; a later
-// CERTIFY certifies nothing. Its polygons wind counter-clockwise until a
-// statement says CW (CERTIFY CW included) and again after one says CCW (or
-// CERTIFY alone); CLIP is in effect until a statement says NOCLIP and again
-// after one says CLIP. A BFC INVERTNEXT applies to the next reference of the
-// same file, whatever lies between; at the end of the file it applies to
-// nothing.
+// A file is certified when, of the BFC CERTIFY and NOCERTIFY statements
+// before its first drawing line (types 1 to 5), the last one is a CERTIFY
+// (the file reads top-down, so a later statement overrides an earlier one);
+// one after that line certifies nothing, and undoes nothing. Its polygons
+// wind counter-clockwise until a statement says CW (CERTIFY CW included) and
+// again after one says CCW (or CERTIFY alone); CLIP is in effect until a
+// statement says NOCLIP and again after one says CLIP. A BFC INVERTNEXT
+// applies to the next reference of the same file, whatever lies between; at
+// the end of the file it applies to nothing.
 class BfcState {
  public:
   // Moves past `element`, a line of the file: a statement changes the state,
@@ -37,7 +38,6 @@ class BfcState {
 
  private:
   bool drawn_ = false;
-  bool decided_ = false;
   bool certified_ = false;
   bool clockwise_ = false;
   bool clip_ = true;

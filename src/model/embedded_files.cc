@@ -3,9 +3,9 @@
 #include <unordered_set>
 
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
 #include "geometry/number_text.h"
 #include "model/ldraw_reader.h"
+#include "model/library_name.h"
 #include "model/model.h"
 
 namespace halvex {
@@ -19,9 +19,9 @@ std::string_view Trimmed(std::string_view text) {
   return text;
 }
 
-// A name as embedded files are matched: ASCII letters in lower case, "/" as
-// "\", blanks around it dropped.
-std::string KeyOf(std::string_view name) { return FoldedName(Trimmed(name)); }
+// A name as embedded files are matched: its NameKey, blanks around it
+// dropped.
+std::string KeyOf(std::string_view name) { return NameKey(Trimmed(name)); }
 
 // Whether `text` is `keyword` alone or followed by a blank, and so the
 // rest of the text after it.

@@ -42,10 +42,10 @@ class EmbeddedFiles {
   void StartSection(SectionMark mark, std::string_view name, std::string_view line);
   void AddLine(std::string_view line);
 
-  // The embedded file `name` names, matched without regard to case or to
-  // the kind of separator; none when there is none. The model's own section
-  // is found too, as read (a reference back to it is a loop). Data sections
-  // are no LDraw files and are never found.
+  // The embedded file `name` names, matched by NameKey with blanks around
+  // it dropped; none when there is none. The model's own section is found
+  // too, as read (a reference back to it is a loop). Data sections are no
+  // LDraw files and are never found.
   const Subfile* Find(std::string_view name) const;
 
   // The text to write after the processed model: the model's "0 NOFILE"

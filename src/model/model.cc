@@ -1,10 +1,23 @@
 #include "model/model.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "elements/meta_line.h"
 
 namespace halvex {
 
-void Model::Append(ArenaPtr<Element> element) { elements_.push_back(std::move(element)); }
+void Model::Append(ArenaPtr<Element> element) {
+  int type = element->LineType();
+  if (type == kMetaType &&
+      (BfcWordsOf(static_cast<const MetaLine&>(*element).Text()) & kBfcInvertNext)) {
+    pendingMarkers_.push_back(Size());
+  } else if (type == kSubfileType && !pendingMarkers_.empty()) {
+    for (int marker : pendingMarkers_) inversionMarkers_.emplace_back(Size(), marker);
+    pendingMarkers_.clear();
+  }
+  elements_.push_back(std::move(element));
+}
 
 void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
   elements_[static_cast<std::size_t>(i)] = std::move(element);
@@ -13,13 +26,18 @@ void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
 void Model::ReplaceWithEmpty(int i) { elements_[static_cast<std::size_t>(i)].reset(); }
 
 void Model::EraseElement(int i) {
-  if (ElementAt(i).LineType() == kSubfileType && FollowsInvertNext(i)) ReplaceWithEmpty(i - 1);
+  if (ElementAt(i).LineType() == kSubfileType) {
+    auto markers = std::equal_range(inversionMarkers_.begin(), inversionMarkers_.end(),
+                                    std::pair<int, int>(i, 0),
+                                    [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto marker = markers.first; marker != markers.second; ++marker) {
+      ReplaceWithEmpty(marker->second);
+    }
+  }
   ReplaceWithEmpty(i);
 }
 
-bool Model::FollowsInvertNext(int i) const {
-  return i > 0 && MetaKindOfElement(ElementAt(i - 1)) == MetaKindCode::kInvertNext;
-}
+std::vector<int> Model::EndFile() { return std::exchange(pendingMarkers_, {}); }
 
 void Model::ReverseWinding() {
   for (auto& element : elements_) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "elements/element.h"
@@ -25,7 +26,10 @@ class Model final : public Element {
   // not grown step by step.
   void Reserve(int count) { elements_.reserve(static_cast<std::size_t>(count)); }
 
-  // REQUIRES: `element` was made by Arena().
+  // REQUIRES: `element` was made by Arena(). A BFC INVERTNEXT statement
+  // (see BfcWordsOf) applies to the first reference appended after it,
+  // whatever lies between, as it applies to the next type 1 line of its
+  // file (see EndFile for one that ends the file).
   void Append(ArenaPtr<Element> element);
   // Appends an empty place, as if an element had been appended and removed.
   void AppendEmpty() { elements_.emplace_back(); }
@@ -43,12 +47,14 @@ class Model final : public Element {
   // in its place; REQUIRES: `element` was made by Arena().
   void ReplaceAt(int i, ArenaPtr<Element> element);
   void ReplaceWithEmpty(int i);
-  // Removes element i; a subfile reference takes the BFC INVERTNEXT line
-  // right before it along, since that line applies to it alone.
+  // Removes element i; a subfile reference takes along every BFC INVERTNEXT
+  // statement that applies to it (see Append), since they apply to it alone.
+  // Comments that merely hold the words are no statements and stay.
   void EraseElement(int i);
-  // Whether the element before index i (0 <= i <= Size()) is a BFC
-  // INVERTNEXT line, which applies to what stands at i.
-  bool FollowsInvertNext(int i) const;
+  // Ends the model's own file: answers the BFC INVERTNEXT statements that
+  // no reference followed, which apply to nothing, and keeps them from
+  // applying to a reference appended later (placed from another file).
+  std::vector<int> EndFile();
 
   // Never asked of a model.
   void AppendText(std::string& /*out*/) const override {}
@@ -64,6 +70,11 @@ class Model final : public Element {
   // EmptyElement is alike.
   std::vector<ArenaPtr<Element>> elements_;
   EmptyElement empty_;
+  // Each reference that BFC INVERTNEXT statements apply to, with the index
+  // of each such statement, in the order of the references.
+  std::vector<std::pair<int, int>> inversionMarkers_;
+  // The BFC INVERTNEXT statements appended since the last reference.
+  std::vector<int> pendingMarkers_;
 };
 
 }  // namespace halvex

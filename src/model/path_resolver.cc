@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "geometry/ascii_case.h"
+#include "model/library_name.h"
 
 namespace halvex {
 
@@ -79,12 +79,6 @@ std::string PathResolver::Resolve(std::string_view name) { return std::string(na
 
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AsciiLower(c);
-  return out;
-}
-
 bool Exists(const std::string& path) {
   struct stat info;
   return ::lstat(path.c_str(), &info) == 0;
@@ -145,8 +139,8 @@ std::string PathResolver::Resolve(std::string_view name) {
     if (component == "." || component == "..") continue;
     if (Exists(path)) continue;
     const Listing& listing = ListingOf(folderLength == 0 ? "." : path.substr(0, folderLength));
-    auto match = listing.byLowerName.find(Lower(component));
-    if (match == listing.byLowerName.end()) break;
+    auto match = listing.byKey.find(NameKey(component));
+    if (match == listing.byKey.end()) break;
     path.replace(componentStart, std::string::npos, match->second);
   }
   if (pos < name.size()) AppendComponents(path, name.substr(pos));
@@ -160,7 +154,7 @@ const PathResolver::Listing& PathResolver::ListingOf(const std::string& folder) 
   for (std::string& entryName : NamesInFolder(folder)) {
     // When several names differ only in case, the smallest one wins, so
     // the choice does not depend on the order of the folder listing.
-    auto [it, inserted] = listing.byLowerName.emplace(Lower(entryName), entryName);
+    auto [it, inserted] = listing.byKey.emplace(NameKey(entryName), entryName);
     if (!inserted) it->second = std::min(it->second, entryName);
   }
   return listings_.emplace(folder, std::move(listing)).first->second;

@@ -1,9 +1,10 @@
 // Turns the file names of LDraw files and libraries, written for a file
 // system with "\" as separator and no regard to case, into paths that open
 // here. Every "\" is used as "/", and a path component whose exact spelling
-// does not exist is matched without regard to case. Folder listings and
-// answers are remembered, so a name asked for many times costs one look-up.
-// On Windows, whose file systems do both themselves, a name is used as given.
+// does not exist is matched by its NameKey (without regard to case). Folder
+// listings and answers are remembered, so a name asked for many times costs
+// one look-up. On Windows, whose file systems do both themselves, a name is
+// used as given.
 #pragma once
 
 #include <optional>
@@ -31,7 +32,8 @@ class PathResolver {
 
  private:
   struct Listing {
-    std::unordered_map<std::string, std::string> byLowerName;
+    // Each name in the folder by its NameKey.
+    std::unordered_map<std::string, std::string> byKey;
   };
 
   // `name` with each existing component in its spelling on disk; components

@@ -2,6 +2,7 @@
 
 #include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
+#include "model/library_name.h"
 #include "model/zip_archive.h"
 
 namespace halvex {
@@ -62,7 +63,7 @@ LibraryStatus SearchPath::AddLibrary(std::string_view root, std::string* error) 
   std::string inArchive = archive->LibraryRoot();
   for (const char* sub : kLibraryFolders) {
     locations_.push_back(
-        {folder + "\\" + sub, archive.get(), inArchive + ZipEntryKey(sub) + "/", *file});
+        {folder + "\\" + sub, archive.get(), inArchive + NameKey(sub) + "/", *file});
   }
   bool holdsLibrary = archive->HoldsFolder(inArchive + "parts") || archive->HoldsFolder(inArchive + "p");
   archives_.push_back(std::move(archive));
@@ -75,12 +76,15 @@ const Subfile* SearchPath::Open(std::string_view name) {
   if (embedded_) {
     if (const Subfile* file = embedded_->Find(name)) return file;
   }
-  std::string key(name);
+  std::string key = NameKey(name);
   auto known = byName_.find(key);
   if (known != byName_.end()) return known->second;
+  // Every location is given the name as the rule reads it, so that a folder
+  // and an archive of the same library find the same files.
+  const std::string normalized = NormalizedName(name);
   const Subfile* found = nullptr;
   for (const Location& location : locations_) {
-    if ((found = Read(location, key))) break;
+    if ((found = Read(location, normalized))) break;
     // An entry found but not read stops the search: a later location must
     // not stand in for a damaged library.
     if (!error_.empty()) return nullptr;
@@ -89,12 +93,12 @@ const Subfile* SearchPath::Open(std::string_view name) {
   return found;
 }
 
-const Subfile* SearchPath::Read(const Location& location, const std::string& key) {
+const Subfile* SearchPath::Read(const Location& location, const std::string& name) {
   if (!location.archive) {
-    std::optional<std::string> path = resolver_.FindFile(location.text + key);
+    std::optional<std::string> path = resolver_.FindFile(location.text + name);
     return path ? ReadFromDisk(*path) : nullptr;
   }
-  std::optional<std::string> entry = location.archive->Find(location.inArchive + key);
+  std::optional<std::string> entry = location.archive->Find(location.inArchive + name);
   if (!entry) return nullptr;
   // Entries are told apart by the archive they are in and their name.
   std::string path = location.archivePath + "|" + *entry;

@@ -81,8 +81,9 @@ class SearchPath {
 
   // The embedded file `name` names, or else the file that it names in the
   // first location (in list order) that holds one: on disk, the prefix and
-  // name simply concatenated. None when there is none, or when a file found
-  // cannot be read whole (see Error).
+  // the name's NormalizedName concatenated. None when there is none, or when
+  // a file found cannot be read whole (see Error). Names with one NameKey
+  // give one answer, looked up once.
   const Subfile* Open(std::string_view name);
 
   // Why a file that was found could not be read, as a message ("Library
@@ -101,7 +102,8 @@ class SearchPath {
     std::string archivePath;
   };
 
-  const Subfile* Read(const Location& location, const std::string& key);
+  // The file `name` (a NormalizedName) names in `location`.
+  const Subfile* Read(const Location& location, const std::string& name);
   const Subfile* ReadFromDisk(const std::string& path);
   Subfile* Keep(std::string path, std::string text);
 

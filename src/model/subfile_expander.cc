@@ -13,12 +13,11 @@
 #include <vector>
 
 #include "elements/lines.h"
-#include "elements/meta_line.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
 #include "model/bfc_state.h"
 #include "model/ldraw_reader.h"
+#include "model/library_name.h"
 
 namespace halvex {
 namespace {
@@ -244,7 +243,7 @@ class Expansion {
       }
       links_.push_back(*link);
       Place(prepared, PlacementOf(i, ref, static_cast<int>(links_.size()) - 1));
-      RemoveReference(i);
+      model_.EraseElement(i);
     }
     return std::move(summary_);
   }
@@ -257,27 +256,21 @@ class Expansion {
   // it cannot apply to a reference placed after it.
   void ReadTopFile() {
     BfcState bfc;
-    std::vector<int> markers;
     passesCulling_.resize(static_cast<std::size_t>(topSize_));
     for (int i = 0; i < topSize_; ++i) {
       Element& element = model_.ElementAt(i);
       bfc.Take(element);
       int type = element.LineType();
-      if (type == kMetaType && (BfcWordsOf(static_cast<const MetaLine&>(element).Text()) &
-                                kBfcInvertNext)) {
-        markers.push_back(i);
-      }
       if (type == kSubfileType) {
         element.winding = static_cast<std::int8_t>(bfc.LastReferenceInverted() ? -1 : 1);
         passesCulling_[static_cast<std::size_t>(i)] = bfc.Culls();
-        if (!markers.empty()) topMarkers_.emplace(i, std::move(markers));
-        markers.clear();
       }
       if (type == kTriangleType || type == kQuadType) {
         element.winding = static_cast<std::int8_t>(bfc.Culls() ? bfc.Winding() : 0);
       }
     }
-    for (int marker : markers) model_.ReplaceWithEmpty(marker);
+    summary_.topCertified = bfc.Certified();
+    for (int marker : model_.EndFile()) model_.ReplaceWithEmpty(marker);
   }
 
   // The chain link of the reference at `i` to `file`, or none, with a note,
@@ -300,7 +293,7 @@ class Expansion {
 
   // Adds `name` to the names not found, unless it is there already.
   void NoteNotFound(std::string_view name) {
-    if (notFoundKeys_.insert(FoldedName(name)).second) summary_.notFound.emplace_back(name);
+    if (notFoundKeys_.insert(NameKey(name)).second) summary_.notFound.emplace_back(name);
   }
 
   // Judges the reference at `i` to `file` at nesting `depth` by where its
@@ -322,7 +315,7 @@ class Expansion {
         return true;
       case Verdict::kRemoveWhole:
         ++summary_.fates.removedWhole;
-        RemoveReference(i);
+        model_.EraseElement(i);
         return true;
       case Verdict::kInline:
         break;
@@ -469,15 +462,6 @@ class Expansion {
     return element;
   }
 
-  // Empties the expanded reference at `i` and the BFC INVERTNEXT line that
-  // inverted it, wherever that line stands.
-  void RemoveReference(int i) {
-    model_.EraseElement(i);
-    auto markers = topMarkers_.find(i);
-    if (markers == topMarkers_.end()) return;
-    for (int marker : markers->second) model_.ReplaceWithEmpty(marker);
-  }
-
   Model& model_;
   SearchPath& searchPath_;
   const int budget_;
@@ -492,8 +476,6 @@ class Expansion {
   // written where its file is certified with CLIP in effect, below
   // references that all pass culling on.
   std::vector<bool> passesCulling_;
-  // The BFC INVERTNEXT lines of each inverted reference of the top file.
-  std::unordered_map<int, std::vector<int>> topMarkers_;
   std::unordered_map<const Subfile*, PreparedFile> preparedFiles_;
   std::unordered_set<std::string> notFoundKeys_;
   // Only when references are judged before they are inlined.

@@ -57,10 +57,11 @@ struct ReferenceFates {
 // subfiles (references not counted), one note for each reference left
 // unexpanded because of a cycle or the nesting depth, in the order met, and
 // the names of the referenced files that the search path did not find, each
-// once (names that differ only in case or separator count as one), in the
-// order met.
+// once (names with one NameKey count as one), in the order met.
 struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
+  // Whether the top file is certified as read, before anything is emptied.
+  bool topCertified = false;
   ElementCounts inlined;
   std::vector<std::string> notes;
   std::vector<std::string> notFound;
@@ -71,7 +72,7 @@ struct ExpandSummary {
 
 // Walks the model by index while it grows, so the references appended from a
 // subfile are expanded later in the same walk, level by level. Each expanded
-// reference (and the BFC INVERTNEXT line that inverted it) becomes an
+// reference (and the BFC INVERTNEXT lines that inverted it) becomes an
 // EmptyElement; its file's drawing lines are placed by its matrix and
 // offset and its colour given to elements of colour 16, and its comments and
 // BFC statements are dropped: what they said is carried by the placed

@@ -2,30 +2,14 @@
 
 #include <algorithm>
 
-#include "geometry/ascii_case.h"
+#include "model/library_name.h"
 
 namespace halvex {
-
-std::string ZipEntryKey(std::string_view name) {
-  std::string key;
-  key.reserve(name.size());
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = name.find_first_of("/\\", start);
-    if (end == std::string_view::npos) end = name.size();
-    std::string_view component = name.substr(start, end - start);
-    start = end + 1;
-    if (component.empty() || component == ".") continue;
-    if (!key.empty()) key.push_back('/');
-    for (char c : component) key.push_back(AsciiLower(c));
-  }
-  return key;
-}
 
 void ZipArchive::AddEntry(std::string name) {
   // Folders are entries too; only files are looked for.
   if (name.empty() || name.back() == '/' || name.back() == '\\') return;
-  auto [it, inserted] = entries_.try_emplace(ZipEntryKey(name), name);
+  auto [it, inserted] = entries_.try_emplace(NameKey(name), name);
   if (!inserted) it->second = std::min(it->second, name);
 }
 
@@ -62,7 +46,7 @@ bool ZipArchive::HoldsFolder(std::string_view folder) const {
 }
 
 std::optional<std::string> ZipArchive::Find(std::string_view name) const {
-  auto found = entries_.find(ZipEntryKey(name));
+  auto found = entries_.find(NameKey(name));
   if (found == entries_.end()) return std::nullopt;
   return found->second;
 }

@@ -1,8 +1,8 @@
 // A zip archive read as a folder tree of LDraw files, as LDraw.org ships its
 // library (complete.zip, every file under a top folder "ldraw/"). Entries are
-// found by name without regard to case and with "\" and "/" alike, as files
-// on disk are. The reading itself is done by a zip library, chosen by the
-// build; a build without one opens no archive and says so.
+// found by their NameKey, as files on disk are found by their names. The
+// reading itself is done by a zip library, chosen by the build; a build
+// without one opens no archive and says so.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +26,7 @@ class ZipArchive {
   ZipArchive& operator=(const ZipArchive&) = delete;
 
   // The folder inside the archive that holds the library's "parts" or "p"
-  // folder, as a key (see ZipEntryKey) with "/" at its end ("ldraw/" in
+  // folder, as a key (see NameKey) with "/" at its end ("ldraw/" in
   // complete.zip); empty when they stand at the top or nowhere.
   std::string LibraryRoot() const;
 
@@ -54,12 +54,8 @@ class ZipArchive {
   void AddEntry(std::string name);
 
   std::unique_ptr<Reader> reader_;
-  // Every file entry by its key (ZipEntryKey), with its spelling.
+  // Every file entry by its key (NameKey), with its spelling.
   std::unordered_map<std::string, std::string> entries_;
 };
-
-// The key an entry name is matched by: ASCII letters in lower case, every
-// "\" as "/", empty and "." components dropped.
-std::string ZipEntryKey(std::string_view name);
 
 }  // namespace halvex

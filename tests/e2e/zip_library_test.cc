@@ -62,8 +62,8 @@ TEST(ZipLibrary, GivesWhatTheUnpackedLibraryGives) {
   const fs::path archive = zipFolder.Path() / u8"bibliothèque.zip";
   fs::rename(written, archive);
   const std::string folder = (kData / "library").string();
-  for (const char* name :
-       {"library_cut", "library_snap_only", "library_verify", "mpd_expanded_submodels"}) {
+  for (const char* name : {"library_cut", "library_names_as_on_disk", "library_snap_only",
+                           "library_verify", "mpd_expanded_submodels"}) {
     SCOPED_TRACE(name);
     Outcome unpacked = RunCase(name, folder);
     Outcome zipped = RunCase(name, Utf8(archive));

@@ -34,9 +34,10 @@ TEST(MetaKindOf, BareWindingStatementsDeclareTheirWinding) {
   EXPECT_EQ(MetaKindOf("!HISTORY [cwdee] Made BFC compliant"), MetaKindCode::kNone);
   EXPECT_EQ(MetaKindOf("BFC CERTIFY CW"), MetaKindCode::kCertifyCw);
   EXPECT_EQ(MetaKindOf("BFC CERTIFY"), MetaKindCode::kCertifyCcw);
-  EXPECT_EQ(MetaKindOf("BFC INVERTNEXT"), MetaKindCode::kInvertNext);
-  EXPECT_EQ(MetaKindOf("BFC CERTIFY INVERTNEXT"), MetaKindCode::kInvertNext);
-  EXPECT_EQ(MetaKindOf("// 0 BFC INVERTNEXT"), MetaKindCode::kInvertNext);
+  // A line naming INVERTNEXT declares no winding.
+  EXPECT_EQ(MetaKindOf("BFC INVERTNEXT"), MetaKindCode::kNone);
+  EXPECT_EQ(MetaKindOf("BFC CERTIFY INVERTNEXT"), MetaKindCode::kNone);
+  EXPECT_EQ(MetaKindOf("// 0 BFC INVERTNEXT CERTIFY CW"), MetaKindCode::kNone);
 }
 
 }  // namespace

@@ -60,9 +60,11 @@ TEST(EmbeddedFiles, FirstSectionIsTheModelAndTheRestIsKeptAsRead) {
   EXPECT_TRUE(embedded.IsMpd());
   EXPECT_EQ(TextOf(model), "0 FILE main.ldr\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 Parts/A.ldr\n");
 
-  // Found without regard to case or separator; the model's own section too.
+  // Found by the names' one rule (case, separators, "." and ".."); the
+  // model's own section too.
   const Subfile* a = embedded.Find("PARTS/A.LDR");
   ASSERT_NE(a, nullptr);
+  EXPECT_EQ(embedded.Find(".\\s\\..\\parts//a.ldr"), a);
   EXPECT_EQ(a->text, "0 FILE parts\\a.ldr\r\n2 24  0 0 0  1 0 0\r\n0 NOFILE\r\n");
   EXPECT_NE(embedded.Find("main.ldr"), nullptr);
   EXPECT_EQ(embedded.Find("x.png"), nullptr);

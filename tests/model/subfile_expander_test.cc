@@ -209,7 +209,7 @@ TEST_F(ExpandSubfilesTest, KeptReferencesFromSubfilesGetTheStatementsTheyNeed) {
     ExpandSummary summary = ExpandWhereChanged(model, searchPath_, std::ref(judge));
     ASSERT_EQ(summary.kept.size(), 2u);
     std::vector<std::pair<int, std::string>> statements;
-    for (const InsertedLine& line : FlattenBfc(model, topSize, summary.kept)) {
+    for (const InsertedLine& line : FlattenBfc(model, topSize, summary)) {
       statements.emplace_back(line.before - topSize, std::string(line.text));
     }
     using Statements = std::vector<std::pair<int, std::string>>;
@@ -219,6 +219,22 @@ TEST_F(ExpandSubfilesTest, KeptReferencesFromSubfilesGetTheStatementsTheyNeed) {
       EXPECT_EQ(statements, (Statements{{1, "0 BFC INVERTNEXT"}, {2, "0 BFC NOCLIP"}}));
     }
   }
+}
+
+// The top file's lines are written as they stand. Certified as read but
+// left uncertified by a NOCERTIFY once the reference before it is inlined,
+// the flat file is certified again before its first drawing line, here the
+// first placed polygon, with the winding in effect there.
+TEST_F(ExpandSubfilesTest, FlatFileCertifiedAsTheTopFileWasRead) {
+  testing::WriteFile(folder_ / "tri.dat", "0 BFC CERTIFY CW\n3 16 0 0 0 1 0 0 0 1 0\n");
+  Model model;
+  LoadText(model, "0 BFC CERTIFY CW\n1 16 0 0 0 1 0 0 0 1 0 0 0 1 tri.dat\n0 BFC NOCERTIFY\n");
+  ExpandSummary summary = ExpandSubfiles(model, searchPath_);
+  ASSERT_TRUE(summary.topCertified);
+  std::vector<InsertedLine> statements = FlattenBfc(model, 3, summary);
+  ASSERT_EQ(statements.size(), 1u);
+  EXPECT_EQ(statements[0].before, 3);
+  EXPECT_EQ(statements[0].text, "0 BFC CERTIFY CW");
 }
 
 // A file whose full expansion meets a cycle is inlined level by level until

@@ -31,6 +31,7 @@ TEST(ZipArchive, FindsEntriesWithoutRegardToCaseOrSeparator) {
   EXPECT_EQ(archive->LibraryRoot(), "ldraw/");
   EXPECT_EQ(archive->Find("LDRAW\\parts\\s\\3001s01.dat"), "ldraw/parts/s/3001S01.DAT");
   EXPECT_EQ(archive->Find("ldraw/./parts//3001.dat"), "ldraw/parts/3001.dat");
+  EXPECT_EQ(archive->Find("ldraw/p/../parts/s/..\\3001.dat"), "ldraw/parts/3001.dat");
   // Of two entries that differ in case only, the smaller name, as on disk.
   EXPECT_EQ(archive->Find("ldraw/p/STUD.DAT"), "ldraw/P/Stud.dat");
   EXPECT_EQ(archive->Find("ldraw/p"), std::nullopt);

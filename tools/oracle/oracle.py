@@ -671,13 +671,28 @@ def expand(model, prefixes, out):
     out.append('%d Quads' % cnt[4])
 
 
+BFC_KEYWORDS = {b'CERTIFY', b'NOCERTIFY', b'CW', b'CCW', b'CLIP', b'NOCLIP', b'INVERTNEXT'}
+
+
+def is_invertnext(el):
+    # a BFC statement (first word BFC, every other word a BFC keyword, in any
+    # case) that says INVERTNEXT; a comment that holds the words is none
+    if el.kind != 0:
+        return False
+    words = el.t.upper().split()
+    return (len(words) > 1 and words[0] == b'BFC' and all(w in BFC_KEYWORDS for w in words[1:])
+            and b'INVERTNEXT' in words)
+
+
 def erase(model, i):
-    if model[i].kind == 1 and i > 0 and model[i - 1].kind == 0:
-        # the marker that belongs to the reference: a BFC INVERTNEXT line
-        # recognised as the winding code does (case-insensitive substrings)
-        t = model[i - 1].text().upper()
-        if b'BFC' in t and b'INVERTNEXT' in t:
-            model[i - 1] = Empty()
+    if model[i].kind == 1:
+        # the markers that belong to the reference: every INVERTNEXT statement
+        # after the reference before it (those of an erased one went with it)
+        k = i - 1
+        while k >= 0 and model[k].kind != 1:
+            if is_invertnext(model[k]):
+                model[k] = Empty()
+            k -= 1
     model[i] = Empty()
 
 
