@@ -12,7 +12,7 @@
 #include "checking/rule_names.h"
 #include "elements/coloured_element.h"
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
+#include "model/library_name.h"
 
 namespace halvex {
 namespace {
@@ -68,7 +68,7 @@ int DuplicateIndex::AddReference(int colour, std::string_view name, const Point&
     if (!OnGrid(value, kIdenticalDistance, &cell)) return -1;
     AppendRaw(key, &cell, sizeof cell);
   }
-  key += FoldedName(name);
+  key += NameKey(name);
   return Record(std::move(key), id);
 }
 

@@ -9,7 +9,7 @@
 #include "elements/lines.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
+#include "model/library_name.h"
 
 namespace halvex {
 namespace {
@@ -115,7 +115,7 @@ void CheckElement(const Element& element, int line, std::string_view selfName,
                                 MeasureText(kSingularDeterminant)});
     }
     // [T] NoSelfReference: a file that places itself.
-    if (!selfName.empty() && FoldedName(ref.Name()) == FoldedName(selfName)) {
+    if (!selfName.empty() && NameKey(ref.Name()) == NameKey(selfName)) {
       out.push_back(Finding{line, Severity::kError, rules::kSelfReference,
                             ShownText(ref.Name(), 80) + " is the file itself"});
     }

@@ -14,7 +14,7 @@
 #include "checking/rule_names.h"
 #include "elements/coloured_element.h"
 #include "elements/subfile_ref.h"
-#include "geometry/ascii_case.h"
+#include "model/library_name.h"
 #include "model/subfile_expander.h"
 
 namespace halvex {
@@ -101,7 +101,7 @@ class PlacedWalk {
   void PlaceReference(const SubfileRef& ref, const Placement& outer, int topLine, int depth) {
     const Subfile* file = searchPath_.Open(ref.Name());
     if (!file) {
-      if (notFoundKeys_.insert(FoldedName(ref.Name())).second) {
+      if (notFoundKeys_.insert(NameKey(ref.Name())).second) {
         result_.notFound.emplace_back(ref.Name());
       }
       return;
