@@ -14,7 +14,7 @@
 // ParsedPartCollection.php, app/Enums/LDrawRegex.php, PartType.php and
 // License.php, app/Services/Check/PartChecks/HasRequiredHeaderMeta.php,
 // NameFileNameMatch.php, NameAndPartType.php, LibraryApprovedLicense.php and
-// BfcIsCcw.php), and LDraw.org's "Official Library Header Specification"
+// BfcIsCcw.php), and LDraw.org's article on the official library header
 // (ldraw.org/article/398) for the order of the header's lines, which is the
 // order the Tracker writes them in (app/Services/Part/GenerateHeader.php).
 
