@@ -4,7 +4,7 @@
 // The page never waits on a run.
 import wasmUrl from './halvex.wasm?url';
 import { fileAt, folder, runHalvex } from './halvex_run.js';
-import { NotHandedOver, libraryFromFolder, libraryFromZip, subfileKey } from './library.js';
+import { NotAtHand, libraryFromFolder, libraryFromZip, subfileKey } from './library.js';
 import { packModel, referencedNames } from './packed_model.js';
 
 // Compiled from the bytes: a static server may not send the wasm MIME type.
@@ -27,7 +27,6 @@ function setLibrary(chosen, pick) {
                     "(or LDraw.org's complete.zip)");
   }
   library = chosen;
-  library.pick = pick;
   libraryFolder = folder(library.files);
   return {
     type: 'library',
@@ -39,29 +38,29 @@ function setLibrary(chosen, pick) {
   };
 }
 
-// --- The files of a folder's library, asked of the page ------------------------
+// --- Bringing the library's files ---------------------------------------------
 
 const handOvers = new Map();  // Request number: its promise's resolve.
 let lastHandOver = 0;
 
-// Asks the page for the File objects of those of `files` (LibraryFile) that
-// the worker does not have yet.
-async function askForFiles(files) {
-  const wanted = files.filter((file) => !file.atHand());
-  if (wanted.length === 0) return;
+// The File objects of a folder's library at `places` of the page's list,
+// asked of the page.
+function askPageForFiles(pick, places) {
   const id = ++lastHandOver;
-  const blobs = await new Promise((resolve) => {
+  return new Promise((resolve) => {
     handOvers.set(id, resolve);
-    postMessage({ type: 'handOver', id, pick: library.pick, places: wanted.map((file) => file.place) });
-  });
-  wanted.forEach((file, k) => {
-    if (!blobs[k]) throw new Error(`The page no longer has the library's ${file.path}: pick the library again`);
-    library.handOver(file, blobs[k]);
+    postMessage({ type: 'handOver', id, pick, places });
   });
 }
 
-// Asks the page for the library's files that `texts` refer to, at any
-// depth, and LDConfig.ldr: those a run with -s or -e or the view reads.
+// Brings those of `files` (LibraryFile) that are not at hand yet.
+async function bringFiles(files) {
+  const wanted = files.filter((file) => !file.atHand());
+  if (wanted.length > 0) await library.bring(wanted);
+}
+
+// Brings the library's files that `texts` refer to, at any depth, and
+// LDConfig.ldr: those a run with -s or -e or the view reads.
 // Files that cannot be read are left for the run or the view to report.
 async function askForReferenced(texts) {
   if (library === null) return;
@@ -74,7 +73,7 @@ async function askForReferenced(texts) {
       seen.add(file);
       files.push(file);
     }
-    await askForFiles(files);
+    await bringFiles(files);
     found = files.flatMap((file) => {
       try {
         return referencedNames(decoder.decode(file.read())).map((name) => library.find(name));
@@ -103,14 +102,14 @@ function runOnce(module, options, input, splitter, outName) {
   return { ...result, output: fileAt(result.root, `${kOutputFolder}/${outName}`), args };
 }
 
-// A run that the page's files are handed over for: one that stops at a
-// library file not at hand yet is run again once it is. (The files asked
-// for beforehand are those the page finds; the program may look for more.)
+// A run that the library's files are brought for: one that stops at a
+// library file not at hand yet is run again once it is. (The files brought
+// beforehand are those the page finds; the program may look for more.)
 async function run(module, options, input, splitter, outName) {
   for (;;) {
     const result = runOnce(module, options, input, splitter, outName);
-    if (!(result.thrown instanceof NotHandedOver)) return result;
-    await askForFiles([result.thrown.file]);
+    if (!(result.thrown instanceof NotAtHand)) return result;
+    await bringFiles([result.thrown.file]);
   }
 }
 
@@ -166,9 +165,10 @@ async function split({ options, removedOptions, input, splitter, removedSplitter
 async function handle(data) {
   try {
     if (data.type === 'libraryZip') {
-      postMessage(setLibrary(libraryFromZip(data.file, data.file.name), data.pick));
+      postMessage(setLibrary(await libraryFromZip(data.file, data.file.name), data.pick));
     } else if (data.type === 'libraryFolder') {
-      postMessage(setLibrary(libraryFromFolder(data.paths), data.pick));
+      const ask = (places) => askPageForFiles(data.pick, places);
+      postMessage(setLibrary(libraryFromFolder(data.paths, ask), data.pick));
     } else if (data.type === 'split') {
       await split(data);
     }
