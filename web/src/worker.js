@@ -1,6 +1,7 @@
 // The page's worker: keeps the library, runs Halvex (halvex.wasm) on the
 // chosen file, once with the options chosen and once keeping what those
-// remove, and answers the report, the output file and the texts to show.
+// remove, and answers the report, the output file and the texts to show;
+// or checks the file (-k) and answers the report and the file to show.
 // The page never waits on a run.
 import wasmUrl from './halvex.wasm?url';
 import { fileAt, folder, runHalvex } from './halvex_run.js';
@@ -86,8 +87,13 @@ async function askForReferenced(texts) {
 
 // --- Runs ----------------------------------------------------------------------------
 
+// The path the program is given `input` by, and names it by in its report.
+function inputPath(input) {
+  return `/${kInputFolder}/${input.name}`;
+}
+
 // A run of the program on `input` ({name, bytes}) and `splitter` (or null),
-// writing `outName`.
+// writing `outName` (none when null).
 function runOnce(module, options, input, splitter, outName) {
   const files = new Map([[`${kOutputFolder}/`, null]]);
   files.set(`${kInputFolder}/${input.name}`, input.bytes);
@@ -95,11 +101,12 @@ function runOnce(module, options, input, splitter, outName) {
   if (library) files.set(kLibraryFolder, libraryFolder);
   const args = [...options];
   if (library) args.push('-l', `/${kLibraryFolder}`);
-  args.push(`/${kInputFolder}/${input.name}`);
+  args.push(inputPath(input));
   if (splitter) args.push(`/${kInputFolder}/splitter/${splitter.name}`);
-  args.push(`/${kOutputFolder}/${outName}`);
+  if (outName !== null) args.push(`/${kOutputFolder}/${outName}`);
   const result = runHalvex(module, args, folder(files).contents);
-  return { ...result, output: fileAt(result.root, `${kOutputFolder}/${outName}`), args };
+  const output = outName !== null ? fileAt(result.root, `${kOutputFolder}/${outName}`) : null;
+  return { ...result, output, args };
 }
 
 // A run that the library's files are brought for: one that stops at a
@@ -117,6 +124,18 @@ async function run(module, options, input, splitter, outName) {
 // gives it no keyboard.
 function report(text) {
   return text.replace(/Press <Enter> to quit\r?\n?$/, '');
+}
+
+// Each of `names` once, by the name it is first given.
+function once(names) {
+  const byKey = new Map();
+  for (const name of names) if (!byKey.has(subfileKey(name))) byKey.set(subfileKey(name), name);
+  return [...byKey.values()];
+}
+
+// A library file's bytes for the view, or null.
+function findForView(name) {
+  return library ? library.find(name)?.read() ?? null : null;
 }
 
 // `removedOptions` and `removedSplitter` make a run that keeps what
@@ -140,19 +159,46 @@ async function split({ options, removedOptions, input, splitter, removedSplitter
     const removed = await run(module, removedOptions, input, removedSplitter, outName);
     const texts = [kept.output, removed.output].filter((bytes) => bytes).map((bytes) => decoder.decode(bytes));
     await askForReferenced(texts);
-    const find = (name) => (library ? library.find(name)?.read() ?? null : null);
-    const keptModel = packModel(texts[0], outName, find);
+    const keptModel = packModel(texts[0], outName, findForView);
     answer.keptModel = keptModel.text;
     const missing = [...keptModel.missing];
     if (removed.output) {
-      const removedModel = packModel(texts[1], outName, find);
+      const removedModel = packModel(texts[1], outName, findForView);
       answer.removedModel = removedModel.text;
       missing.push(...removedModel.missing);
     }
-    // Each file once, by the name it is first given.
-    const byKey = new Map();
-    for (const name of missing) if (!byKey.has(subfileKey(name))) byKey.set(subfileKey(name), name);
-    answer.missing = [...byKey.values()];
+    answer.missing = once(missing);
+    answer.library = library !== null;
+    answer.colours = library ? library.colours() : null;
+  }
+  postMessage(answer);
+}
+
+// Checks `input` as the command line's "halvex -k" does, with the library
+// (when there is one) as placed through it (-s); answers the report and the
+// file packed for the view, with its files (for the page's marks).
+// Findings (exit code 3) make no failed run: the page tells them apart.
+async function check({ input }) {
+  const module = await modulePromise;
+  const start = performance.now();
+  const text = decoder.decode(input.bytes);
+  await askForReferenced([text]);
+  const result = await run(module, library ? ['-k', '-s'] : ['-k'], input, null, null);
+  const milliseconds = performance.now() - start;
+  const answer = {
+    type: 'checked',
+    code: result.code,
+    report: report(result.console),
+    error: result.error,
+    args: result.args,
+    file: inputPath(input),
+    milliseconds,
+  };
+  if (result.code === 0 || result.code === 3) {
+    const model = packModel(text, input.name, findForView);
+    answer.model = model.text;
+    answer.files = model.files;
+    answer.missing = once(model.missing);
     answer.library = library !== null;
     answer.colours = library ? library.colours() : null;
   }
@@ -171,10 +217,12 @@ async function handle(data) {
       postMessage(setLibrary(libraryFromFolder(data.paths, ask), data.pick));
     } else if (data.type === 'split') {
       await split(data);
+    } else if (data.type === 'check') {
+      await check(data);
     }
   } catch (error) {
     const message = String(error && error.message ? error.message : error);
-    if (data.type === 'split') {
+    if (data.type === 'split' || data.type === 'check') {
       postMessage({ type: 'failure', message });
     } else {
       // A library that could not be read replaces the one before: the page

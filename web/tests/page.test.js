@@ -1,19 +1,19 @@
 // The page in a real browser: a fixture part split with the library given as
 // a folder (also among 28,000 other files) and as a zip, in the partial mode
 // and with a splitter file, checked against the Linux build's output; an
-// MPD; values the program refuses, which must get its own message; and runs
-// whose subfiles are not found, which must say so.
+// MPD; values the program refuses, which must get its own message; runs
+// whose subfiles are not found, which must say so; and archives and entries
+// that cannot be read, named. (The check: check.test.js.)
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { expect, test } from '@playwright/test';
 import { TextReader, Uint8ArrayReader, Uint8ArrayWriter, ZipWriter, configure } from '@zip.js/zip.js/lib/zip-core-native.js';
+import { linux, pixelCounts, repo } from './helpers.js';
 
-const repo = path.resolve(import.meta.dirname, '../..');
 const library = path.join(repo, 'tests/data/library');
 const part = path.join(library, 'parts/block.dat');
-const linux = path.resolve(repo, process.env.HALVEX_LINUX ?? 'build/halvex');
 
 // The output file the Linux build writes for `args` (options, then the
 // input, the output's name last).
@@ -52,32 +52,6 @@ async function zipOf(files, stored = false) {
     await writer.add(name, reader, { level: stored ? 0 : 6 });
   }
   return Buffer.from(await writer.close());
-}
-
-// Non-background pixels of the view's left and right halves.
-async function pixelCounts(page) {
-  return page.evaluate(() => {
-    const view = window.halvexView;
-    view.render();
-    const source = view.canvas;
-    const canvas = document.createElement('canvas');
-    canvas.width = source.width;
-    canvas.height = source.height;
-    const context = canvas.getContext('2d');
-    context.drawImage(source, 0, 0);
-    const { data } = context.getImageData(0, 0, canvas.width, canvas.height);
-    const background = [0x1d, 0x21, 0x27];
-    const counts = { left: 0, right: 0 };
-    for (let y = 0; y < canvas.height; ++y) {
-      for (let x = 0; x < canvas.width; ++x) {
-        const k = 4 * (y * canvas.width + x);
-        const differs = Math.abs(data[k] - background[0]) + Math.abs(data[k + 1] - background[1]) +
-                        Math.abs(data[k + 2] - background[2]) > 30;
-        if (differs) counts[x < canvas.width / 2 ? 'left' : 'right'] += 1;
-      }
-    }
-    return counts;
-  });
 }
 
 async function split(page) {
