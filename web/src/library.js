@@ -214,12 +214,16 @@ configure({ useWebWorkers: false });
 const kStored = 0;
 const kDeflated = 8;
 
-// Why an entry's bytes cannot be had, in the page's words.
+// Why an entry's bytes cannot be had: the checks' failures in the page's
+// words, any other (inflating, reading the file) in zip.js's or the
+// browser's.
 function entryProblem(error) {
   const message = String(error?.message ?? error);
   if (message === ERR_INVALID_CRC32) return 'its CRC-32 does not match its data: the archive is damaged';
-  if (message === ERR_INVALID_UNCOMPRESSED_SIZE) return 'its size is not the one the archive gives: the archive is damaged';
-  return `the archive is damaged (${message})`;
+  if (message === ERR_INVALID_UNCOMPRESSED_SIZE) {
+    return 'its size is not the one the archive gives: the archive is damaged';
+  }
+  return message;
 }
 
 // An entry of a zip archive named `zipName`, its size from the archive's
@@ -239,19 +243,20 @@ class ZipEntryFile extends LibraryFile {
   // and compression methods other than stored and deflate are refused.
   async bring() {
     const { entry } = this;
-    if (entry.encrypted) return this.fail('it is encrypted');
-    if (entry.compressionMethod !== kStored && entry.compressionMethod !== kDeflated) {
-      return this.fail(`it is compressed by method ${entry.compressionMethod}, ` +
-                       'and only stored and deflated entries are read');
+    if (entry.encrypted) {
+      this.fail('it is encrypted');
+    } else if (entry.compressionMethod !== kStored && entry.compressionMethod !== kDeflated) {
+      this.fail(`it is compressed by method ${entry.compressionMethod}, and only stored and deflated ` +
+                'entries are read');
+    } else {
+      try {
+        // checkCrc32 (zip.js's checkSignature of before, which it still
+        // takes) compares the CRC-32 of the bytes with the directory's.
+        this.bytes = await entry.getData(new Uint8ArrayWriter(), { checkCrc32: true });
+      } catch (error) {
+        this.fail(entryProblem(error));
+      }
     }
-    try {
-      // checkCrc32 (named checkSignature before zip.js 2.25) compares the
-      // CRC-32 of the inflated bytes with the directory's.
-      this.bytes = await entry.getData(new Uint8ArrayWriter(), { checkCrc32: true });
-    } catch (error) {
-      this.fail(entryProblem(error));
-    }
-    return undefined;
   }
 }
 
