@@ -1,20 +1,21 @@
 // Takes a screenshot of the built page (web/dist, served at URL) splitting
-// an LDraw file with a library, in Debian's chromium, and times what a
-// person waits for:
+// or checking an LDraw file with a library, in Debian's chromium, and times
+// what a person waits for:
 //
-//   node screenshot.mjs URL LDRAW_FILE LIBRARY OUT.png [VIEW]
+//   node screenshot.mjs URL LDRAW_FILE LIBRARY OUT.png [VIEW [BUTTON]]
 //
 // LIBRARY is a folder (picked as the page's library folder) or a zip file
-// such as complete.zip. VIEW is one of the page's preset views (angled, the
-// default; front, top, side). The times are taken in the page: from the
-// browser's handing over the picked library (its change event) to the
-// page's "ready", and from the click on Split (the event's time stamp) to
-// the second frame after the view is drawn, when it is on the screen. The
-// time from the pick includes the browser's own listing of a folder.
+// such as complete.zip. VIEW is one of the page's preset views (angle, the
+// default; front, top, side); BUTTON is run (Split, the default) or check.
+// The times are taken in the page: from the browser's handing over the
+// picked library (its change event) to the page's "ready", and from the
+// click on the button (the event's time stamp) to the second frame after
+// the view is drawn, when it is on the screen. The time from the pick
+// includes the browser's own listing of a folder.
 import { statSync } from 'node:fs';
 import { chromium } from '@playwright/test';
 
-const [url, input, library, out, view = 'angle'] = process.argv.slice(2);
+const [url, input, library, out, view = 'angle', button = 'run'] = process.argv.slice(2);
 const browser = await chromium.launch({
   executablePath: process.env.HALVEX_CHROMIUM ?? '/usr/bin/chromium',
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-background-networking',
@@ -22,7 +23,7 @@ const browser = await chromium.launch({
 });
 const page = await browser.newPage({ viewport: { width: 1280, height: 800 } });
 await page.goto(url);
-await page.evaluate(() => {
+await page.evaluate((clicked) => {
   const timing = {};
   window.timing = timing;
   for (const id of ['libraryFolder', 'libraryZip']) {
@@ -30,7 +31,7 @@ await page.evaluate(() => {
       timing.picked = e.timeStamp;
     }, { capture: true });
   }
-  document.getElementById('run').addEventListener('click', (e) => {
+  document.getElementById(clicked).addEventListener('click', (e) => {
     timing.clicked = e.timeStamp;
   }, { capture: true });
   new MutationObserver(() => {
@@ -43,13 +44,13 @@ await page.evaluate(() => {
       }));
     }
   }).observe(document.body, { attributes: true });
-});
+}, button);
 const start = Date.now();
 await page.setInputFiles(statSync(library).isDirectory() ? '#libraryFolder' : '#libraryZip', library);
 await page.waitForSelector('body[data-library=ready]', { timeout: 600000 });
 const fromPick = Date.now() - start;
 await page.setInputFiles('#input', input);
-await page.click('#run');
+await page.click(`#${button}`);
 await page.waitForFunction(() => window.timing.drawn, null, { timeout: 600000 });
 const timing = await page.evaluate(() => window.timing);
 await page.click(`[data-view=${view}]`);
@@ -57,6 +58,7 @@ await page.evaluate(() => document.getElementById('panel').scrollTo(0, 0));
 await page.screenshot({ path: out });
 console.log(`library: ${Math.round(timing.ready - timing.picked)} ms from the change event to ready ` +
             `(${fromPick} ms from the pick); ${await page.textContent('#library')}`);
-console.log(`split: ${Math.round(timing.drawn - timing.clicked)} ms from the click to the view on the screen; ` +
+console.log(`${button === 'check' ? 'check' : 'split'}: ` +
+            `${Math.round(timing.drawn - timing.clicked)} ms from the click to the view on the screen; ` +
             `${await page.textContent('#outcome')}`);
 await browser.close();

@@ -4,25 +4,39 @@
 // for them. Built from the names of a picked folder's files or from a zip
 // archive such as LDraw.org's complete.zip; only what a library holds for
 // parts is kept (parts/, p/ and LDConfig.ldr, with their Unofficial/
-// counterparts). Reading is synchronous (FileReaderSync, workers only): the
-// program reads its files in the middle of a run.
-import { inflateSync } from 'fflate';
+// counterparts).
+//
+// The program reads its files in the middle of a run, synchronously, and
+// getting them is not: the page hands over a folder's File objects on
+// request, and a zip entry is inflated by a stream. So a file is first
+// brought (Library.bring, awaited), then read (LibraryFile.read) during the
+// run; one not brought yet throws a NotAtHand, and the worker brings it and
+// runs again.
+import {
+  BlobReader,
+  ERR_INVALID_CRC32,
+  ERR_INVALID_UNCOMPRESSED_SIZE,
+  Uint8ArrayWriter,
+  ZipReader,
+  configure,
+  isZipFile,
+} from '@zip.js/zip.js/lib/zip-core-native.js';
 
 // The path of `path` below the library's folder, or null when it is not a
 // library file. The library's folder is the one that holds parts/ or p/ (or
 // LDConfig.ldr), at any depth: "ldraw/parts/3001.dat" gives "parts/3001.dat".
 export function libraryPath(path) {
   const parts = path.split(/[\\/]/).filter((part) => part !== '');
+  const is = (part, name) => subfileKey(part) === subfileKey(name);
   for (let k = 0; k < parts.length; ++k) {
-    const name = parts[k].toLowerCase();
-    if (name === 'unofficial' && k + 1 < parts.length - 1) {
-      const next = parts[k + 1].toLowerCase();
-      if (next === 'parts' || next === 'p') return parts.slice(k).join('/');
-    }
-    if ((name === 'parts' || name === 'p') && k < parts.length - 1) {
+    if (is(parts[k], 'Unofficial') && k + 1 < parts.length - 1 &&
+        (is(parts[k + 1], 'parts') || is(parts[k + 1], 'p'))) {
       return parts.slice(k).join('/');
     }
-    if (name === 'ldconfig.ldr' && k === parts.length - 1) return parts[k];
+    if ((is(parts[k], 'parts') || is(parts[k], 'p')) && k < parts.length - 1) {
+      return parts.slice(k).join('/');
+    }
+    if (is(parts[k], 'LDConfig.ldr') && k === parts.length - 1) return parts[k];
   }
   return null;
 }
@@ -45,70 +59,65 @@ function readSync(blob) {
 }
 
 // One file of the library: its size known from the start (or null when it
-// is not), its bytes read on the first call of read() and kept. `blob()`
-// answers what to read them from, or null when the page has not handed it
-// over yet: read() then throws a NotHandedOver.
+// is not), its bytes (or why they cannot be read) kept once they are.
 class LibraryFile {
-  constructor(path, size, blob, load = readSync) {
+  constructor(path, size) {
     this.path = path;
     this.size = size;
-    this.blob = blob;
-    this.load = load;
     this.bytes = null;
+    this.failure = null;
   }
 
-  // Whether read() can read the bytes now.
+  // Whether read() answers now, with the bytes or with the failure.
   atHand() {
-    return this.bytes !== null || this.blob() !== null;
+    return this.bytes !== null || this.failure !== null;
   }
 
+  // The bytes; throws the failure, or a NotAtHand when the file has not
+  // been brought.
   read() {
     if (this.bytes !== null) return this.bytes;
-    const blob = this.blob();
-    if (blob === null) throw new NotHandedOver(this);
-    try {
-      this.bytes = this.load(blob);
-    } catch (error) {
-      throw new Error(`The library's ${this.path} could not be read ` +
-                      `(${error.name ?? 'Error'}: ${error.message ?? error}). ` +
-                      'Pick the library again.');
-    }
-    return this.bytes;
+    if (this.failure !== null) throw this.failure;
+    throw new NotAtHand(this);
   }
 }
 
-// A library file whose File object the page has not handed over.
-export class NotHandedOver extends Error {
+// A library file that has to be brought before it is read.
+export class NotAtHand extends Error {
   constructor(file) {
     super(`The library's ${file.path} is not at hand yet`);
     this.file = file;
   }
 }
 
-export class Library {
+class Library {
   // `files`: a Map of library paths to LibraryFile; `name`: what the command
   // line would give as -l (the library's folder, or the zip file).
   constructor(files, name) {
     this.files = files;
     this.name = name;
-    this.byLowerPath = new Map();
-    for (const [path, file] of files) this.byLowerPath.set(subfileKey(path), file);
+    this.byKey = new Map();
+    for (const [path, file] of files) this.byKey.set(subfileKey(path), file);
   }
 
   get size() {
     return this.files.size;
   }
 
-  // Gives `file` the blob to read it from (a folder's library only).
-  handOver(file) {
-    throw new Error(`The library's ${file.path} cannot be handed over`);
+  // Makes `files` (LibraryFile, not at hand) readable.
+  async bring(files) {
+    throw new Error(`The library cannot bring ${files.map((file) => file.path).join(', ')}`);
   }
 
   // How many parts it holds: the files in parts/ and Unofficial/parts/
   // (not in their s/ folders).
   parts() {
+    const folders = ['parts/', 'Unofficial/parts/'].map(subfileKey);
     let parts = 0;
-    for (const path of this.files.keys()) if (/^(unofficial\/)?parts\/[^/]+$/i.test(path)) ++parts;
+    for (const path of this.files.keys()) {
+      const key = subfileKey(path);
+      if (folders.some((folder) => key.startsWith(folder) && !key.includes('/', folder.length))) ++parts;
+    }
     return parts;
   }
 
@@ -116,22 +125,21 @@ export class Library {
   // or null: by subfileKey, in the folders the program searches (p/, parts/,
   // parts/s/ and their Unofficial/ counterparts).
   find(name) {
-    const lower = subfileKey(name);
     for (const folder of ['p/', 'parts/', 'parts/s/', 'unofficial/p/', 'unofficial/parts/',
                           'unofficial/parts/s/']) {
-      const file = this.byLowerPath.get(folder + lower);
+      const file = this.byKey.get(subfileKey(folder + name));
       if (file) return file;
     }
     return null;
   }
 
   hasColours() {
-    return this.byLowerPath.has('ldconfig.ldr');
+    return this.coloursFile() !== null;
   }
 
   // LDConfig.ldr (LibraryFile), or null.
   coloursFile() {
-    return this.byLowerPath.get('ldconfig.ldr') ?? null;
+    return this.byKey.get(subfileKey('LDConfig.ldr')) ?? null;
   }
 
   // LDConfig.ldr's bytes, or null.
@@ -140,148 +148,135 @@ export class Library {
   }
 }
 
+// --- A folder ---------------------------------------------------------------------
+
+// A file of a picked folder: its size is not known (asking each of 28,000
+// files takes seconds); brought, it has the File object to read it from.
+class FolderFile extends LibraryFile {
+  constructor(path, place) {
+    super(path, null);
+    this.place = place;
+    this.blob = null;
+  }
+
+  atHand() {
+    return super.atHand() || this.blob !== null;
+  }
+
+  read() {
+    if (this.bytes === null && this.failure === null && this.blob !== null) {
+      try {
+        this.bytes = readSync(this.blob);
+      } catch (error) {
+        this.failure = new Error(`The library's ${this.path} could not be read ` +
+                                 `(${error.name ?? 'Error'}: ${error.message ?? error}). ` +
+                                 'Pick the library again.');
+      }
+    }
+    return super.read();
+  }
+}
+
 // The library among the files of a picked folder, from their `paths` (from
 // the picked folder on). The page keeps the File objects: handing over a
 // whole library's (28,000) takes seconds, and so does asking each its size.
-// A file's own is asked for (see NotHandedOver) by its place in the list,
-// and given to handOver().
-export function libraryFromFolder(paths) {
+// `askForBlobs(places)` answers the File objects at those places of the
+// list (null for one the page no longer has).
+export function libraryFromFolder(paths, askForBlobs) {
   const found = new Map();
-  const handed = new Map();
   let name = null;
   paths.forEach((path, k) => {
     const inLibrary = libraryPath(path);
     if (inLibrary === null) return;
     name ??= libraryRoot(path, inLibrary) || '.';
-    const file = new LibraryFile(inLibrary, null, () => handed.get(file) ?? null);
-    file.place = k;
-    found.set(inLibrary, file);
+    found.set(inLibrary, new FolderFile(inLibrary, k));
   });
   // Without library files, the picked folder names it.
   const library = new Library(found, name ?? (paths.length > 0 ? paths[0].split('/')[0] : '.'));
-  library.handOver = (file, blob) => handed.set(file, blob);
+  library.bring = async (files) => {
+    const blobs = await askForBlobs(files.map((file) => file.place));
+    files.forEach((file, k) => {
+      if (!blobs[k]) throw new Error(`The page no longer has the library's ${file.path}: pick the library again`);
+      file.blob = blobs[k];
+    });
+  };
   return library;
 }
 
-// --- Zip archives ---------------------------------------------------------------
-// The archive's central directory is read when it is picked, and an entry
-// when it is asked for. Record layouts from PKWARE's APPNOTE.TXT (6.3.10):
-// end of central directory 4.3.16, its zip64 forms 4.3.14 and 4.3.15, central
-// directory header 4.3.12, local file header 4.3.7, zip64 extra field 4.5.3.
+// --- A zip archive ----------------------------------------------------------------
+// Read by zip.js: the central directory when the archive is picked, an entry
+// when it is brought, inflated by the browser's DecompressionStream and its
+// CRC-32 checked against the directory's.
 
-const kEndSignature = 0x06054b50;
-const kZip64LocatorSignature = 0x07064b50;
-const kZip64EndSignature = 0x06064b50;
-const kCentralSignature = 0x02014b50;
-const kLocalSignature = 0x04034b50;
+// Inflating in this worker: zip.js would otherwise start workers of its own.
+configure({ useWebWorkers: false });
 
-class ZipError extends Error {}
+const kStored = 0;
+const kDeflated = 8;
 
-function bytesAt(blob, start, length) {
-  if (start < 0 || start + length > blob.size) throw new ZipError('it is truncated');
-  return new DataView(readSync(blob.slice(start, start + length)).buffer);
-}
-
-function uint64(view, at) {
-  return Number(view.getBigUint64(at, true));
-}
-
-// Where the central directory is and how many entries it holds.
-function centralDirectory(blob) {
-  const tailLength = Math.min(blob.size, 22 + 0xffff);
-  const tail = bytesAt(blob, blob.size - tailLength, tailLength);
-  let end = tailLength - 22;
-  while (end >= 0 && tail.getUint32(end, true) !== kEndSignature) --end;
-  if (end < 0) throw new ZipError('it is not a zip archive');
-  let entries = tail.getUint16(end + 10, true);
-  let size = tail.getUint32(end + 12, true);
-  let offset = tail.getUint32(end + 16, true);
-  if (entries === 0xffff || size === 0xffffffff || offset === 0xffffffff) {
-    const locatorAt = blob.size - tailLength + end - 20;
-    const locator = bytesAt(blob, locatorAt, 20);
-    if (locator.getUint32(0, true) !== kZip64LocatorSignature) throw new ZipError('it is damaged');
-    const record = bytesAt(blob, uint64(locator, 8), 56);
-    if (record.getUint32(0, true) !== kZip64EndSignature) throw new ZipError('it is damaged');
-    entries = uint64(record, 32);
-    size = uint64(record, 40);
-    offset = uint64(record, 48);
+// Why an entry's bytes cannot be had: the checks' failures in the page's
+// words, any other (inflating, reading the file) in zip.js's or the
+// browser's.
+function entryProblem(error) {
+  const message = String(error?.message ?? error);
+  if (message === ERR_INVALID_CRC32) return 'its CRC-32 does not match its data: the archive is damaged';
+  if (message === ERR_INVALID_UNCOMPRESSED_SIZE) {
+    return 'its size is not the one the archive gives: the archive is damaged';
   }
-  return { entries, size, offset };
+  return message;
 }
 
-// The sizes and offset of a central directory entry, with those its zip64
-// extra field holds in place of the 32-bit ones that are all ones.
-function entryPlace(view, at, nameLength, extraLength) {
-  const place = {
-    compressed: view.getUint32(at + 20, true),
-    size: view.getUint32(at + 24, true),
-    offset: view.getUint32(at + 42, true),
-  };
-  let extra = at + 46 + nameLength;
-  const extraEnd = extra + extraLength;
-  while (extra + 4 <= extraEnd) {
-    const id = view.getUint16(extra, true);
-    const length = view.getUint16(extra + 2, true);
-    if (id === 0x0001) {
-      let field = extra + 4;
-      for (const key of ['size', 'compressed', 'offset']) {
-        if (place[key] === 0xffffffff && field + 8 <= extra + 4 + length) {
-          place[key] = uint64(view, field);
-          field += 8;
-        }
+// An entry of a zip archive named `zipName`, its size from the archive's
+// directory.
+class ZipEntryFile extends LibraryFile {
+  constructor(path, entry, zipName) {
+    super(path, entry.uncompressedSize);
+    this.entry = entry;
+    this.zipName = zipName;
+  }
+
+  fail(problem) {
+    this.failure = new Error(`${this.zipName}: the entry ${this.entry.filename} cannot be read: ${problem}`);
+  }
+
+  // Reads the bytes, or keeps why they cannot be read: encrypted entries
+  // and compression methods other than stored and deflate are refused.
+  async bring() {
+    const { entry } = this;
+    if (entry.encrypted) {
+      this.fail('it is encrypted');
+    } else if (entry.compressionMethod !== kStored && entry.compressionMethod !== kDeflated) {
+      this.fail(`it is compressed by method ${entry.compressionMethod}, and only stored and deflated ` +
+                'entries are read');
+    } else {
+      try {
+        // checkCrc32 (zip.js's checkSignature of before, which it still
+        // takes) compares the CRC-32 of the bytes with the directory's.
+        this.bytes = await entry.getData(new Uint8ArrayWriter(), { checkCrc32: true });
+      } catch (error) {
+        this.fail(entryProblem(error));
       }
     }
-    extra += 4 + length;
   }
-  return place;
-}
-
-// The bytes of one entry: its local header gives where its data starts.
-function readEntry(blob, entry) {
-  const local = bytesAt(blob, entry.offset, 30);
-  if (local.getUint32(0, true) !== kLocalSignature) throw new ZipError('the archive is damaged');
-  const start = entry.offset + 30 + local.getUint16(26, true) + local.getUint16(28, true);
-  const data = readSync(blob.slice(start, start + entry.compressed));
-  if (data.length !== entry.compressed) throw new ZipError('the archive is truncated');
-  if (entry.method === 0) return data;
-  if (entry.method !== 8) throw new ZipError(`compression method ${entry.method} is not read`);
-  const bytes = inflateSync(data, { out: new Uint8Array(entry.size) });
-  if (bytes.length !== entry.size) throw new ZipError('the archive is damaged');
-  return bytes;
 }
 
 // The library in a zip archive (a File or Blob) named `name`. Throws an
 // Error that says what is wrong with an archive that cannot be read.
-export function libraryFromZip(blob, name) {
+export async function libraryFromZip(blob, name) {
+  let entries;
   try {
-    const { entries, size, offset } = centralDirectory(blob);
-    const view = bytesAt(blob, offset, size);
-    const decoder = new TextDecoder();
-    const found = new Map();
-    let at = 0;
-    for (let k = 0; k < entries; ++k) {
-      if (at + 46 > size || view.getUint32(at, true) !== kCentralSignature) {
-        throw new ZipError('it is damaged');
-      }
-      const flags = view.getUint16(at + 8, true);
-      const method = view.getUint16(at + 10, true);
-      const nameLength = view.getUint16(at + 28, true);
-      const extraLength = view.getUint16(at + 30, true);
-      const commentLength = view.getUint16(at + 32, true);
-      const path = decoder.decode(new Uint8Array(view.buffer, at + 46, nameLength));
-      const inLibrary = path.endsWith('/') ? null : libraryPath(path);
-      if (inLibrary !== null) {
-        const entry = { method, ...entryPlace(view, at, nameLength, extraLength) };
-        found.set(inLibrary, new LibraryFile(inLibrary, entry.size, () => blob, () => {
-          if (flags & 1) throw new ZipError('it is encrypted');
-          return readEntry(blob, entry);
-        }));
-      }
-      at += 46 + nameLength + extraLength + commentLength;
-    }
-    return new Library(found, name);
+    entries = await new ZipReader(new BlobReader(blob)).getEntries();
   } catch (error) {
-    if (error instanceof ZipError) throw new Error(`${name} cannot be read: ${error.message}`);
-    throw error;
+    const zip = await isZipFile(new BlobReader(blob)).catch(() => false);
+    const problem = zip ? `it is damaged (${error?.message ?? error})` : 'it is not a zip archive';
+    throw new Error(`${name} cannot be read: ${problem}`);
   }
+  const found = new Map();
+  for (const entry of entries) {
+    const inLibrary = entry.directory ? null : libraryPath(entry.filename);
+    if (inLibrary !== null) found.set(inLibrary, new ZipEntryFile(inLibrary, entry, name));
+  }
+  const library = new Library(found, name);
+  library.bring = (files) => Promise.all(files.map((file) => file.bring()));
+  return library;
 }

@@ -1,6 +1,9 @@
 // The page: collects the file, the library and the options, has the worker
-// run Halvex, and shows the report, the 3D view and the output to download.
+// run Halvex, and shows the report, the 3D view and the output to download;
+// or has the file checked and lists the findings, marked in the view.
 import * as THREE from 'three';
+import { FindingsList, parseFindings } from './findings.js';
+import { markedModel } from './packed_model.js';
 import { reversedSplitter, splitterPlane } from './splitter_file.js';
 import { ModelView } from './view.js';
 
@@ -20,6 +23,15 @@ async function readFile(file) {
 
 function setState(state) {
   document.body.dataset.state = state;
+}
+
+// What the view and the panel below it show: a split's result or a
+// check's.
+function setMode(mode) {
+  document.body.dataset.mode = mode;
+  $('showRemovedText').textContent = mode === 'check' ? 'Show the whole file (faint)'
+    : 'Show the removed part (faint)';
+  if (mode !== 'check') findings.clear();
 }
 
 // --- Planes -----------------------------------------------------------------
@@ -104,14 +116,22 @@ function outputName(name) {
   return dot > 0 ? `${name.slice(0, dot)}-cut${name.slice(dot)}` : `${name}-cut`;
 }
 
+// The check's options: the placed geometry too (-s) when there is a library.
+function checkOptions() {
+  return libraryName !== null ? ['-k', '-s', '-l', libraryName] : ['-k'];
+}
+
 function update() {
-  $('run').disabled = input === null;
+  const running = document.body.dataset.state === 'running';
+  $('run').disabled = input === null || running;
+  $('check').disabled = input === null || running;
   const words = ['halvex', ...options()];
   if (libraryName !== null) words.push('-l', libraryName);
   words.push(input ? input.name : 'Infile');
   if (splitter) words.push(splitter.name);
   words.push(input ? outputName(input.name) : 'Outfile');
   $('commandLine').textContent = words.map(quoted).join(' ');
+  $('checkLine').textContent = ['halvex', ...checkOptions(), input ? input.name : 'Infile'].map(quoted).join(' ');
   $('files').textContent = input
     ? `${input.name} (${input.bytes.length} bytes)` + (splitter ? `, splitter ${splitter.name}` : '')
     : 'No file chosen.';
@@ -196,14 +216,24 @@ window.addEventListener('drop', async (e) => {
 
 // --- Running and showing --------------------------------------------------------
 
-$('run').addEventListener('click', () => {
-  if (!input) return;
+function startRun(what) {
   setState('running');
-  $('run').disabled = true;
+  update();
   $('outcome').className = 'status';
-  $('outcome').textContent = 'Splitting…';
+  $('outcome').textContent = what;
   $('notice').textContent = '';
   runStart = performance.now();
+}
+
+// The end of a run: the buttons back, the state for the browser test.
+function endRun(state) {
+  setState(state);
+  update();
+}
+
+$('run').addEventListener('click', () => {
+  if (!input) return;
+  startRun('Splitting…');
   worker.postMessage({
     type: 'split',
     options: options(),
@@ -253,6 +283,7 @@ function missingNotice(result) {
 }
 
 async function showResult(result) {
+  setMode('split');
   $('report').textContent = result.report + (result.error ? `\n${result.error}\n` : '');
   $('notice').textContent = missingNotice(result);
   showDownload(result);
@@ -275,8 +306,66 @@ async function showResult(result) {
   } catch (error) {
     $('outcome').textContent += `; the view could not show it: ${error.message ?? error}`;
   }
-  $('run').disabled = false;
-  setState(failed ? 'failed' : 'done');
+  endRun(failed ? 'failed' : 'done');
+}
+
+// --- Checking -----------------------------------------------------------------------
+
+// The file checked last: {input, text, files}. `text` is the page's own
+// copy of what the program read, so that line N of the findings is its
+// line N; `files` are those of the view's model, which the marks place.
+let checked = null;
+const findings = new FindingsList($('findings'), (lines) => {
+  if (!checked) return;
+  view.setMarks(markedModel(checked.text, checked.input.name, lines, checked.files)).catch((error) => {
+    $('outcome').textContent += `; the view could not mark the lines: ${error.message ?? error}`;
+  });
+});
+
+$('check').addEventListener('click', () => {
+  if (!input) return;
+  checked = { input, text: new TextDecoder().decode(input.bytes), files: null };
+  startRun('Checking…');
+  worker.postMessage({ type: 'check', input });
+});
+
+function plural(count, what) {
+  return `${count} ${what}${count === 1 ? '' : 's'}`;
+}
+
+async function showChecked(result) {
+  setMode('check');
+  $('report').textContent = result.report + (result.error ? `\n${result.error}\n` : '');
+  $('notice').textContent = missingNotice(result);
+  showDownload({});
+  // Exit code 3 says that the file has errors: the check itself went well.
+  const failed = result.code !== 0 && result.code !== 3;
+  $('outcome').className = failed ? 'status failed' : 'status';
+  if (result.code === null) {
+    $('outcome').textContent = `The program stopped: ${result.error}`;
+  } else if (failed) {
+    $('outcome').textContent = `Exit code ${result.code}`;
+  }
+  if (failed) {
+    findings.clear();
+    view.clear();
+    endRun('failed');
+    return;
+  }
+  const found = parseFindings(result.report, result.file);
+  const errors = found.filter((finding) => finding.severity === 'error').length;
+  $('outcome').textContent = `Exit code ${result.code}: ${plural(errors, 'error')}, ` +
+    `${plural(found.length - errors, 'warning')}, checked in ${Math.round(result.milliseconds)} ms`;
+  checked.files = result.files;
+  const marked = findings.show(found);
+  try {
+    await view.showChecked(result.model, markedModel(checked.text, checked.input.name, marked, checked.files),
+                           result.colours);
+    $('outcome').textContent += `, shown after ${Math.round(performance.now() - runStart)} ms`;
+  } catch (error) {
+    $('outcome').textContent += `; the view could not show it: ${error.message ?? error}`;
+  }
+  endRun('done');
 }
 
 worker.onmessage = ({ data }) => {
@@ -297,21 +386,22 @@ worker.onmessage = ({ data }) => {
     update();
   } else if (data.type === 'result') {
     showResult(data);
+  } else if (data.type === 'checked') {
+    showChecked(data);
   } else if (data.type === 'failure') {
     $('outcome').className = 'status failed';
     $('outcome').textContent = data.message;
-    $('run').disabled = input === null;
-    setState('failed');
+    endRun('failed');
   }
 };
 worker.onerror = (e) => {
   $('outcome').className = 'status failed';
   $('outcome').textContent = `The worker failed: ${e.message}`;
-  $('run').disabled = input === null;
-  setState('failed');
+  endRun('failed');
 };
 
 addPlane();
 setState('idle');
+setMode('split');
 // For the browser test.
 window.halvexView = view;

@@ -1,6 +1,7 @@
 // The 3D view: the kept part in its colours, the removed part faint (or
-// hidden), the splitting planes, orbit controls. Models arrive as packed
-// LDraw text (packed_model.js) and are read by three.js's LDrawLoader.
+// hidden), the splitting planes, orbit controls; or, after a check, the file
+// faint and the elements of the lines with findings marked. Models arrive as
+// packed LDraw text (packed_model.js) and are read by three.js's LDrawLoader.
 import * as THREE from 'three';
 import { OrbitControls } from 'three/addons/controls/OrbitControls.js';
 import { LDrawLoader } from 'three/addons/loaders/LDrawLoader.js';
@@ -22,6 +23,9 @@ const kBasicColours = [
 ].join('\n');
 
 export const kBackground = 0x1d2127;
+// The colour of marked elements: far from the background, the faint part
+// and the planes, and from the usual colours of parts.
+export const kMarkColour = 0xff2d95;
 
 async function loadModel(text, coloursText) {
   const loader = new LDrawLoader();
@@ -46,6 +50,33 @@ function makeFaint(group) {
     else if (object.isLineSegments && !object.isConditionalLine) object.material = lines;
     else if (object.isLineSegments) object.visible = false;
   });
+}
+
+// Every element of `group` drawn in the marks' colour, in front of what
+// lies in the same place, each corner a dot: an element too small or too
+// thin to see (points that coincide, a polygon seen edge on) shows as one.
+// Conditional lines (in marked subfiles) are left out, as outlines that
+// come and go.
+function makeMarked(group) {
+  const faces = new THREE.MeshBasicMaterial({
+    color: kMarkColour, side: THREE.DoubleSide, polygonOffset: true, polygonOffsetFactor: -1,
+    polygonOffsetUnits: -4,
+  });
+  const lines = new THREE.LineBasicMaterial({ color: kMarkColour });
+  const corners = new THREE.PointsMaterial({ color: kMarkColour, size: 5, sizeAttenuation: false });
+  const drawn = [];
+  group.traverse((object) => {
+    if (object.isMesh) {
+      object.material = faces;
+      drawn.push(object);
+    } else if (object.isLineSegments && !object.isConditionalLine) {
+      object.material = lines;
+      drawn.push(object);
+    } else if (object.isLineSegments) {
+      object.visible = false;
+    }
+  });
+  for (const object of drawn) object.add(new THREE.Points(object.geometry, corners));
 }
 
 // A square of side `size` on the plane through `point` with normal `normal`,
@@ -91,6 +122,8 @@ export class ModelView {
     this.showPlanes = true;
     this.planes = [];
     this.center = null;
+    this.coloursText = null;
+    this.lastMarks = 0;  // Numbers the marks asked for: only the last are shown.
     new ResizeObserver(() => this.resize()).observe(canvas);
     this.resize();
   }
@@ -122,6 +155,7 @@ export class ModelView {
   }
 
   clear() {
+    ++this.lastMarks;
     for (const child of [...this.model.children]) this.model.remove(child);
     this.kept = null;
     this.removed = null;
@@ -135,13 +169,42 @@ export class ModelView {
   async show(keptText, removedText, planes, coloursText) {
     const kept = keptText ? await loadModel(keptText, coloursText) : null;
     const removed = removedText ? await loadModel(removedText, coloursText) : null;
+    if (removed) makeFaint(removed);
+    this.place(kept, removed, planes, coloursText);
+  }
+
+  // Shows a checked file, `modelText`, faint, with the elements of
+  // `markedText` marked (both packed LDraw); the faint part follows
+  // setShowRemoved.
+  async showChecked(modelText, markedText, coloursText) {
+    const model = await loadModel(modelText, coloursText);
+    const marks = await loadModel(markedText, coloursText);
+    makeFaint(model);
+    makeMarked(marks);
+    this.place(marks, model, [], coloursText);
+  }
+
+  // Marks the elements of `markedText` in place of those marked before,
+  // the model and the camera left as they are.
+  async setMarks(markedText) {
+    const ticket = ++this.lastMarks;
+    const marks = await loadModel(markedText, this.coloursText);
+    if (ticket !== this.lastMarks) return;
+    makeMarked(marks);
+    if (this.kept) this.model.remove(this.kept);
+    this.kept = marks;
+    this.model.add(marks);
+    this.render();
+  }
+
+  place(kept, removed, planes, coloursText) {
     this.clear();
+    this.coloursText = coloursText;
     if (kept) {
       this.kept = kept;
       this.model.add(kept);
     }
     if (removed) {
-      makeFaint(removed);
       removed.visible = this.showRemoved;
       this.removed = removed;
       this.model.add(removed);

@@ -1,10 +1,11 @@
 // The page's worker: keeps the library, runs Halvex (halvex.wasm) on the
 // chosen file, once with the options chosen and once keeping what those
-// remove, and answers the report, the output file and the texts to show.
+// remove, and answers the report, the output file and the texts to show;
+// or checks the file (-k) and answers the report and the file to show.
 // The page never waits on a run.
 import wasmUrl from './halvex.wasm?url';
 import { fileAt, folder, runHalvex } from './halvex_run.js';
-import { NotHandedOver, libraryFromFolder, libraryFromZip, subfileKey } from './library.js';
+import { NotAtHand, libraryFromFolder, libraryFromZip, subfileKey } from './library.js';
 import { packModel, referencedNames } from './packed_model.js';
 
 // Compiled from the bytes: a static server may not send the wasm MIME type.
@@ -27,7 +28,6 @@ function setLibrary(chosen, pick) {
                     "(or LDraw.org's complete.zip)");
   }
   library = chosen;
-  library.pick = pick;
   libraryFolder = folder(library.files);
   return {
     type: 'library',
@@ -39,29 +39,29 @@ function setLibrary(chosen, pick) {
   };
 }
 
-// --- The files of a folder's library, asked of the page ------------------------
+// --- Bringing the library's files ---------------------------------------------
 
 const handOvers = new Map();  // Request number: its promise's resolve.
 let lastHandOver = 0;
 
-// Asks the page for the File objects of those of `files` (LibraryFile) that
-// the worker does not have yet.
-async function askForFiles(files) {
-  const wanted = files.filter((file) => !file.atHand());
-  if (wanted.length === 0) return;
+// The File objects of a folder's library at `places` of the page's list,
+// asked of the page.
+function askPageForFiles(pick, places) {
   const id = ++lastHandOver;
-  const blobs = await new Promise((resolve) => {
+  return new Promise((resolve) => {
     handOvers.set(id, resolve);
-    postMessage({ type: 'handOver', id, pick: library.pick, places: wanted.map((file) => file.place) });
-  });
-  wanted.forEach((file, k) => {
-    if (!blobs[k]) throw new Error(`The page no longer has the library's ${file.path}: pick the library again`);
-    library.handOver(file, blobs[k]);
+    postMessage({ type: 'handOver', id, pick, places });
   });
 }
 
-// Asks the page for the library's files that `texts` refer to, at any
-// depth, and LDConfig.ldr: those a run with -s or -e or the view reads.
+// Brings those of `files` (LibraryFile) that are not at hand yet.
+async function bringFiles(files) {
+  const wanted = files.filter((file) => !file.atHand());
+  if (wanted.length > 0) await library.bring(wanted);
+}
+
+// Brings the library's files that `texts` refer to, at any depth, and
+// LDConfig.ldr: those a run with -s or -e or the view reads.
 // Files that cannot be read are left for the run or the view to report.
 async function askForReferenced(texts) {
   if (library === null) return;
@@ -74,7 +74,7 @@ async function askForReferenced(texts) {
       seen.add(file);
       files.push(file);
     }
-    await askForFiles(files);
+    await bringFiles(files);
     found = files.flatMap((file) => {
       try {
         return referencedNames(decoder.decode(file.read())).map((name) => library.find(name));
@@ -87,8 +87,13 @@ async function askForReferenced(texts) {
 
 // --- Runs ----------------------------------------------------------------------------
 
+// The path the program is given `input` by, and names it by in its report.
+function inputPath(input) {
+  return `/${kInputFolder}/${input.name}`;
+}
+
 // A run of the program on `input` ({name, bytes}) and `splitter` (or null),
-// writing `outName`.
+// writing `outName` (none when null).
 function runOnce(module, options, input, splitter, outName) {
   const files = new Map([[`${kOutputFolder}/`, null]]);
   files.set(`${kInputFolder}/${input.name}`, input.bytes);
@@ -96,21 +101,22 @@ function runOnce(module, options, input, splitter, outName) {
   if (library) files.set(kLibraryFolder, libraryFolder);
   const args = [...options];
   if (library) args.push('-l', `/${kLibraryFolder}`);
-  args.push(`/${kInputFolder}/${input.name}`);
+  args.push(inputPath(input));
   if (splitter) args.push(`/${kInputFolder}/splitter/${splitter.name}`);
-  args.push(`/${kOutputFolder}/${outName}`);
+  if (outName !== null) args.push(`/${kOutputFolder}/${outName}`);
   const result = runHalvex(module, args, folder(files).contents);
-  return { ...result, output: fileAt(result.root, `${kOutputFolder}/${outName}`), args };
+  const output = outName !== null ? fileAt(result.root, `${kOutputFolder}/${outName}`) : null;
+  return { ...result, output, args };
 }
 
-// A run that the page's files are handed over for: one that stops at a
-// library file not at hand yet is run again once it is. (The files asked
-// for beforehand are those the page finds; the program may look for more.)
+// A run that the library's files are brought for: one that stops at a
+// library file not at hand yet is run again once it is. (The files brought
+// beforehand are those the page finds; the program may look for more.)
 async function run(module, options, input, splitter, outName) {
   for (;;) {
     const result = runOnce(module, options, input, splitter, outName);
-    if (!(result.thrown instanceof NotHandedOver)) return result;
-    await askForFiles([result.thrown.file]);
+    if (!(result.thrown instanceof NotAtHand)) return result;
+    await bringFiles([result.thrown.file]);
   }
 }
 
@@ -118,6 +124,18 @@ async function run(module, options, input, splitter, outName) {
 // gives it no keyboard.
 function report(text) {
   return text.replace(/Press <Enter> to quit\r?\n?$/, '');
+}
+
+// Each of `names` once, by the name it is first given.
+function once(names) {
+  const byKey = new Map();
+  for (const name of names) if (!byKey.has(subfileKey(name))) byKey.set(subfileKey(name), name);
+  return [...byKey.values()];
+}
+
+// A library file's bytes for the view, or null.
+function findForView(name) {
+  return library ? library.find(name)?.read() ?? null : null;
 }
 
 // `removedOptions` and `removedSplitter` make a run that keeps what
@@ -141,19 +159,46 @@ async function split({ options, removedOptions, input, splitter, removedSplitter
     const removed = await run(module, removedOptions, input, removedSplitter, outName);
     const texts = [kept.output, removed.output].filter((bytes) => bytes).map((bytes) => decoder.decode(bytes));
     await askForReferenced(texts);
-    const find = (name) => (library ? library.find(name)?.read() ?? null : null);
-    const keptModel = packModel(texts[0], outName, find);
+    const keptModel = packModel(texts[0], outName, findForView);
     answer.keptModel = keptModel.text;
     const missing = [...keptModel.missing];
     if (removed.output) {
-      const removedModel = packModel(texts[1], outName, find);
+      const removedModel = packModel(texts[1], outName, findForView);
       answer.removedModel = removedModel.text;
       missing.push(...removedModel.missing);
     }
-    // Each file once, by the name it is first given.
-    const byKey = new Map();
-    for (const name of missing) if (!byKey.has(subfileKey(name))) byKey.set(subfileKey(name), name);
-    answer.missing = [...byKey.values()];
+    answer.missing = once(missing);
+    answer.library = library !== null;
+    answer.colours = library ? library.colours() : null;
+  }
+  postMessage(answer);
+}
+
+// Checks `input` as the command line's "halvex -k" does, with the library
+// (when there is one) as placed through it (-s); answers the report and the
+// file packed for the view, with its files (for the page's marks).
+// Findings (exit code 3) make no failed run: the page tells them apart.
+async function check({ input }) {
+  const module = await modulePromise;
+  const start = performance.now();
+  const text = decoder.decode(input.bytes);
+  await askForReferenced([text]);
+  const result = await run(module, library ? ['-k', '-s'] : ['-k'], input, null, null);
+  const milliseconds = performance.now() - start;
+  const answer = {
+    type: 'checked',
+    code: result.code,
+    report: report(result.console),
+    error: result.error,
+    args: result.args,
+    file: inputPath(input),
+    milliseconds,
+  };
+  if (result.code === 0 || result.code === 3) {
+    const model = packModel(text, input.name, findForView);
+    answer.model = model.text;
+    answer.files = model.files;
+    answer.missing = once(model.missing);
     answer.library = library !== null;
     answer.colours = library ? library.colours() : null;
   }
@@ -166,15 +211,18 @@ async function split({ options, removedOptions, input, splitter, removedSplitter
 async function handle(data) {
   try {
     if (data.type === 'libraryZip') {
-      postMessage(setLibrary(libraryFromZip(data.file, data.file.name), data.pick));
+      postMessage(setLibrary(await libraryFromZip(data.file, data.file.name), data.pick));
     } else if (data.type === 'libraryFolder') {
-      postMessage(setLibrary(libraryFromFolder(data.paths), data.pick));
+      const ask = (places) => askPageForFiles(data.pick, places);
+      postMessage(setLibrary(libraryFromFolder(data.paths, ask), data.pick));
     } else if (data.type === 'split') {
       await split(data);
+    } else if (data.type === 'check') {
+      await check(data);
     }
   } catch (error) {
     const message = String(error && error.message ? error.message : error);
-    if (data.type === 'split') {
+    if (data.type === 'split' || data.type === 'check') {
       postMessage({ type: 'failure', message });
     } else {
       // A library that could not be read replaces the one before: the page

@@ -1,19 +1,19 @@
 // The page in a real browser: a fixture part split with the library given as
 // a folder (also among 28,000 other files) and as a zip, in the partial mode
 // and with a splitter file, checked against the Linux build's output; an
-// MPD; values the program refuses, which must get its own message; and runs
-// whose subfiles are not found, which must say so.
+// MPD; values the program refuses, which must get its own message; runs
+// whose subfiles are not found, which must say so; and archives and entries
+// that cannot be read, named. (The check: check.test.js.)
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { expect, test } from '@playwright/test';
-import { zipSync } from 'fflate';
+import { TextReader, Uint8ArrayReader, Uint8ArrayWriter, ZipWriter, configure } from '@zip.js/zip.js/lib/zip-core-native.js';
+import { linux, pixelCounts, repo } from './helpers.js';
 
-const repo = path.resolve(import.meta.dirname, '../..');
 const library = path.join(repo, 'tests/data/library');
 const part = path.join(library, 'parts/block.dat');
-const linux = path.resolve(repo, process.env.HALVEX_LINUX ?? 'build/halvex');
 
 // The output file the Linux build writes for `args` (options, then the
 // input, the output's name last).
@@ -41,30 +41,17 @@ function filesBelow(folder, prefix = '') {
   return files;
 }
 
-// Non-background pixels of the view's left and right halves.
-async function pixelCounts(page) {
-  return page.evaluate(() => {
-    const view = window.halvexView;
-    view.render();
-    const source = view.canvas;
-    const canvas = document.createElement('canvas');
-    canvas.width = source.width;
-    canvas.height = source.height;
-    const context = canvas.getContext('2d');
-    context.drawImage(source, 0, 0);
-    const { data } = context.getImageData(0, 0, canvas.width, canvas.height);
-    const background = [0x1d, 0x21, 0x27];
-    const counts = { left: 0, right: 0 };
-    for (let y = 0; y < canvas.height; ++y) {
-      for (let x = 0; x < canvas.width; ++x) {
-        const k = 4 * (y * canvas.width + x);
-        const differs = Math.abs(data[k] - background[0]) + Math.abs(data[k + 1] - background[1]) +
-                        Math.abs(data[k + 2] - background[2]) > 30;
-        if (differs) counts[x < canvas.width / 2 ? 'left' : 'right'] += 1;
-      }
-    }
-    return counts;
-  });
+configure({ useWebWorkers: false });
+
+// A zip archive (Buffer) of `files`, names to bytes or text; stored (not
+// deflated) with `stored`.
+async function zipOf(files, stored = false) {
+  const writer = new ZipWriter(new Uint8ArrayWriter());
+  for (const [name, content] of Object.entries(files)) {
+    const reader = typeof content === 'string' ? new TextReader(content) : new Uint8ArrayReader(content);
+    await writer.add(name, reader, { level: stored ? 0 : 6 });
+  }
+  return Buffer.from(await writer.close());
 }
 
 async function split(page) {
@@ -151,11 +138,10 @@ test('splits a part with the library as a folder, and writes what the command li
 });
 
 test('reads the library from a zip file and keeps the other side', async ({ page }) => {
-  const zip = zipSync(Object.fromEntries(
+  const zip = await zipOf(Object.fromEntries(
     Object.entries(filesBelow(library)).map(([name, bytes]) => [`ldraw/${name}`, bytes])));
   await page.goto('./');
-  await page.setInputFiles('#libraryZip', { name: 'complete.zip', mimeType: 'application/zip',
-                                            buffer: Buffer.from(zip) });
+  await page.setInputFiles('#libraryZip', { name: 'complete.zip', mimeType: 'application/zip', buffer: zip });
   await expect(page.locator('body')).toHaveAttribute('data-library', 'ready');
   await page.setInputFiles('#input', part);
   await page.selectOption('.plane .keep', '-');
@@ -182,6 +168,49 @@ test('an archive that is not one says so', async ({ page }) => {
                                             buffer: Buffer.from('not an archive') });
   await expect(page.locator('body')).toHaveAttribute('data-library', 'failed');
   await expect(page.locator('#library')).toHaveText('complete.zip cannot be read: it is not a zip archive');
+});
+
+// The archive's entries are checked when a run reads them: one whose data
+// does not match its CRC-32, one compressed by a method other than stored
+// and deflate, and an encrypted one are each refused, named; the good entry
+// beside them is read.
+test('an archive entry that is damaged, compressed otherwise or encrypted is refused, named', async ({ page }) => {
+  const square = (marker) => `0 ${marker}\r\n4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10\r\n`;
+  const zip = await zipOf({
+    'ldraw/parts/fine.dat': square('Fine'),
+    'ldraw/parts/crc.dat': square('Damaged'),
+    'ldraw/parts/method.dat': square('Method'),
+    'ldraw/parts/locked.dat': square('Locked'),
+  }, true);
+  // Stored, the data is the text itself: one letter changed breaks the CRC.
+  zip[zip.indexOf('Damaged')] = 'd'.charCodeAt(0);
+  // The central directory's headers (APPNOTE 4.3.12) name each entry and
+  // give its local header (4.3.7); both hold the flags and the method.
+  for (let at = zip.indexOf('PK\x01\x02'); at >= 0; at = zip.indexOf('PK\x01\x02', at + 4)) {
+    const name = zip.toString('latin1', at + 46, at + 46 + zip.readUInt16LE(at + 28));
+    const local = zip.readUInt32LE(at + 42);
+    if (name.endsWith('method.dat')) {
+      zip.writeUInt16LE(12, at + 10);
+      zip.writeUInt16LE(12, local + 8);
+    } else if (name.endsWith('locked.dat')) {
+      zip.writeUInt16LE(zip.readUInt16LE(at + 8) | 1, at + 8);
+      zip.writeUInt16LE(zip.readUInt16LE(local + 6) | 1, local + 6);
+    }
+  }
+  await page.goto('./');
+  await page.setInputFiles('#libraryZip', { name: 'complete.zip', mimeType: 'application/zip', buffer: zip });
+  await expect(page.locator('#library')).toHaveText('complete.zip: 4 parts, 4 files, no LDConfig.ldr (basic colours)');
+  for (const [file, outcome] of [
+    ['crc.dat', 'complete.zip: the entry ldraw/parts/crc.dat cannot be read: its CRC-32 does not match its data'],
+    ['method.dat', 'complete.zip: the entry ldraw/parts/method.dat cannot be read: it is compressed by method 12'],
+    ['locked.dat', 'complete.zip: the entry ldraw/parts/locked.dat cannot be read: it is encrypted'],
+    ['fine.dat', 'Exit code 0'],
+  ]) {
+    await page.setInputFiles('#input', { name: 'placing.dat', mimeType: 'text/plain',
+                                         buffer: Buffer.from(`1 16 0 0 0 1 0 0 0 1 0 0 0 1 ${file}\r\n`) });
+    await split(page);
+    await expect(page.locator('#outcome')).toContainText(outcome);
+  }
 });
 
 test('a bad input shows the program\'s message', async ({ page }) => {
