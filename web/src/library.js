@@ -12,6 +12,7 @@
 // brought (Library.bring, awaited), then read (LibraryFile.read) during the
 // run; one not brought yet throws a NotAtHand, and the worker brings it and
 // runs again.
+import { subfileKey } from './library_name.js';
 import {
   BlobReader,
   ERR_INVALID_CRC32,
@@ -41,12 +42,9 @@ export function libraryPath(path) {
   return null;
 }
 
-// The form of a subfile's name that the page matches names by: without
-// regard to case, "\" and "/" alike. Names are matched here and nowhere
-// else in the page.
-export function subfileKey(name) {
-  return name.replace(/\\/g, '/').toLowerCase();
-}
+// Names are matched by subfileKey, the program's rule, and nowhere else in
+// the page.
+export { subfileKey };
 
 // The folder of `path` that holds the library ("ldraw" for
 // "ldraw/parts/3001.dat"), "" when the library is at the top.
@@ -97,7 +95,11 @@ class Library {
     this.files = files;
     this.name = name;
     this.byKey = new Map();
-    for (const [path, file] of files) this.byKey.set(subfileKey(path), file);
+    // Of two paths with one key (names that differ in case only), the
+    // smallest, as the program picks among a folder's or an archive's.
+    for (const path of [...files.keys()].sort().reverse()) {
+      this.byKey.set(subfileKey(path), files.get(path));
+    }
   }
 
   get size() {
@@ -112,7 +114,7 @@ class Library {
   // How many parts it holds: the files in parts/ and Unofficial/parts/
   // (not in their s/ folders).
   parts() {
-    const folders = ['parts/', 'Unofficial/parts/'].map(subfileKey);
+    const folders = ['parts', 'Unofficial/parts'].map((folder) => `${subfileKey(folder)}/`);
     let parts = 0;
     for (const path of this.files.keys()) {
       const key = subfileKey(path);
