@@ -151,11 +151,13 @@ struct EntryInfo {
 
 // The compression methods a library's entries may use: stored (0) and
 // deflated (8), which is what zip tools write by default. minizip would hand
-// over the raw bytes of any other method as if they were the content.
+// over the raw bytes of any other method as if they were the content. The
+// numbers are those of PKWARE's APPNOTE.TXT, 4.4.5.
 constexpr unsigned kStored = 0;
 constexpr unsigned kDeflated = Z_DEFLATED;
 
-// Bit 0 of an entry's general purpose flags: its content is encrypted.
+// Bit 0 of an entry's general purpose flags: its content is encrypted
+// (APPNOTE.TXT, 4.4.4).
 constexpr unsigned long kEncryptedFlag = 1;
 
 std::string MethodName(unsigned method) {
