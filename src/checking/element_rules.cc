@@ -4,6 +4,7 @@
 #include <string>
 
 #include "checking/check_limits.h"
+#include "checking/finding.h"
 #include "checking/geometry_rules.h"
 #include "checking/rule_names.h"
 #include "elements/lines.h"
@@ -16,32 +17,17 @@ namespace {
 
 constexpr int kEdgeColour = 24;
 
-const char* LineNoun(int lineType) {
-  switch (lineType) {
-    case kSubfileType:
-      return "reference";
-    case kEdgeType:
-      return "edge line";
-    case kTriangleType:
-      return "triangle";
-    case kQuadType:
-      return "quadrilateral";
-    default:
-      return "conditional line";
-  }
-}
-
 // [T] ValidLines: edge and conditional lines only in colour 24 ("Linetypes
 // 2 and 5 should only be color 24"), and colour 24 on no other line ("Color
 // code 24 not allowed for linetypes 1, 3, 4").
 std::optional<std::string> ColourProblem(int lineType, int colour) {
   const bool line = lineType == kEdgeType || lineType == kCondType;
   if (line && colour != kEdgeColour) {
-    return std::string(LineNoun(lineType)) + " in colour " + std::to_string(colour) +
+    return std::string(LineTypeNoun(lineType)) + " in colour " + std::to_string(colour) +
            ", must be 24";
   }
   if (!line && colour == kEdgeColour) {
-    return std::string(LineNoun(lineType)) + " in colour 24, which only lines may have";
+    return std::string(LineTypeNoun(lineType)) + " in colour 24, which only lines may have";
   }
   return std::nullopt;
 }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <map>
 
+#include "elements/element.h"
+
 namespace halvex {
 namespace {
 
@@ -66,5 +68,20 @@ std::string MeasureText(double value, double limit) {
 }
 
 std::string MeasureText(double value) { return Significant(value, 6); }
+
+const char* LineTypeNoun(int lineType) {
+  switch (lineType) {
+    case kSubfileType:
+      return "reference";
+    case kEdgeType:
+      return "edge line";
+    case kTriangleType:
+      return "triangle";
+    case kQuadType:
+      return "quadrilateral";
+    default:
+      return "conditional line";
+  }
+}
 
 }  // namespace halvex

@@ -49,4 +49,8 @@ std::string MeasureText(double value, double limit);
 // `value` with up to six significant digits, for values with no limit.
 std::string MeasureText(double value);
 
+// What a message calls a line of type 1 to 5: "reference", "edge line",
+// "triangle", "quadrilateral", "conditional line".
+const char* LineTypeNoun(int lineType);
+
 }  // namespace halvex

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "checking/check_limits.h"
+#include "checking/finding.h"
 #include "checking/line_fields.h"
 #include "checking/rule_names.h"
 #include "elements/element.h"
@@ -11,21 +12,6 @@
 
 namespace halvex {
 namespace {
-
-const char* TypeNoun(int lineType) {
-  switch (lineType) {
-    case kSubfileType:
-      return "a reference";
-    case kEdgeType:
-      return "an edge line";
-    case kTriangleType:
-      return "a triangle";
-    case kQuadType:
-      return "a quadrilateral";
-    default:
-      return "a conditional line";
-  }
-}
 
 void Add(std::vector<Finding>& out, int line, Severity severity, std::string_view rule,
          std::string message) {
@@ -43,7 +29,9 @@ std::optional<std::string> FieldProblem(const LineFields& fields, int lineType) 
   }
   const int wanted = NumberCount(lineType);
   if (static_cast<int>(fields.numbers.size()) != wanted) {
-    return std::to_string(fields.numbers.size()) + " numbers, " + TypeNoun(lineType) + " has " +
+    const char* article = lineType == kEdgeType ? "an " : "a ";
+    return std::to_string(fields.numbers.size()) + " numbers, " + article +
+           LineTypeNoun(lineType) + " has " +
            std::to_string(wanted);
   }
   for (std::string_view token : fields.numbers) {
