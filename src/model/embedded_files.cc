@@ -4,7 +4,7 @@
 
 #include "elements/subfile_ref.h"
 #include "geometry/number_text.h"
-#include "model/ldraw_reader.h"
+#include "model/line_cursor.h"
 #include "model/library_name.h"
 #include "model/model.h"
 
