@@ -42,11 +42,28 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 // the tests' way to make a model from text. With `embedded`, as Load.
 ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded = nullptr);
 
+// Why `name` names no regular file to read, in words for after the name
+// ("is a folder", "is not a regular file": a device, a pipe); empty when
+// nothing exists there.
+std::string WhyNoFile(std::string_view name, PathResolver& resolver);
+
+// Why ReadFileText gave no text.
+struct ReadFailure {
+  // Whether the file was opened: then it held more than it may, or stopped
+  // being readable part-way; else it is no regular file or could not be
+  // opened.
+  bool opened = false;
+  // In words for after the file's name: "is a folder", "is not a regular
+  // file", the system's words, "could not be read to its end"; empty when
+  // nothing exists at the path.
+  std::string reason;
+};
+
 // The whole content of a regular file, less a UTF-8 byte order mark at its
-// start; none when it cannot be opened, and none with the reason in `error`
-// when it holds more than `maxBytes` or stops being readable part-way.
+// start; none, with why in `failure`, when it cannot be opened, holds more
+// than `maxBytes` or stops being readable part-way.
 std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t maxBytes,
-                                        std::string* error);
+                                        ReadFailure* failure);
 
 // What a load did: the size of the model after it, and the counts of the
 // elements the file added.
@@ -56,12 +73,15 @@ struct LoadSummary {
 };
 
 // Reads the file into `model`, after what it holds (a UTF-8 byte order mark
-// at its start is skipped). None, with nothing appended, when the file cannot
-// be opened for reading. Given `embedded`, a file with "0 FILE" lines is read
-// as an MPD: only its first section goes into `model` (and into the summary),
+// at its start is skipped). None when the file cannot be opened for reading
+// (with nothing appended) or stops being readable part-way; then `reason`
+// says why in words for after the file's name ("is a folder", "is not a
+// regular file", the system's words), and is empty when nothing exists at
+// the name. Given `embedded`, a file with "0 FILE" lines is read as an MPD:
+// only its first section goes into `model` (and into the summary),
 // everything after it into `embedded`.
 [[nodiscard]] std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
-                                              PathResolver& resolver,
+                                              PathResolver& resolver, std::string* reason,
                                               EmbeddedFiles* embedded = nullptr);
 
 }  // namespace halvex

@@ -126,12 +126,12 @@ const Subfile* SearchPath::ReadFromDisk(const std::string& path) {
       return same->second;
     }
   }
-  std::string error;
-  std::optional<std::string> text = ReadFileText(path, kMaxSubfileBytes, &error);
+  ReadFailure failure;
+  std::optional<std::string> text = ReadFileText(path, kMaxSubfileBytes, &failure);
   if (!text) {
     // A file that cannot be opened is not there for the search; one that
     // was opened but not read whole stops it.
-    if (!error.empty()) error_ = "Subfile " + path + " cannot be read: " + error;
+    if (failure.opened) error_ = "Subfile " + path + " cannot be read: " + failure.reason;
     return nullptr;
   }
   Subfile* kept = Keep(path, std::move(*text));

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/file_identity.h"
+#include "platform/file_system.h"
 #include "model/path_resolver.h"
 #include "model/subfile.h"
 

@@ -1,15 +1,16 @@
-#include "model/output_file.h"
+#include "platform/output_file.h"
 
 #include <cerrno>
 
-#include "model/output_file_platform.h"
+#include "platform/file_system.h"
+#include "platform/output_file_platform.h"
 
 namespace halvex {
 
 using output_platform::CloseFile;
 using output_platform::GuardTemporary;
+using output_platform::OpenOutput;
 using output_platform::ReleaseTemporary;
-using output_platform::LastErrorText;
 using output_platform::PutInPlace;
 using output_platform::RemoveFile;
 using output_platform::WriteSome;
@@ -19,6 +20,21 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 16;
 
 }  // namespace
+
+std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
+  if (path.empty()) {
+    *reason = "no file name";
+    return std::nullopt;
+  }
+  std::string target;
+  std::string temporary;
+  int fd = OpenOutput(path, &target, &temporary);
+  if (fd < 0) {
+    *reason = LastErrorText();
+    return std::nullopt;
+  }
+  return OutputFile(fd, std::move(target), std::move(temporary));
+}
 
 OutputFile::OutputFile(int fd, std::string target, std::string temporary)
     : fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {

@@ -1,3 +1,4 @@
+// Windows' part of file_system.h and output_file.h.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -5,13 +6,26 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
-#include "model/native_path.h"
-#include "model/output_file.h"
-#include "model/output_file_platform.h"
+#include "platform/file_system.h"
+#include "platform/output_file_platform.h"
+#include "platform/utf16.h"
 
 namespace halvex {
 namespace {
+
+// The longest path Windows accepts, in UTF-16 units. A longer name names no
+// file, and is not handed to the system, which may take long to find that out.
+constexpr std::size_t kMaxWindowsPath = 32767;
+
+// The attributes of the file `path` names; INVALID_FILE_ATTRIBUTES when there
+// is none.
+DWORD AttributesOf(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(wide.c_str());
+}
 
 // The folder part of `path` with its trailing separator ("C:" for "C:x"),
 // empty for a bare name.
@@ -38,6 +52,49 @@ int CreateTemporary(const std::string& target, std::string* name) {
 
 }  // namespace
 
+FileKind KindOf(const std::string& path) {
+  DWORD attributes = AttributesOf(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kNone;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::kFolder;
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::kOther;
+  return FileKind::kRegular;
+}
+
+bool EntryExists(const std::string& path) { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+
+std::optional<std::uintmax_t> FileSize(const std::string& path) {
+  struct _stat64 info;
+  if (::_wstat64(Widen(path).c_str(), &info) != 0) return std::nullopt;
+  return static_cast<std::uintmax_t>(info.st_size);
+}
+
+std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
+  std::wstring wide = Widen(path);
+  if (wide.size() > kMaxWindowsPath) return std::nullopt;
+  // Opened for no access at all: only the file's information is read, and a
+  // file that others hold open is still found.
+  HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL found = ::GetFileInformationByHandle(handle, &info);
+  ::CloseHandle(handle);
+  if (!found) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+bool SystemMatchesNames() { return true; }
+
+std::vector<std::string> NamesInFolder(const std::string& /*folder*/) { return {}; }
+
+std::FILE* OpenForReading(const std::string& name) {
+  return ::_wfopen(Widen(name).c_str(), L"rb");
+}
+
+// The C library's calls set errno; PutInPlace and OpenOutput set it too.
+std::string LastErrorText() { return std::strerror(errno); }
+
 namespace output_platform {
 
 long long WriteSome(int fd, const char* data, std::size_t size) {
@@ -59,9 +116,6 @@ bool PutInPlace(const std::string& from, const std::string& to) {
   errno = ::GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
   return false;
 }
-
-// The C library's calls set errno; PutInPlace sets it too.
-std::string LastErrorText() { return std::strerror(errno); }
 
 namespace {
 
@@ -96,30 +150,25 @@ void GuardTemporary(const std::string& path, int fd) {
 
 void ReleaseTemporary() { ::InterlockedExchange(&guarding, 0); }
 
-}  // namespace output_platform
-
 // A target that is a device ("NUL", "CON") or a pipe is written directly; a
 // folder cannot be written. Symbolic links are rare on Windows and not
 // followed: the replacement replaces the link.
-std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
-  if (path.empty()) {
-    *reason = "no file name";
-    return std::nullopt;
-  }
+int OpenOutput(const std::string& path, std::string* target, std::string* temporary) {
+  *target = path;
   std::wstring wide = Widen(path);
   if (wide.size() > kMaxWindowsPath) {
-    *reason = std::strerror(ENAMETOOLONG);
-    return std::nullopt;
+    errno = ENAMETOOLONG;
+    return -1;
   }
   DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    *reason = std::strerror(EISDIR);
-    return std::nullopt;
+    errno = EISDIR;
+    return -1;
   }
   // A read-only file is not replaced, as copy and editors do not replace it.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    *reason = std::strerror(EACCES);
-    return std::nullopt;
+    errno = EACCES;
+    return -1;
   }
   HANDLE existing = ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -127,21 +176,16 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, std::strin
     if (::GetFileType(existing) != FILE_TYPE_DISK) {
       int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(existing), _O_WRONLY | _O_BINARY);
       if (fd < 0) {
-        *reason = std::strerror(errno);
+        int reason = errno;
         ::CloseHandle(existing);
-        return std::nullopt;
+        errno = reason;
       }
-      return OutputFile(fd, path, {});
+      return fd;
     }
     ::CloseHandle(existing);
   }
-  std::string temporary;
-  int fd = CreateTemporary(path, &temporary);
-  if (fd < 0) {
-    *reason = std::strerror(errno);
-    return std::nullopt;
-  }
-  return OutputFile(fd, path, temporary);
+  return CreateTemporary(path, temporary);
 }
 
+}  // namespace output_platform
 }  // namespace halvex

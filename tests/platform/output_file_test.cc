@@ -1,6 +1,6 @@
 // The output file on the way to its place: a run interrupted while it is
 // being written leaves neither it nor its temporary file behind.
-#include "model/output_file.h"
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "elements/page_memory.h"
+#include "platform/page_memory.h"
 
 namespace halvex {
 

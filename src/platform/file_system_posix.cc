@@ -1,3 +1,5 @@
+// POSIX systems' part of file_system.h and output_file.h.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -6,10 +8,11 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <vector>
 
-#include "model/output_file.h"
-#include "model/output_file_platform.h"
+#include "platform/file_system.h"
+#include "platform/output_file_platform.h"
 
 namespace halvex {
 namespace {
@@ -46,22 +49,24 @@ mode_t CurrentUmask() {
   return mask;
 }
 
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
 }  // namespace
 
-namespace output_platform {
-
-long long WriteSome(int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }
-
-int CloseFile(int fd) { return ::close(fd); }
-
-void RemoveFile(const std::string& path) { ::unlink(path.c_str()); }
-
-bool PutInPlace(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+std::vector<std::string> NamesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  return names;
 }
 
-std::string LastErrorText() { return std::strerror(errno); }
-
+namespace output_platform {
 namespace {
 
 // The temporary file's name, where a signal handler can read it: a handler
@@ -105,44 +110,29 @@ void GuardTemporary(const std::string& path, int /*fd*/) {
 
 void ReleaseTemporary() { guarding = 0; }
 
-}  // namespace output_platform
-
-std::optional<OutputFile> OutputFile::Create(const std::string& path, std::string* reason) {
-  // An empty name, or a loop of links, names no file that could be created.
-  std::string target = path.empty() ? std::string() : FollowLinks(path);
-  if (target.empty()) {
-    *reason = path.empty() ? "no file name" : std::strerror(ELOOP);
-    return std::nullopt;
+int OpenOutput(const std::string& path, std::string* target, std::string* temporary) {
+  *target = FollowLinks(path);
+  // A loop of links names no file that could be created.
+  if (target->empty()) {
+    errno = ELOOP;
+    return -1;
   }
   struct stat info;
-  bool exists = ::stat(target.c_str(), &info) == 0;
-  if (exists && !S_ISREG(info.st_mode)) {
-    int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-      *reason = std::strerror(errno);
-      return std::nullopt;
-    }
-    return OutputFile(fd, target, {});
-  }
+  bool exists = ::stat(target->c_str(), &info) == 0;
+  if (exists && !S_ISREG(info.st_mode)) return ::open(target->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (exists) {
     // Renaming over a file needs only the folder's permission: a file the
     // user may not write is refused here, as cp refuses it. Opened without
     // truncation, the file is left as it is.
-    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-      *reason = std::strerror(errno);
-      return std::nullopt;
-    }
+    int fd = ::open(target->c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
     ::close(fd);
   }
-  std::string pattern = FolderOf(target) + "/.halvex-XXXXXX";
+  std::string pattern = FolderOf(*target) + "/.halvex-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    *reason = std::strerror(errno);
-    return std::nullopt;
-  }
+  if (fd < 0) return -1;
   // mkstemp creates the file for its owner alone; give it the owner, group
   // and mode of the file it replaces (the owner only where the user may, as
   // root), or the mode a newly created file would have. The owner first:
@@ -153,7 +143,9 @@ std::optional<OutputFile> OutputFile::Create(const std::string& path, std::strin
   }
   mode_t mode = exists ? (info.st_mode & 07777) : (0666 & ~CurrentUmask());
   ::fchmod(fd, mode);
-  return OutputFile(fd, target, std::string(name.data()));
+  *temporary = name.data();
+  return fd;
 }
 
+}  // namespace output_platform
 }  // namespace halvex

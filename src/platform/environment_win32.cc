@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/environment.h"
-#include "model/native_path.h"
+#include "platform/environment.h"
+#include "platform/utf16.h"
 
 namespace halvex {
 

@@ -1,6 +1,6 @@
 #include <new>
 
-#include "elements/page_memory.h"
+#include "platform/page_memory.h"
 
 namespace halvex {
 

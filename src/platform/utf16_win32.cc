@@ -1,7 +1,6 @@
-#include <sys/stat.h>
 #include <windows.h>
 
-#include "model/native_path.h"
+#include "platform/utf16.h"
 
 namespace halvex {
 
@@ -22,16 +21,6 @@ std::string Narrow(const std::wstring& wide) {
   ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size,
                         nullptr, nullptr);
   return utf8;
-}
-
-std::FILE* OpenForReading(const std::string& name) {
-  return ::_wfopen(Widen(name).c_str(), L"rb");
-}
-
-std::optional<std::uintmax_t> FileSize(const std::string& name) {
-  struct _stat64 info;
-  if (::_wstat64(Widen(name).c_str(), &info) != 0) return std::nullopt;
-  return static_cast<std::uintmax_t>(info.st_size);
 }
 
 }  // namespace halvex

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "app/environment.h"
+#include "platform/environment.h"
 
 namespace halvex {
 

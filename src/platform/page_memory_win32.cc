@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "elements/page_memory.h"
+#include "platform/page_memory.h"
 
 namespace halvex {
 

@@ -1,4 +1,6 @@
 // The process environment, read once where a run needs it.
+// environment_posix.cc (POSIX systems and WASI) and environment_win32.cc
+// implement it; the build compiles the one for its target.
 #pragma once
 
 #include <optional>
