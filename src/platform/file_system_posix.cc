@@ -119,7 +119,9 @@ int OpenOutput(const std::string& path, std::string* target, std::string* tempor
   }
   struct stat info;
   bool exists = ::stat(target->c_str(), &info) == 0;
-  if (exists && !S_ISREG(info.st_mode)) return ::open(target->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (exists && !S_ISREG(info.st_mode)) {
+    return ::open(target->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  }
   if (exists) {
     // Renaming over a file needs only the folder's permission: a file the
     // user may not write is refused here, as cp refuses it. Opened without

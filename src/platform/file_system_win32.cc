@@ -39,8 +39,8 @@ std::string SiblingPrefixOf(const std::string& path) {
 // Creates a new, empty temporary file beside `target`; answers its
 // descriptor and name, or -1.
 int CreateTemporary(const std::string& target, std::string* name) {
-  std::string prefix = SiblingPrefixOf(target) + ".halvex-" +
-                       std::to_string(::GetCurrentProcessId()) + "-";
+  std::string prefix =
+      SiblingPrefixOf(target) + ".halvex-" + std::to_string(::GetCurrentProcessId()) + "-";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     *name = prefix + std::to_string(::GetTickCount() + attempt);
     int fd = ::_wopen(Widen(*name).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
@@ -73,8 +73,9 @@ std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
   if (wide.size() > kMaxWindowsPath) return std::nullopt;
   // Opened for no access at all: only the file's information is read, and a
   // file that others hold open is still found.
-  HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION info;
   BOOL found = ::GetFileInformationByHandle(handle, &info);
@@ -88,9 +89,7 @@ bool SystemMatchesNames() { return true; }
 
 std::vector<std::string> NamesInFolder(const std::string& /*folder*/) { return {}; }
 
-std::FILE* OpenForReading(const std::string& name) {
-  return ::_wfopen(Widen(name).c_str(), L"rb");
-}
+std::FILE* OpenForReading(const std::string& name) { return ::_wfopen(Widen(name).c_str(), L"rb"); }
 
 // The C library's calls set errno; PutInPlace and OpenOutput set it too.
 std::string LastErrorText() { return std::strerror(errno); }

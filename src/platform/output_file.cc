@@ -10,8 +10,8 @@ namespace halvex {
 using output_platform::CloseFile;
 using output_platform::GuardTemporary;
 using output_platform::OpenOutput;
-using output_platform::ReleaseTemporary;
 using output_platform::PutInPlace;
+using output_platform::ReleaseTemporary;
 using output_platform::RemoveFile;
 using output_platform::WriteSome;
 
