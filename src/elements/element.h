@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -111,10 +112,17 @@ class Element {
   // Not used by the run. Whether `other` covers the same edge or corners;
   // false by default, for elements without points.
   virtual bool SameGeometry(const Element& /*other*/) const { return false; }
-  // Where the element lies relative to the splitter; snaps every classified
-  // point within `precision` of the plane onto it. Kept by default, so that
-  // an element without points always stays.
-  virtual Side Classify(const Element& /*splitter*/) { return Side::kKept; }
+  // The points by which the element is placed relative to a splitter: a
+  // polygon's corners, a line's two ends (not a conditional line's control
+  // points), a reference's offset; none by default. Classify goes by them,
+  // and so does the extent by which a reference is judged before it is
+  // inlined, so the two cannot disagree on what an element is made of.
+  virtual std::span<Point> ClassifiedPoints() { return {}; }
+  // Where the element lies relative to the splitter, by its classified
+  // points (see ClassifyPoints), each snapped onto the plane where it lies
+  // within `precision` of it. Kept for an element without points, so that it
+  // always stays; in the plane against a splitter without a plane.
+  Side Classify(const Element& splitter);
   // Not used by the run. A corner of this polygon that is not an end of
   // `edge`; none by default, for elements without corners.
   virtual std::optional<Point> VertexOffEdge(const Element& /*edge*/) const {

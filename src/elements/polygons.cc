@@ -141,13 +141,6 @@ bool Polygon<N>::SameGeometry(const Element& other) const {
 }
 
 template <int N>
-Side Polygon<N>::Classify(const Element& splitter) {
-  std::optional<Plane> plane = splitter.SplitterPlane();
-  if (!plane) return Side::kInPlane;
-  return ClassifyPoints(*plane, corners_);
-}
-
-template <int N>
 Crossing Polygon<N>::Intersect(const Point& a, const Point& b, Point* crossing) const {
   return halvex::Intersect(*SplitterPlane(), a, b, crossing);
 }

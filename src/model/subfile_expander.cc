@@ -157,32 +157,6 @@ class ExtentBuilder {
   std::unordered_set<PointKey, PointKeyHash> seen_;
 };
 
-// The points of a drawing element that the split classifies.
-void AddClassifiedPoints(const Element& element, ExtentBuilder& builder) {
-  switch (element.LineType()) {
-    case kEdgeType: {
-      const auto& line = static_cast<const EdgeLine&>(element);
-      builder.Add(line.P1());
-      builder.Add(line.P2());
-      return;
-    }
-    case kCondType: {
-      const auto& line = static_cast<const CondLine&>(element);
-      builder.Add(line.P1());
-      builder.Add(line.P2());
-      return;
-    }
-    case kTriangleType:
-      for (const Point& p : static_cast<const Triangle&>(element).Corners()) builder.Add(p);
-      return;
-    case kQuadType:
-      for (const Point& p : static_cast<const Quad&>(element).Corners()) builder.Add(p);
-      return;
-    default:
-      return;
-  }
-}
-
 // `p` placed by a reference's matrix and offset.
 // -1 for a matrix that mirrors, +1 for any other, a singular one included.
 int MirrorSign(const Matrix3& m) { return Determinant(m) < 0.0 ? -1 : 1; }
@@ -354,9 +328,9 @@ class Expansion {
     // inlined, and the expansion stops there.
     if (prepared.truncated) extent.known = false;
     for (const PreparedElement& original : prepared.elements) {
-      const Element& element = *original.element;
+      Element& element = *original.element;
       if (element.LineType() != kSubfileType) {
-        AddClassifiedPoints(element, builder);
+        for (const Point& p : element.ClassifiedPoints()) builder.Add(p);
         continue;
       }
       const auto& ref = static_cast<const SubfileRef&>(element);
