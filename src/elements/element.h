@@ -161,11 +161,16 @@ class Element {
 
   // +1 or -1: for a subfile reference the sign applied to the winding of what
   // it places; for other elements the winding their file declared (0 while
-  // none). Set by the reader; in an expanded model, a polygon's is the
-  // winding it is culled with, 0 where it is not culled (see
-  // ExpandSubfiles), and the pieces of a cut polygon keep it. One byte, so
-  // that it and the edge walk's place fit beside the table pointer.
+  // none). Set by the reader; in an expanded model a polygon's is the
+  // winding its corners run in as its file declares it (see
+  // ExpandSubfiles), and the pieces of a cut polygon keep it.
   std::int8_t winding = 0;
+  // Set by the expansion on polygons: whether a viewer culls the polygon in
+  // the original (its file is certified with CLIP in effect, and every
+  // reference on its way down passes culling on). The pieces of a cut
+  // polygon keep it. Like the winding, one byte: the two and the edge walk's
+  // place fit beside the table pointer.
+  bool culled = false;
 
  protected:
   // Only whole elements of a concrete class are copied (see CopyElement).
