@@ -116,11 +116,11 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 }  // namespace
 
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> untouched) {
+                std::span<const int> keptWhole) {
   std::vector<bool> skipped;
-  if (!untouched.empty()) {
+  if (!keptWhole.empty()) {
     skipped.resize(static_cast<std::size_t>(input.Size()));
-    for (int k : untouched) skipped[static_cast<std::size_t>(k)] = true;
+    for (int k : keptWhole) skipped[static_cast<std::size_t>(k)] = true;
   }
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
@@ -129,10 +129,10 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 }
 
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
-                    const std::vector<bool>& untouched) {
+                    const std::vector<bool>& skipped) {
   const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
-    if (static_cast<std::size_t>(k) < untouched.size() && untouched[static_cast<std::size_t>(k)]) {
+    if (static_cast<std::size_t>(k) < skipped.size() && skipped[static_cast<std::size_t>(k)]) {
       continue;
     }
     Element& element = input.ElementAt(k);

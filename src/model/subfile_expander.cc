@@ -226,7 +226,7 @@ class Expansion {
                      MirrorSign(static_cast<const SubfileRef&>(*original.element).Placement());
         records_.push_back({placement.link, mirror, placement.culls && original.culled});
       } else {
-        summary_.inlined.Count(type);
+        summary_.placed.Count(type);
       }
       model_.Append(std::move(element));
     }

@@ -64,7 +64,7 @@ struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
   // Whether the top file is certified as read, before anything is emptied.
   bool topCertified = false;
-  ElementCounts inlined;
+  ElementCounts placed;
   std::vector<std::string> notes;
   std::vector<std::string> notFound;
   // Only for ExpandWhereChanged.

@@ -167,7 +167,7 @@ TEST_F(ExpandSubfilesTest, InlinesOnlyTheReferencesThatTheJudgeCannotSettle) {
   EXPECT_EQ(summary.fates.removedWhole, 1 + 2);
   EXPECT_EQ(summary.fates.inlined, 2);
   EXPECT_EQ(summary.fates.notFound, 1 + 2);
-  EXPECT_EQ(summary.inlined.edgeLines, 0);
+  EXPECT_EQ(summary.placed.edgeLines, 0);
   // The kept references, and whether each passes culling on; the one
   // inlined from mixed.dat keeps its inversion as its winding.
   ASSERT_EQ(summary.kept.size(), 3u);
