@@ -1,8 +1,18 @@
 #include "elements/element.h"
 
+#include "splitting/polygon_split.h"
+
 namespace halvex {
 
 CutPieces Element::Cut(const Element& /*splitter*/, ElementArena& /*arena*/) { return {}; }
+
+Side Element::Classify(const Element& splitter) {
+  std::span<Point> points = ClassifiedPoints();
+  if (points.empty()) return Side::kKept;
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return Side::kInPlane;
+  return ClassifyPoints(*plane, points);
+}
 
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
 void ArenaDelete::operator()(Element* element) const noexcept {
