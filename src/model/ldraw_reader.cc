@@ -24,10 +24,6 @@ constexpr std::size_t kPieceSize = 1 << 20;
 // piece is cleared before it is read into.
 constexpr std::size_t kSubfilePieceSize = 1 << 16;
 
-// The UTF-8 byte order mark that some editors put at the start of a file. It
-// is not part of the first line: read as such, it would hide that line's type.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 // Why a path of this kind is no file to read, in words for after its name;
 // empty for nothing at all, which the caller reports as not found.
 std::string ReasonNoFile(FileKind kind) {
@@ -70,8 +66,8 @@ class FileReader {
       failed_ = true;
       reason_ = LastErrorText();
     }
-    if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
-      text.erase(kept, kByteOrderMark.size());
+    if (first_) {
+      text.erase(kept, ByteOrderMarkLength(std::string_view(text).substr(kept)));
     }
     first_ = false;
     return text.size() > kept;

@@ -7,6 +7,17 @@
 
 namespace halvex {
 
+// The UTF-8 byte order mark that some editors put at the start of a file. It
+// is not part of the first line: read as such, it would hide that line's
+// type. Every file read (input, splitter, subfile on disk or in an archive)
+// is read without it.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The length of the byte order mark at the start of `text`; 0 without one.
+constexpr std::size_t ByteOrderMarkLength(std::string_view text) {
+  return text.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
 // Walks the lines of a file's text. A line ends at LF, CR LF or a lone CR
 // (files from old Macintosh tools), none of which is part of the line, or at
 // the end of the text. Lines of any length are read whole.

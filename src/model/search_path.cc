@@ -2,6 +2,7 @@
 
 #include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
+#include "model/line_cursor.h"
 #include "model/library_name.h"
 #include "model/zip_archive.h"
 
@@ -23,8 +24,7 @@ std::string SearchPrefixOf(std::string_view path) {
 // The text of an archive entry as a file's text is read from disk: less a
 // UTF-8 byte order mark at its start.
 std::string WithoutByteOrderMark(std::string text) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+  text.erase(0, ByteOrderMarkLength(text));
   return text;
 }
 
