@@ -46,7 +46,8 @@ bool IsStudReference(const Element& element) {
          text.find("stud2.dat") != std::string::npos || text.find("stug") != std::string::npos;
 }
 
-void HandleAcross(Model& input, int k, const Element& splitter, const RunSettings& settings) {
+void HandleAcross(Model& input, int k, const Element& splitter, const RunSettings& settings,
+                  CutLog* log) {
   if (settings.colourElements) {
     Element& element = input.ElementAt(k);
     if (element.IsLine()) element.SetColour(kAcrossLineColour);
@@ -63,7 +64,18 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
   }
   if (settings.deleteAcross && !settings.snapOnly) input.EraseElement(k);
   if (settings.cutAcross) {
-    CutPieces pieces = input.ElementAt(k).Cut(splitter, input.Arena());
+    Element& element = input.ElementAt(k);
+    std::optional<std::vector<Point>> corners;
+    ElementPoints source;
+    if (log) {
+      corners = PolygonCorners(element);
+      source = PointsOf(element);
+    }
+    CutPieces pieces = element.Cut(splitter, input.Arena());
+    if (log && pieces.first) {
+      RecordCut(*log, *splitter.SplitterPlane(), source, *pieces.first, k, pieces.second.get(),
+                input.Size(), corners && BreaksPolygonRules(*corners));
+    }
     if (pieces.first) {
       input.ReplaceAt(k, std::move(pieces.first));
     } else {
@@ -89,20 +101,24 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 }  // namespace
 
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> untouched) {
+                std::span<const int> untouched, CutLog* log) {
   std::vector<bool> skipped;
   if (!untouched.empty()) {
     skipped.resize(static_cast<std::size_t>(input.Size()));
     for (int k : untouched) skipped[static_cast<std::size_t>(k)] = true;
   }
+  RunSettings boundarySettings;
+  boundarySettings.cutAcross = true;
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
-    if (polygon.IsPolygon()) SplitByPolygon(input, polygon, settings, skipped);
+    if (!polygon.IsPolygon()) continue;
+    if (log) SplitByPolygon(log->boundary, polygon, boundarySettings);
+    SplitByPolygon(input, polygon, settings, skipped, log);
   }
 }
 
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
-                    const std::vector<bool>& untouched) {
+                    const std::vector<bool>& untouched, CutLog* log) {
   const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
     if (static_cast<std::size_t>(k) < untouched.size() && untouched[static_cast<std::size_t>(k)]) {
@@ -112,9 +128,12 @@ void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& set
     Side side = IsStudReference(element) ? Side::kAcross : element.Classify(splitter);
     switch (side) {
       case Side::kAcross:
-        HandleAcross(input, k, splitter, settings);
+        HandleAcross(input, k, splitter, settings, log);
         break;
       case Side::kRemoved:
+        if (log && settings.cutAcross && !settings.snapOnly && element.IsPolygon()) {
+          RecordRemovedPolygon(*log, *splitter.SplitterPlane(), element);
+        }
         if (!settings.snapOnly) input.EraseElement(k);
         break;
       case Side::kKept:
