@@ -5,8 +5,8 @@ what -a promises:
 - the check of -k on the -a output reports no error by a rule that it does
   not report as often on the input placed through its subfiles (-k -s);
 - no stretch of a polygon's edge in a cut plane lies uncovered by an edge
-  line or by a polygon lying in the plane (axis planes and the planes of
-  the splitter file);
+  line or by a polygon lying in the plane where the input's polygons closed
+  the part (axis planes and the planes of the splitter file);
 - the output, fully inlined (an -e output expanded again), has the faces of
   the run without -a: same front side and culling, corners within 0.0002 (plus
   the rounding of the six-digit numbers of the run without -a), apart from
@@ -44,10 +44,18 @@ AXIS_PLANES = {"-x+": ((1.0, 0.0, 0.0), 0.0), "-z-": ((0.0, 0.0, 1.0), 0.0)}
 TOLERANCE = 0.0002
 COUNT = re.compile(r"^  ([a-z-]+): (?:(\d+) errors?)?(?:, )?(?:(\d+) warnings?)?$")
 REPORT = re.compile(r"^(\d+) (Outline edge lines added|Coordinates rounded|Polygons tiled anew|"
-                    r"Pieces of no size dropped|Duplicate lines removed)$", re.M)
+                    r"Pieces of no size dropped|Duplicate lines removed|"
+                    r"Pieces too thin to tile within the rules)$", re.M)
 # A point of a rounded output lies within this of its plane.
 IN_PLANE = 2e-4
-COVER = 0.001
+# An edge line within this of a stretch's line covers it: the overlap
+# distance of the check (0.001), plus the bend of a boundary that the cut
+# left in several nearly collinear pieces, which the program joins into one
+# line before it compares.
+COVER = 0.003
+# Uncovered stretches up to this long are the ends the outline leaves out
+# below the overlap distance, and the rounding of the check.
+SHORT = 0.002
 
 library = None
 halvex = None
@@ -80,9 +88,8 @@ def numbers(fields):
         return None
 
 
-def uncovered_edges(path, planes):
-    """Stretches (count, total length) of polygon edges lying in one of
-    `planes` that no edge line covers."""
+def read_flat(path):
+    """The polygons (corner lists) and edge lines of a flat file."""
     polygons, edges = [], []
     with open(path, "rb") as f:
         for line in f.read().decode("latin-1").splitlines():
@@ -91,12 +98,52 @@ def uncovered_edges(path, planes):
                 continue
             if fields[0] in ("3", "4"):
                 v = numbers(fields[2:2 + 3 * int(fields[0])])
-                if v:
+                if v and len(v) == 3 * int(fields[0]):
                     polygons.append([tuple(v[k:k + 3]) for k in range(0, len(v), 3)])
             elif fields[0] == "2":
                 v = numbers(fields[2:8])
-                if v:
+                if v and len(v) == 6:
                     edges.append((tuple(v[:3]), tuple(v[3:])))
+    return polygons, edges
+
+
+def sub(a, b):
+    return [a[k] - b[k] for k in range(3)]
+
+
+def cross(u, v):
+    return [u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]]
+
+
+def dot(u, v):
+    return sum(u[k] * v[k] for k in range(3))
+
+
+def touches(corners, m):
+    """How the point m lies on the polygon, within COVER: 0 not at all, 1 on
+    an edge, 2 inside it."""
+    for k in range(len(corners)):
+        a, b = corners[k], corners[(k + 1) % len(corners)]
+        d = sub(b, a)
+        n = dot(d, d)
+        t = 0.0 if n == 0 else max(0.0, min(1.0, dot(sub(m, a), d) / n))
+        q = [a[i] + t * d[i] for i in range(3)]
+        if dot(sub(m, q), sub(m, q)) ** 0.5 <= COVER:
+            return 1
+    normal = cross(sub(corners[1], corners[0]), sub(corners[2], corners[0]))
+    size = dot(normal, normal) ** 0.5
+    if size == 0 or abs(dot(sub(m, corners[0]), normal)) / size > COVER:
+        return 0
+    sides = [dot(cross(sub(corners[(k + 1) % len(corners)], corners[k]), sub(m, corners[k])),
+                 normal) for k in range(len(corners))]
+    return 2 if all(x >= 0 for x in sides) or all(x <= 0 for x in sides) else 0
+
+
+def uncovered_edges(path, planes, opened):
+    """Stretches (count, total length) of polygon edges lying in one of
+    `planes` that no edge line covers, where `opened(midpoint)` says the
+    part was closed before the cut."""
+    polygons, edges = read_flat(path)
     count, length = 0, 0.0
     for normal, offset in planes:
         size = sum(c * c for c in normal) ** 0.5
@@ -117,8 +164,8 @@ def uncovered_edges(path, planes):
             for k in range(len(corners)):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
-                    open_length = uncovered(a, b, closing)
-                    if open_length > COVER:
+                    open_length, middle = uncovered(a, b, closing)
+                    if open_length > SHORT and opened(middle):
                         count += 1
                         length += open_length
     return count, length
@@ -128,7 +175,7 @@ def uncovered(a, b, edges):
     d = [b[k] - a[k] for k in range(3)]
     n = sum(c * c for c in d) ** 0.5
     if n < COVER:
-        return 0.0
+        return 0.0, None
     d = [c / n for c in d]
 
     def along(p):
@@ -145,12 +192,17 @@ def uncovered(a, b, edges):
             if t1 > 0 and t0 < n:
                 spans.append((max(t0, 0.0), min(t1, n)))
     spans.sort()
-    t, open_length = 0.0, 0.0
+    t, open_length, middle = 0.0, 0.0, None
     for t0, t1 in spans:
         if t0 > t:
             open_length += t0 - t
+            middle = middle or (t + t0) / 2
         t = max(t, t1)
-    return open_length + max(0.0, n - t)
+    if n > t:
+        open_length += n - t
+        middle = middle or (t + n) / 2
+    point = None if middle is None else tuple(a[k] + middle * d[k] for k in range(3))
+    return open_length, point
 
 
 def check(job):
@@ -187,7 +239,18 @@ def check(job):
             flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
             run(library_sweep.EXPAND_ONLY + ["-l", library, plain, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
-        count, length = uncovered_edges(flat1, planes)
+        source = []
+
+        def opened(middle):
+            # The part was closed there when a polygon of it, placed, ran
+            # across the point or two met at it.
+            if not source:
+                flat_in = os.path.join(work, "input_s.dat")
+                run(library_sweep.EXPAND_ONLY + ["-l", library, part, flat_in])
+                source.append(read_flat(flat_in)[0])
+            return sum(touches(corners, middle) for corners in source[0]) >= 2
+
+        count, length = uncovered_edges(flat1, planes, opened)
         if count:
             result["problems"].append(f"{count} edges uncovered along the cut, {length:.4f} LDU")
         faces0, lines0, _ = library_sweep.flat_contents(flat0)

@@ -447,7 +447,10 @@ class GeometryPass {
       Place({cut.quad, cut.triangle}, {quadPiece, trianglePiece}, colour, winding, false);
       return;
     }
-    Place({cut.quad, cut.triangle}, Tile(ring), colour, winding);
+    const Tiling pieces = Tile(ring);
+    for (const std::vector<Point>& piece : pieces)
+      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    Place({cut.quad, cut.triangle}, pieces, colour, winding);
   }
 
   void RoundElement(int k) {
@@ -492,7 +495,10 @@ class GeometryPass {
       if (moved) output_.ReplaceAt(k, MakePolygon(output_.Arena(), corners, colour, winding));
       return;
     }
-    Place({k}, Tile(corners), colour, winding);
+    const Tiling pieces = Tile(corners);
+    for (const std::vector<Point>& piece : pieces)
+      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    Place({k}, pieces, colour, winding);
   }
 
   // Lines of type 2 to 5 that the run made identical to an earlier line are
@@ -658,6 +664,9 @@ void ReportAuthorPass(std::ostream& out, const AuthorReport& report) {
   out << report.polygonsRetiled << " Polygons tiled anew" << std::endl;
   out << report.piecesDropped << " Pieces of no size dropped" << std::endl;
   out << report.duplicatesRemoved << " Duplicate lines removed" << std::endl;
+  if (report.piecesLeftBroken > 0) {
+    out << report.piecesLeftBroken << " Pieces too thin to tile within the rules" << std::endl;
+  }
   out << (report.nameSet ? "Name: set to the output's name" : "No Name: line") << std::endl;
   out << (report.typeSet ? "Part type made unofficial" : "No part type line") << std::endl;
 }

@@ -32,6 +32,7 @@ struct AuthorReport {
   int piecesDropped = 0;       // lines and polygons of no length or area
   int polygonsRetiled = 0;     // polygons replaced by pieces that pass the rules
   int duplicatesRemoved = 0;   // lines the run made identical to another
+  int piecesLeftBroken = 0;    // pieces too thin to tile within the rules, left
   bool nameSet = false;        // the 0 Name: line names the output
   bool typeSet = false;        // the 0 !LDRAW_ORG line says unofficial
 };
