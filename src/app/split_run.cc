@@ -186,12 +186,12 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     if (!expanded) return kExitFileError;
     expansion = std::move(*expanded);
   }
-  std::vector<int> untouched;
-  for (const KeptReference& ref : expansion.kept) untouched.push_back(ref.index);
+  std::vector<int> keptWhole;
+  for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
   CutLog cutLog;
   // A run that only snaps opens nothing: no cut is outlined.
   const bool logCuts = settings.authorReady && !settings.snapOnly;
-  SplitModel(input, splitter, settings, untouched, logCuts ? &cutLog : nullptr);
+  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
