@@ -79,18 +79,87 @@ Point PointAt(const Stretch& s, double t) {
   return Add(s.from, Scale(Difference(s.from, s.to), (t - s.start) / (s.end - s.start)));
 }
 
-// The boundary's pieces, joined into one stretch per straight run.
-std::vector<Stretch> JoinedBoundary(const Model& boundary) {
+struct Segment {
+  Point a;
+  Point b;
+};
+
+// The edge lines of `edges`, as segments.
+std::vector<Segment> SegmentsOf(const Model& edges) {
+  std::vector<Segment> segments;
+  for (int k = 0; k < edges.Size(); ++k) {
+    if (const auto* edge = dynamic_cast<const EdgeLine*>(&edges.ElementAt(k))) {
+      segments.push_back({edge->P1(), edge->P2()});
+    }
+  }
+  return segments;
+}
+
+// Halves of a part modelled apart meet a plane up to some thousandths of an
+// LDU from each other (0.004 in 4585450.dat): a removed polygon's edge this
+// close to a kept polygon's edge in the plane lies along it.
+constexpr double kHalvesApart = 0.01;
+
+bool BoxesApart(const Segment& s, const Segment& t, double slack) {
+  return std::max(s.a.x, s.b.x) < std::min(t.a.x, t.b.x) - slack ||
+         std::min(s.a.x, s.b.x) > std::max(t.a.x, t.b.x) + slack ||
+         std::max(s.a.y, s.b.y) < std::min(t.a.y, t.b.y) - slack ||
+         std::min(s.a.y, s.b.y) > std::max(t.a.y, t.b.y) + slack ||
+         std::max(s.a.z, s.b.z) < std::min(t.a.z, t.b.z) - slack ||
+         std::min(s.a.z, s.b.z) > std::max(t.a.z, t.b.z) + slack;
+}
+
+// The stretches of the edges in a cut plane of `output`'s polygons along
+// which a removed polygon had an edge: there the removal opened the part.
+// The kept polygon's edge is outlined, not the removed one's.
+std::vector<Segment> OpenedEdges(const Model& output, const CutLog& log) {
+  std::vector<Segment> removed = SegmentsOf(log.removedEdges);
+  std::vector<Segment> opened;
+  if (removed.empty()) return opened;
+  for (int k = 0; k < output.Size(); ++k) {
+    std::optional<std::vector<Point>> corners = PolygonCorners(output.ElementAt(k));
+    if (!corners) continue;
+    for (std::size_t c = 0; c < corners->size(); ++c) {
+      const Segment kept{(*corners)[c], (*corners)[(c + 1) % corners->size()]};
+      const double length = Length(Difference(kept.a, kept.b));
+      if (length < kIdenticalDistance) continue;
+      bool inPlane = false;
+      for (const Plane& plane : log.planes) {
+        inPlane = inPlane || (LiesInPlane(plane, kept.a) && LiesInPlane(plane, kept.b));
+      }
+      if (!inPlane) continue;
+      const Vector direction = Scale(Difference(kept.a, kept.b), 1 / length);
+      for (const Segment& r : removed) {
+        if (BoxesApart(kept, r, kHalvesApart) ||
+            DistanceToLine(r.a, kept.a, kept.b) > kHalvesApart ||
+            DistanceToLine(r.b, kept.a, kept.b) > kHalvesApart) {
+          continue;
+        }
+        const double ta = Dot(Difference(kept.a, r.a), direction);
+        const double tb = Dot(Difference(kept.a, r.b), direction);
+        // Ends as far apart as the halves are count as the kept edge's own.
+        double low = std::max(0.0, std::min(ta, tb));
+        double high = std::min(length, std::max(ta, tb));
+        if (low <= kHalvesApart) low = 0;
+        if (high >= length - kHalvesApart) high = length;
+        if (high - low < kIdenticalDistance) continue;
+        opened.push_back({low <= 0 ? kept.a : Add(kept.a, Scale(direction, low)),
+                          high >= length ? kept.b : Add(kept.a, Scale(direction, high))});
+      }
+    }
+  }
+  return opened;
+}
+
+// The pieces of a boundary, joined into one stretch per straight run.
+std::vector<Stretch> JoinedBoundary(const std::vector<Segment>& boundary) {
   std::map<LineKey, BoundaryLine> lines;
-  for (int k = 0; k < boundary.Size(); ++k) {
-    const auto* edge = dynamic_cast<const EdgeLine*>(&boundary.ElementAt(k));
-    if (!edge) continue;
-    std::optional<Vector> direction = CanonicalDirection(edge->P1(), edge->P2());
+  for (const Segment& edge : boundary) {
+    std::optional<Vector> direction = CanonicalDirection(edge.a, edge.b);
     if (!direction || !std::isfinite(direction->x + direction->y + direction->z)) continue;
-    BoundaryLine& line = lines[KeyOf(edge->P1(), *direction)];
+    BoundaryLine& line = lines[KeyOf(edge.a, *direction)];
     if (line.stretches.empty()) line.direction = *direction;
-    Stretch s{Dot(edge->P1(), line.direction), Dot(edge->P2(), line.direction), edge->P1(),
-              edge->P2()};
+    Stretch s{Dot(edge.a, line.direction), Dot(edge.b, line.direction), edge.a, edge.b};
     if (s.start > s.end) s = {s.end, s.start, s.to, s.from};
     line.stretches.push_back(s);
   }
@@ -114,11 +183,6 @@ std::vector<Stretch> JoinedBoundary(const Model& boundary) {
   }
   return joined;
 }
-
-struct Segment {
-  Point a;
-  Point b;
-};
 
 // The parts of `s` that no edge of `edges` covers: an edge covers the part
 // of `s` it runs along, both its ends within the overlap distance of the
@@ -160,17 +224,16 @@ std::vector<Segment> Uncovered(const Stretch& s, const std::vector<Segment>& edg
   return open;
 }
 
-// Appends the outline of the cut: the boundary's straight runs, joined,
-// less what edge lines of `output` cover already.
-int AddOutlines(Model& output, const Model& boundary) {
+// Appends the outline of the cut: the boundary of the cut pieces and the
+// edges the removal opened, in straight runs, less what edge lines of
+// `output` cover already.
+int AddOutlines(Model& output, const CutLog& log) {
+  std::vector<Segment> boundary = SegmentsOf(log.boundary);
+  std::vector<Segment> opened = OpenedEdges(output, log);
+  boundary.insert(boundary.end(), opened.begin(), opened.end());
   std::vector<Stretch> joined = JoinedBoundary(boundary);
   if (joined.empty()) return 0;
-  std::vector<Segment> edges;
-  for (int k = 0; k < output.Size(); ++k) {
-    if (const auto* edge = dynamic_cast<const EdgeLine*>(&output.ElementAt(k))) {
-      edges.push_back({edge->P1(), edge->P2()});
-    }
-  }
+  std::vector<Segment> edges = SegmentsOf(output);
   int added = 0;
   for (const Stretch& s : joined) {
     for (const Segment& open : Uncovered(s, edges)) {
@@ -343,14 +406,26 @@ Tiling Tile(const std::vector<Point>& corners) {
   return best;
 }
 
+// What a polygon made in place of another keeps of it: its winding and
+// whether it is culled.
+struct Facing {
+  std::int8_t winding;
+  bool culled;
+};
+
+Facing FacingOf(const Element& element) { return {element.winding, element.culled}; }
+
 ArenaPtr<Element> MakePolygon(ElementArena& arena, const std::vector<Point>& c,
-                              const Colour& colour, std::int8_t winding) {
+                              const Colour& colour, Facing facing) {
   ArenaPtr<Element> polygon;
   if (c.size() == 3) polygon = arena.Make<Triangle>(std::array<Point, 3>{c[0], c[1], c[2]}, colour);
   if (c.size() == 4) {
     polygon = arena.Make<Quad>(std::array<Point, 4>{c[0], c[1], c[2], c[3]}, colour);
   }
-  if (polygon) polygon->winding = winding;
+  if (polygon) {
+    polygon->winding = facing.winding;
+    polygon->culled = facing.culled;
+  }
   return polygon;
 }
 
@@ -398,18 +473,18 @@ class GeometryPass {
   // Puts `pieces` at the places `at` (emptied where there are fewer pieces)
   // and appends the rest.
   // `retiled` says whether the pieces replace the polygons or only round them.
-  void Place(const std::vector<int>& at, const Tiling& pieces, const Colour& colour,
-             std::int8_t winding, bool retiled = true) {
+  void Place(const std::vector<int>& at, const Tiling& pieces, const Colour& colour, Facing facing,
+             bool retiled = true) {
     std::size_t next = 0;
     for (int k : at) {
       if (next < pieces.size()) {
-        output_.ReplaceAt(k, MakePolygon(output_.Arena(), pieces[next++], colour, winding));
+        output_.ReplaceAt(k, MakePolygon(output_.Arena(), pieces[next++], colour, facing));
       } else {
         output_.ReplaceWithEmpty(k);
       }
     }
     for (; next < pieces.size(); ++next) {
-      output_.Append(MakePolygon(output_.Arena(), pieces[next], colour, winding));
+      output_.Append(MakePolygon(output_.Arena(), pieces[next], colour, facing));
     }
     if (pieces.empty()) {
       ++report_.piecesDropped;
@@ -442,15 +517,15 @@ class GeometryPass {
     const std::vector<Point> quadPiece = Pick(ring, {0, 1, 2, 3});
     const std::vector<Point> trianglePiece = Pick(ring, {3, 4, 0});
     const Colour colour = quad->GetColour();
-    const std::int8_t winding = quad->winding;
+    const Facing facing = FacingOf(*quad);
     if (Passes(quadPiece) && Passes(trianglePiece)) {
-      Place({cut.quad, cut.triangle}, {quadPiece, trianglePiece}, colour, winding, false);
+      Place({cut.quad, cut.triangle}, {quadPiece, trianglePiece}, colour, facing, false);
       return;
     }
     const Tiling pieces = Tile(ring);
     for (const std::vector<Point>& piece : pieces)
       report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
-    Place({cut.quad, cut.triangle}, pieces, colour, winding);
+    Place({cut.quad, cut.triangle}, pieces, colour, facing);
   }
 
   void RoundElement(int k) {
@@ -470,7 +545,7 @@ class GeometryPass {
     }
     if (!moved && !IsRunMade(k)) return;
     const Point* r = rounded.points;
-    const std::int8_t winding = element.winding;
+    const Facing facing = FacingOf(element);
     if (type == kEdgeType || type == kCondType) {
       // A line that rounding or the cut shrank to a point is dropped.
       const bool wasPoint = EdgeFinding(original.points[0], original.points[1]).has_value();
@@ -484,7 +559,8 @@ class GeometryPass {
           type == kEdgeType
               ? ArenaPtr<Element>(output_.Arena().Make<EdgeLine>(r[0], r[1], colour))
               : ArenaPtr<Element>(output_.Arena().Make<CondLine>(r[0], r[1], r[2], r[3], colour));
-      line->winding = winding;
+      line->winding = facing.winding;
+      line->culled = facing.culled;
       output_.ReplaceAt(k, std::move(line));
       return;
     }
@@ -492,13 +568,13 @@ class GeometryPass {
     const bool wasBroken = IsRunMade(k) ? broken_.size() > At(k) && broken_[At(k)]
                                         : BreaksPolygonRules(PointsVector(original));
     if (wasBroken || Passes(corners)) {
-      if (moved) output_.ReplaceAt(k, MakePolygon(output_.Arena(), corners, colour, winding));
+      if (moved) output_.ReplaceAt(k, MakePolygon(output_.Arena(), corners, colour, facing));
       return;
     }
     const Tiling pieces = Tile(corners);
     for (const std::vector<Point>& piece : pieces)
       report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
-    Place({k}, pieces, colour, winding);
+    Place({k}, pieces, colour, facing);
   }
 
   // Lines of type 2 to 5 that the run made identical to an earlier line are
@@ -617,7 +693,7 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 void MakeGeometryAuthorReady(Model& output, const CutLog& log, const Model& splitter,
                              AuthorReport& report) {
   const int before = output.Size();
-  report.outlinesAdded = AddOutlines(output, log.boundary);
+  report.outlinesAdded = AddOutlines(output, log);
   GeometryPass pass(output, log, splitter, report);
   pass.MarkOutlines(before);
   pass.Run();

@@ -15,20 +15,24 @@ namespace {
 // distance the precision could mean.
 constexpr double kInPlaneRounding = 1e-9;
 
+}  // namespace
+
 bool LiesInPlane(const Plane& plane, const Point& p) {
   Point projection;
   const double scale = std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) + 1.0;
   return std::fabs(SignedDistance(plane, p, &projection)) <= kInPlaneRounding * scale;
 }
 
-// Adds the edges of `piece` that lie in `plane` to the boundary.
-void AddInPlaneEdges(CutLog& log, const Plane& plane, const std::vector<Point>& piece) {
+namespace {
+
+// Adds the edges of `piece` that lie in `plane` to `edges`.
+void AddInPlaneEdges(Model& edges, const Plane& plane, const std::vector<Point>& piece) {
   for (std::size_t k = 0; k < piece.size(); ++k) {
     const Point& a = piece[k];
     const Point& b = piece[(k + 1) % piece.size()];
     if (Length(Difference(a, b)) < kIdenticalDistance) continue;
     if (LiesInPlane(plane, a) && LiesInPlane(plane, b)) {
-      log.boundary.Append(log.boundary.Arena().Make<EdgeLine>(a, b, Colour(kOutlineColour)));
+      edges.Append(edges.Arena().Make<EdgeLine>(a, b, Colour(kOutlineColour)));
     }
   }
 }
@@ -61,11 +65,11 @@ void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, con
   }
   std::optional<std::vector<Point>> firstCorners = PolygonCorners(first);
   if (!firstCorners) return;
-  AddInPlaneEdges(log, plane, *firstCorners);
+  AddInPlaneEdges(log.boundary, plane, *firstCorners);
   if (!second) return;
   std::optional<std::vector<Point>> secondCorners = PolygonCorners(*second);
   if (!secondCorners) return;
-  AddInPlaneEdges(log, plane, *secondCorners);
+  AddInPlaneEdges(log.boundary, plane, *secondCorners);
   if (firstCorners->size() == 4 && secondCorners->size() == 3) {
     const std::vector<Point>& q = *firstCorners;
     log.fiveCornerCuts.push_back(
@@ -75,7 +79,7 @@ void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, con
 
 void RecordRemovedPolygon(CutLog& log, const Plane& plane, const Element& polygon) {
   if (std::optional<std::vector<Point>> corners = PolygonCorners(polygon)) {
-    AddInPlaneEdges(log, plane, *corners);
+    AddInPlaneEdges(log.removedEdges, plane, *corners);
   }
 }
 

@@ -28,9 +28,15 @@ struct FiveCornerCut {
 
 struct CutLog {
   // The stretches, in the plane, of the boundaries of the cut polygons'
-  // pieces and of the removed polygons, as edge lines of kOutlineColour. Each later plane cuts them
-  // as it cuts the input, so that what is left of them runs along the output.
+  // pieces, as edge lines of kOutlineColour. Each later plane cuts them as
+  // it cuts the input, so that what is left of them runs along the output.
   Model boundary;
+  // The edges in the plane of the polygons removed as lying beyond it, cut
+  // by later planes likewise: where a kept polygon has an edge along one,
+  // the cut has opened the part.
+  Model removedEdges;
+  // The planes the run cut by, in order.
+  std::vector<Plane> planes;
   // The places of pieces the cuts made, lines and polygons, in the input.
   std::vector<int> pieces;
   // The places of pieces of polygons that broke a polygon rule before the
@@ -42,6 +48,10 @@ struct CutLog {
   // these are.
   std::unordered_map<int, ElementPoints> sources;
 };
+
+// Whether `p` lies in `plane` as a point cut or snapped onto it does: to
+// the last bits of its coordinates.
+bool LiesInPlane(const Plane& plane, const Point& p);
 
 // The corners of a triangle or quadrilateral; none for any other element.
 std::optional<std::vector<Point>> PolygonCorners(const Element& element);

@@ -139,7 +139,11 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
     if (!polygon.IsPolygon()) continue;
-    if (log) SplitByPolygon(log->boundary, polygon, boundarySettings);
+    if (log) {
+      SplitByPolygon(log->boundary, polygon, boundarySettings);
+      SplitByPolygon(log->removedEdges, polygon, boundarySettings);
+      if (std::optional<Plane> plane = polygon.SplitterPlane()) log->planes.push_back(*plane);
+    }
     SplitByPolygon(input, polygon, settings, skipped, log);
   }
 }
