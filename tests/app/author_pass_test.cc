@@ -73,6 +73,21 @@ TEST_F(AuthorPassTest, OutlineAddsOnlyWhatNoEdgeLineCovers) {
   EXPECT_EQ(report_.outlinesAdded, 1);
 }
 
+//   z
+//   ^     |                 Two halves modelled apart: the removed one's
+//   |  ###|:::              edge lies on x = 0 at y = 0.004, the kept
+//   |  ###|:::              one's at y = 0. The outline follows the kept
+//   |  ###|:::              edge; a removed edge with nothing kept along
+//   +-----|---> x           it outlines nothing.
+TEST_F(AuthorPassTest, AnEdgeARemovalOpensIsOutlinedAlongTheKeptEdge) {
+  AddQuad({{{0, 0, -10}, {10, 0, -10}, {10, 0, 10}, {0, 0, 10}}});
+  AddQuad({{{-10, 0.004, -10}, {0, 0.004, -10}, {0, 0.004, 10}, {-10, 0.004, 10}}});
+  AddQuad({{{-10, 5, -10}, {0, 5, -10}, {0, 5, 10}, {-10, 5, 10}}});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 0 0 -10 10 0 -10 10 0 10 0 0 10",
+                                             "2 24 0 0 -10 0 0 10"}));
+}
+
 // Two quads side by side along the cut give one outline, not two; a run
 // that only snaps outlines nothing.
 TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
