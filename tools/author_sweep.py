@@ -142,8 +142,8 @@ def touches(corners, m):
 
 def uncovered_edges(path, planes, opened):
     """Stretches (count, total length) of polygon edges lying in one of
-    `planes` that no edge line covers, where `opened(midpoint)` says the
-    part was closed before the cut."""
+    `planes` that no edge line covers, where `opened(midpoint, on)` says the
+    cut opened the part (`on` tells whether a point lies in the plane)."""
     polygons, edges = read_flat(path)
     count, length = 0, 0.0
     for normal, offset in planes:
@@ -166,7 +166,7 @@ def uncovered_edges(path, planes, opened):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
                     open_length, middle = uncovered(a, b, closing)
-                    if open_length > SHORT and opened(middle):
+                    if open_length > SHORT and opened(middle, on):
                         count += 1
                         length += open_length
     return count, length
@@ -186,9 +186,20 @@ def uncovered(a, b, edges):
         t = along(p)
         return sum((p[k] - a[k] - t * d[k]) ** 2 for k in range(3)) ** 0.5
 
+    def off_line(x, p, q):
+        """The distance from x to the line through p and q."""
+        e = sub(q, p)
+        length = dot(e, e) ** 0.5
+        if length == 0:
+            return dot(sub(x, p), sub(x, p)) ** 0.5
+        return dot(cross(e, sub(x, p)), cross(e, sub(x, p))) ** 0.5 / length
+
     spans = []
     for p, q in edges:
-        if off(p) <= COVER and off(q) <= COVER:
+        # Measured from the longer of the two lines, whose direction the
+        # rounding of its ends bends least.
+        if (off(p) <= COVER and off(q) <= COVER) or (
+                off_line(a, p, q) <= COVER and off_line(b, p, q) <= COVER):
             t0, t1 = sorted((along(p), along(q)))
             if t1 > 0 and t0 < n:
                 spans.append((max(t0, 0.0), min(t1, n)))
@@ -244,12 +255,16 @@ def check(job):
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
-        def opened(middle):
+        def opened(middle, on):
             # The part was closed there when a polygon of it, placed, ran
-            # across the point or two met at it.
+            # across the point or two met at it, none of them lying in the
+            # plane (a face in the plane closes what it touches).
             if not source:
                 source.append(read_flat(flat_in)[0])
-            return sum(touches(corners, middle) for corners in source[0]) >= 2
+            touching = [c for c in source[0] if touches(c, middle)]
+            if any(all(on(p) for p in c) for c in touching):
+                return False
+            return sum(touches(c, middle) for c in touching) >= 2
 
         count, length = uncovered_edges(flat1, planes, opened)
         if count:
