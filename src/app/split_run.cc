@@ -1,5 +1,6 @@
 #include "app/split_run.h"
 
+#include "app/author_pass.h"
 #include "app/check_run.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
@@ -189,12 +190,21 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   }
   std::vector<int> keptWhole;
   for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
-  SplitModel(input, splitter, settings, keptWhole);
+  CutLog cutLog;
+  // A run that only snaps opens nothing: no cut is outlined.
+  const bool logCuts = settings.authorReady && !settings.snapOnly;
+  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
+  AuthorReport authorReport;
+  if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
+  if (settings.authorReady) {
+    MakeTextAuthorReady(input, topSize, command.outFile, authorReport);
+    ReportAuthorPass(out, authorReport);
+  }
   int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
   // The check's findings follow the save report; the split's exit code stands.
   if (code == kExitSuccess && settings.check) {

@@ -90,6 +90,8 @@ function options(removed = false) {
   if ($('verify').checked) list.push('-v');
   if ($('partial').checked) list.push('-e');
   else if ($('expand').checked) list.push('-s');
+  // The removed side is only drawn: it needs no outline and no header.
+  if ($('author').checked && !removed) list.push('-a');
   return list;
 }
 
@@ -251,7 +253,7 @@ for (const button of document.querySelectorAll('[data-view]')) {
 }
 $('showPlanes').addEventListener('change', (e) => view.setShowPlanes(e.target.checked));
 $('addPlane').addEventListener('click', () => addPlane());
-for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert']) {
+for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert', 'author']) {
   $(id).addEventListener('input', update);
 }
 

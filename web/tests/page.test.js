@@ -266,6 +266,22 @@ test('the partial mode writes what the command line writes with -e', async ({ pa
   expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-e', '-l', library, part, 'out.dat']))).toBe(true);
 });
 
+test('ready for an author, the page writes what the command line writes with -a', async ({ page }) => {
+  await page.goto('./');
+  await page.setInputFiles('#libraryFolder', library);
+  await expect(page.locator('body')).toHaveAttribute('data-library', 'ready');
+  await page.setInputFiles('#input', part);
+  await page.check('#partial');
+  await page.check('#author');
+  await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca -e -a -l library block.dat block-cut.dat');
+  await split(page);
+  await expect(page.locator('#outcome')).toContainText('Exit code 0');
+  await expect(page.locator('#report')).toContainText('Outline edge lines added');
+
+  const saved = await downloaded(page);
+  expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-e', '-a', '-l', library, part, 'block-cut.dat']))).toBe(true);
+});
+
 test('with a splitter file, the faint part is what the splitter file removes', async ({ page }) => {
   const folder = mkdtempSync(path.join(tmpdir(), 'halvex-web-'));
   const splitterFile = path.join(folder, 'plane.dat');
