@@ -15,6 +15,7 @@
 #include "model/path_resolver.h"
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
+#include "model/texture_blocks.h"
 
 namespace halvex {
 namespace {
@@ -175,6 +176,9 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
     return kExitFileError;
   }
+  // Texture blocks are said again around what is left of them when the
+  // model is written; hidden lines are split as any line.
+  ReadTextures(input);
   const int topSize = input.Size();
   ExpandSummary expansion;
   if (settings.expandSubfiles) {
@@ -190,6 +194,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   SplitModel(input, splitter, settings, untouched);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
+  statements = MergeInserted(FlattenTextures(input), statements);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);

@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "elements/lines.h"
+#include "elements/meta_line.h"
 #include "elements/polygons.h"
 #include "elements/subfile_ref.h"
 #include "model/bfc_state.h"
 #include "model/ldraw_reader.h"
 #include "model/library_name.h"
+#include "model/texture_blocks.h"
 
 namespace halvex {
 namespace {
@@ -44,6 +46,9 @@ struct PreparedElement {
   ArenaPtr<Element> element;
   bool reversed = false;
   bool culled = false;
+  // Its place in its file's texture blocks, which index `textures` of its
+  // PreparedFile.
+  TextureTag texture;
 };
 
 // What the expansion needs of a subfile, found once however often the file
@@ -59,6 +64,10 @@ struct PreparedFile {
   std::int64_t lineCount = 0;
   std::vector<PreparedElement> elements;
   bool truncated = false;  // Read only in part: see Prepare.
+  // The textures the file declares, and whether any of its lines lies in a
+  // texture block or is hidden behind "0 !:".
+  std::vector<DeclaredTexture> textures;
+  bool textured = false;
 };
 
 // Reads the file's lines while there are at most `maxLines` of them: a file
@@ -68,6 +77,7 @@ struct PreparedFile {
 PreparedFile Prepare(std::string_view text, std::int64_t maxLines, ElementArena& arena) {
   PreparedFile prepared;
   BfcState bfc;
+  TextureScope textures;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
@@ -77,12 +87,25 @@ PreparedFile Prepare(std::string_view text, std::int64_t maxLines, ElementArena&
     }
     ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
+    bool hidden = false;
+    if (ArenaPtr<Element> hiddenLine = HiddenElementOf(*element, arena)) {
+      element = std::move(hiddenLine);
+      hidden = true;
+    }
     bfc.Take(*element);
     int type = element->LineType();
-    if (type == kMetaType) continue;
+    if (type == kMetaType) {
+      if (textures.TakeStatement(static_cast<const MetaLine&>(*element).Text())) {
+        prepared.textured = true;
+      }
+      continue;
+    }
     bool reversed = type == kSubfileType ? bfc.LastReferenceInverted() : bfc.Winding() == -1;
-    prepared.elements.push_back(PreparedElement{std::move(element), reversed, bfc.Culls()});
+    TextureTag tag = textures.TagOfLine(hidden);
+    if (tag != TextureTag{}) prepared.textured = true;
+    prepared.elements.push_back(PreparedElement{std::move(element), reversed, bfc.Culls(), tag});
   }
+  prepared.textures = textures.Textures();
   return prepared;
 }
 
@@ -96,6 +119,8 @@ struct Extent {
   bool known = true;
   int height = 0;
   std::vector<Point> points;
+  // Whether a texture block or hidden line lies anywhere in the expansion.
+  bool textured = false;
 };
 
 // A file of many points keeps only the corners of their bounding box, which
@@ -208,6 +233,7 @@ struct Placement {
   Colour colour;
   bool inherit;
   int link;
+  TextureTag texture;
 };
 
 // One run of ExpandSubfiles: the walk over the model and what it keeps
@@ -302,7 +328,9 @@ class Expansion {
   bool Settle(int i, const SubfileRef& ref, const Subfile* file, int depth) {
     const Extent& extent = ExtentOf(file, 0);
     Verdict verdict = Verdict::kInline;
-    if (extent.known && depth + extent.height <= kMaxNesting) {
+    // A file with texture blocks is always inlined, so that its blocks are
+    // placed and split with its lines.
+    if (extent.known && !extent.textured && depth + extent.height <= kMaxNesting) {
       placedPoints_.clear();
       for (const Point& p : extent.points) placedPoints_.push_back(Placed(ref, p));
       verdict = (*judge_)(placedPoints_);
@@ -353,6 +381,7 @@ class Expansion {
     // A file of more lines than the budget has no extent: its reference is
     // inlined, and the expansion stops there.
     if (prepared.truncated) extent.known = false;
+    extent.textured = prepared.textured;
     for (const PreparedElement& original : prepared.elements) {
       const Element& element = *original.element;
       if (element.LineType() != kSubfileType) {
@@ -371,6 +400,7 @@ class Expansion {
         break;
       }
       extent.height = std::max(extent.height, inner.height + 1);
+      extent.textured = extent.textured || inner.textured;
       for (const Point& p : inner.points) builder.Add(Placed(ref, p));
     }
     extentsInProgress_.erase(file);
@@ -411,15 +441,19 @@ class Expansion {
                      ref.Position(),
                      colour,
                      colour.Number() != kMainColour,
-                     link};
+                     link,
+                     model_.TagAt(i)};
   }
 
   // Appends placed copies of the prepared elements, and counts them.
   void Place(const PreparedFile& prepared, const Placement& placement) {
+    placedTextures_.assign(prepared.textures.size(), -1);
     for (const PreparedElement& original : prepared.elements) {
       ArenaPtr<Element> element = PlacedCopy(original, placement);
       int type = element->LineType();
-      if (type != kSubfileType) summary_.inlined.Count(type);
+      TextureTag tag = PlacedTag(prepared, original.texture, placement);
+      if (tag != TextureTag{}) model_.SetTag(model_.Size(), tag);
+      if (type != kSubfileType && !tag.hidden) summary_.inlined.Count(type);
       passesCulling_.push_back(type == kSubfileType && placement.culls && original.culled);
       model_.Append(std::move(element));
       linkOf_.push_back(placement.link);
@@ -434,6 +468,27 @@ class Expansion {
       }
       mirrorOf_.push_back(static_cast<signed char>(mirror));
     }
+  }
+
+  // The place in the model's texture blocks of an element of `prepared`
+  // with the place `local` in its file's blocks, placed by `placement`.
+  // Each of the file's textures is placed once for each placement of the
+  // file, when a line first needs it.
+  TextureTag PlacedTag(const PreparedFile& prepared, const TextureTag& local,
+                       const Placement& placement) {
+    int placed = -1;
+    if (local.section != TextureSection::kNone &&
+        placement.texture.section != TextureSection::kFallback) {
+      int& known = placedTextures_[static_cast<std::size_t>(local.texture)];
+      if (known < 0) {
+        const DeclaredTexture& declared =
+            prepared.textures[static_cast<std::size_t>(local.texture)];
+        known = model_.AddTexture(PlacedTexture(
+            declared.map.Placed(placement.matrix, placement.position), declared.next));
+      }
+      placed = known;
+    }
+    return CombinedTag(placement.texture, local, placed);
   }
 
   // A copy of `original` placed by `placement`, with its winding: a
@@ -483,6 +538,9 @@ class Expansion {
   std::unordered_map<const Subfile*, Extent> extents_;
   std::unordered_set<const Subfile*> extentsInProgress_;
   std::vector<Point> placedPoints_;
+  // The model's index of each texture of the file being placed, -1 until
+  // it is placed.
+  std::vector<int> placedTextures_;
 };
 
 }  // namespace
