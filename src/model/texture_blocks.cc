@@ -39,7 +39,8 @@ Model::Texture PlacedTexture(const TextureMap& map, bool next) {
 }
 
 bool TextureScope::TakeStatement(std::string_view metaText) {
-  switch (TexmapCommandOf(metaText)) {
+  TexmapCommand command = TexmapCommandOf(metaText);
+  switch (command) {
     case TexmapCommand::kNone:
       if (IsStep(metaText)) frames_.clear();
       return false;
@@ -47,7 +48,7 @@ bool TextureScope::TakeStatement(std::string_view metaText) {
     case TexmapCommand::kNext: {
       std::optional<TextureMap> map = TextureMap::Parse(metaText);
       if (!map) return true;
-      bool next = TexmapCommandOf(metaText) == TexmapCommand::kNext;
+      bool next = command == TexmapCommand::kNext;
       textures_.push_back({std::move(*map), metaText, next});
       int texture = static_cast<int>(textures_.size()) - 1;
       if (next) {
