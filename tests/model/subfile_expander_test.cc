@@ -198,7 +198,7 @@ TEST_F(ExpandSubfilesTest, TexturedFilesAreInlinedWithTheirBlocksPlaced) {
   EXPECT_EQ(summary.fates.inlined, 2);
   EXPECT_EQ(summary.fates.keptWhole, 1);
   EXPECT_EQ(Texts(model), (std::vector<std::string>{"1 4 5 0 0 -1 0 0 0 1 0 0 0 1 face.dat",
-                                                     "3 4 5 0 1 4 0 0 5 0 0"}));
+                                                    "3 4 5 0 1 4 0 0 5 0 0"}));
   // tile.png placed is the model's texture 0.
   EXPECT_EQ(model.TagAt(1), (TextureTag{0, TextureSection::kTextured, true}));
   EXPECT_EQ(model.TagAt(3), (TextureTag{0, TextureSection::kFallback, false}));
