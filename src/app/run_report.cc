@@ -41,7 +41,7 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withF
     return;
   }
   out << "\nInlined from subfiles:" << std::endl;
-  ReportTypeCounts(out, summary.inlined);
+  ReportTypeCounts(out, summary.placed);
   if (withFates) {
     out << summary.fates.keptWhole << " Subfiles kept whole" << std::endl;
     out << summary.fates.removedWhole << " Subfiles removed whole" << std::endl;

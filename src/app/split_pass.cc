@@ -46,6 +46,33 @@ bool IsStudReference(const Element& element) {
          text.find("stud2.dat") != std::string::npos || text.find("stug") != std::string::npos;
 }
 
+// What a plane does to an element by the side it lies on. The split pass
+// and the judge of a reference's extent both go by this table, so that a
+// reference kept or removed whole fares as its inlined elements would.
+enum class Action {
+  kKeep,
+  kRemove,
+  kAcross,   // Recolour, mark, erase or cut, as HandleAcross says.
+  kInPlane,  // Recolour or erase, as HandleInPlane says.
+};
+
+// Snapping only, nothing is removed; with -dn, whatever lies wholly on the
+// kept side goes, comments and meta lines aside.
+Action ActionFor(Side side, bool metaLine, const RunSettings& settings) {
+  switch (side) {
+    case Side::kAcross:
+      return Action::kAcross;
+    case Side::kInPlane:
+      return Action::kInPlane;
+    case Side::kRemoved:
+      return settings.snapOnly ? Action::kKeep : Action::kRemove;
+    case Side::kKept:
+      return settings.deleteNotInOrAcross && !metaLine && !settings.snapOnly ? Action::kRemove
+                                                                            : Action::kKeep;
+  }
+  return Action::kKeep;
+}
+
 void HandleAcross(Model& input, int k, const Element& splitter, const RunSettings& settings) {
   if (settings.colourElements) {
     Element& element = input.ElementAt(k);
@@ -93,11 +120,11 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 }  // namespace
 
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> untouched) {
+                std::span<const int> keptWhole) {
   std::vector<bool> skipped;
-  if (!untouched.empty()) {
+  if (!keptWhole.empty()) {
     skipped.resize(static_cast<std::size_t>(input.Size()));
-    for (int k : untouched) skipped[static_cast<std::size_t>(k)] = true;
+    for (int k : keptWhole) skipped[static_cast<std::size_t>(k)] = true;
   }
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
@@ -106,28 +133,24 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 }
 
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
-                    const std::vector<bool>& untouched) {
+                    const std::vector<bool>& skipped) {
   const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
-    if (static_cast<std::size_t>(k) < untouched.size() && untouched[static_cast<std::size_t>(k)]) {
+    if (static_cast<std::size_t>(k) < skipped.size() && skipped[static_cast<std::size_t>(k)]) {
       continue;
     }
     Element& element = input.ElementAt(k);
     Side side = IsStudReference(element) ? Side::kAcross : element.Classify(splitter);
-    switch (side) {
-      case Side::kAcross:
+    switch (ActionFor(side, element.LineType() == kMetaType, settings)) {
+      case Action::kKeep:
+        break;
+      case Action::kRemove:
+        input.EraseElement(k);
+        break;
+      case Action::kAcross:
         HandleAcross(input, k, splitter, settings);
         break;
-      case Side::kRemoved:
-        if (!settings.snapOnly) input.EraseElement(k);
-        break;
-      case Side::kKept:
-        if (settings.deleteNotInOrAcross && element.LineType() != kMetaType &&
-            !settings.snapOnly) {
-          input.EraseElement(k);
-        }
-        break;
-      case Side::kInPlane:
+      case Action::kInPlane:
         HandleInPlane(input, k, settings);
         break;
     }
@@ -226,9 +249,19 @@ Verdict JudgeExtent(std::span<const Point> points, const Model& splitter,
         return Verdict::kInline;  // Near or in the plane, or not a number.
       }
     }
-    if (removedSide && keptSide) return Verdict::kInline;
-    if (settings.snapOnly) continue;
-    if (removedSide || (keptSide && settings.deleteNotInOrAcross)) return Verdict::kRemoveWhole;
+    if (!removedSide && !keptSide) continue;  // No points: nothing to judge.
+    const Side side = removedSide && keptSide ? Side::kAcross
+                      : removedSide             ? Side::kRemoved
+                                                : Side::kKept;
+    switch (ActionFor(side, false, settings)) {
+      case Action::kKeep:
+        break;
+      case Action::kRemove:
+        return Verdict::kRemoveWhole;
+      case Action::kAcross:
+      case Action::kInPlane:
+        return Verdict::kInline;
+    }
   }
   return Verdict::kKeepWhole;
 }

@@ -20,19 +20,20 @@ inline constexpr int kInPlanePolygonColour = 9;
 
 // Runs SplitByPolygon for every polygon of `splitter`, in order, each pass on
 // the result of the one before. Other elements of the splitter are skipped.
-// The elements at the indices `untouched` (references kept whole) are left
+// The elements at the indices `keptWhole` (references kept whole) are left
 // as they are.
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> untouched = {});
+                std::span<const int> keptWhole = {});
 
 // One pass over `input` against the polygon `splitter`. Walks by index and
 // re-reads the size, so pieces appended by a cut are visited in the same
 // pass. Elements on the removed side are erased (unless snapping only), and
 // crossing elements are recoloured, marked when not their own mirror image,
 // erased or cut as the switches say. References to studs count as crossing
-// without being classified.
+// without being classified. An element whose index is marked in `skipped` is
+// left as it is.
 void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings,
-                    const std::vector<bool>& untouched = {});
+                    const std::vector<bool>& skipped = {});
 
 // What SplitModel would do with elements whose classified points have the
 // convex hull of `points`: with every point farther than the precision from

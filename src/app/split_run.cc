@@ -189,9 +189,9 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     if (!expanded) return kExitFileError;
     expansion = std::move(*expanded);
   }
-  std::vector<int> untouched;
-  for (const KeptReference& ref : expansion.kept) untouched.push_back(ref.index);
-  SplitModel(input, splitter, settings, untouched);
+  std::vector<int> keptWhole;
+  for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
+  SplitModel(input, splitter, settings, keptWhole);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
   statements = MergeInserted(FlattenTextures(input), statements);

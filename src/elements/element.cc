@@ -1,6 +1,7 @@
 #include "elements/element.h"
 
 #include "elements/lines.h"
+#include "splitting/polygon_split.h"
 
 namespace halvex {
 
@@ -9,6 +10,14 @@ std::unique_ptr<EdgeLine> Element::FirstEdge() { return nullptr; }
 std::unique_ptr<EdgeLine> Element::NextEdge() { return nullptr; }
 
 CutPieces Element::Cut(const Element& /*splitter*/, ElementArena& /*arena*/) { return {}; }
+
+Side Element::Classify(const Element& splitter) {
+  std::span<Point> points = ClassifiedPoints();
+  if (points.empty()) return Side::kKept;
+  std::optional<Plane> plane = splitter.SplitterPlane();
+  if (!plane) return Side::kInPlane;
+  return ClassifyPoints(*plane, points);
+}
 
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
 void ArenaDelete::operator()(Element* element) const noexcept {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -111,10 +112,17 @@ class Element {
   // Not used by the run. Whether `other` covers the same edge or corners;
   // false by default, for elements without points.
   virtual bool SameGeometry(const Element& /*other*/) const { return false; }
-  // Where the element lies relative to the splitter; snaps every classified
-  // point within `precision` of the plane onto it. Kept by default, so that
-  // an element without points always stays.
-  virtual Side Classify(const Element& /*splitter*/) { return Side::kKept; }
+  // The points by which the element is placed relative to a splitter: a
+  // polygon's corners, a line's two ends (not a conditional line's control
+  // points), a reference's offset; none by default. Classify goes by them,
+  // and so does the extent by which a reference is judged before it is
+  // inlined, so the two cannot disagree on what an element is made of.
+  virtual std::span<Point> ClassifiedPoints() { return {}; }
+  // Where the element lies relative to the splitter, by its classified
+  // points (see ClassifyPoints), each snapped onto the plane where it lies
+  // within `precision` of it. Kept for an element without points, so that it
+  // always stays; in the plane against a splitter without a plane.
+  Side Classify(const Element& splitter);
   // Not used by the run. A corner of this polygon that is not an end of
   // `edge`; none by default, for elements without corners.
   virtual std::optional<Point> VertexOffEdge(const Element& /*edge*/) const {
@@ -153,11 +161,16 @@ class Element {
 
   // +1 or -1: for a subfile reference the sign applied to the winding of what
   // it places; for other elements the winding their file declared (0 while
-  // none). Set by the reader; in an expanded model, a polygon's is the
-  // winding it is culled with, 0 where it is not culled (see
-  // ExpandSubfiles), and the pieces of a cut polygon keep it. One byte, so
-  // that it and the edge walk's place fit beside the table pointer.
+  // none). Set by the reader; in an expanded model a polygon's is the
+  // winding its corners run in as its file declares it (see
+  // ExpandSubfiles), and the pieces of a cut polygon keep it.
   std::int8_t winding = 0;
+  // Set by the expansion on polygons: whether a viewer culls the polygon in
+  // the original (its file is certified with CLIP in effect, and every
+  // reference on its way down passes culling on). The pieces of a cut
+  // polygon keep it. Like the winding, one byte: the two and the edge walk's
+  // place fit beside the table pointer.
+  bool culled = false;
 
  protected:
   // Only whole elements of a concrete class are copied (see CopyElement).

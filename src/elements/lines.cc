@@ -8,16 +8,6 @@
 namespace halvex {
 namespace {
 
-Side ClassifySegment(const Element& splitter, Point& p1, Point& p2) {
-  std::optional<Plane> plane = splitter.SplitterPlane();
-  if (!plane) return Side::kInPlane;
-  Point ends[2] = {p1, p2};
-  Side side = ClassifyPoints(*plane, ends);
-  p1 = ends[0];
-  p2 = ends[1];
-  return side;
-}
-
 // The kept part of the segment p1-p2 (CutSegment); none without a plane.
 std::optional<std::pair<Point, Point>> KeptSegment(const Element& splitter, const Point& p1,
                                                    const Point& p2) {
@@ -42,50 +32,41 @@ bool SameEnds(const Point& p1, const Point& p2, const Element& other) {
 
 }  // namespace
 
-EdgeLine::EdgeLine(std::string_view line) {
-  Point points[2];
-  colour_ = ParseColourAndPoints(line, points);
-  p1_ = points[0];
-  p2_ = points[1];
-}
+EdgeLine::EdgeLine(std::string_view line) { colour_ = ParseColourAndPoints(line, points_); }
 
 EdgeLine::EdgeLine(const Point& p1, const Point& p2, const Colour& colour)
-    : ColouredElement(colour), p1_(p1), p2_(p2) {}
+    : ColouredElement(colour), points_{p1, p2} {}
 
-void EdgeLine::AppendText(std::string& out) const {
-  const Point points[2] = {p1_, p2_};
-  AppendLineText(out, '2', colour_, points);
-}
+void EdgeLine::AppendText(std::string& out) const { AppendLineText(out, '2', colour_, points_); }
 
 std::unique_ptr<EdgeLine> EdgeLine::FirstEdge() {
-  return std::make_unique<EdgeLine>(p1_, p2_, Colour(0));
+  return std::make_unique<EdgeLine>(points_[0], points_[1], Colour(0));
 }
 
 void EdgeLine::Translate(const Vector& offset) {
-  p1_ = Add(p1_, offset);
-  p2_ = Add(p2_, offset);
+  points_[0] = Add(points_[0], offset);
+  points_[1] = Add(points_[1], offset);
 }
 
 void EdgeLine::Transform(const Matrix3& m) {
-  p1_ = Apply(m, p1_);
-  p2_ = Apply(m, p2_);
+  points_[0] = Apply(m, points_[0]);
+  points_[1] = Apply(m, points_[1]);
 }
 
 CutPieces EdgeLine::Cut(const Element& splitter, ElementArena& arena) {
-  auto ends = KeptSegment(splitter, p1_, p2_);
+  auto ends = KeptSegment(splitter, points_[0], points_[1]);
   if (!ends) return {};
   return {arena.Make<EdgeLine>(ends->first, ends->second, colour_), nullptr};
 }
 
-bool EdgeLine::HasVertex(const Point& p) const { return Coincides(p, p1_) || Coincides(p, p2_); }
+bool EdgeLine::HasVertex(const Point& p) const { return Coincides(p, points_[0]) || Coincides(p, points_[1]); }
 
 bool EdgeLine::IsSelfSymmetric(const Element& splitter) {
-  return IsMirroredSegment(splitter, p1_, p2_);
+  return IsMirroredSegment(splitter, points_[0], points_[1]);
 }
 
-bool EdgeLine::SameGeometry(const Element& other) const { return SameEnds(p1_, p2_, other); }
+bool EdgeLine::SameGeometry(const Element& other) const { return SameEnds(points_[0], points_[1], other); }
 
-Side EdgeLine::Classify(const Element& splitter) { return ClassifySegment(splitter, p1_, p2_); }
 
 CondLine::CondLine(std::string_view line) { colour_ = ParseColourAndPoints(line, points_); }
 
@@ -120,10 +101,6 @@ bool CondLine::IsSelfSymmetric(const Element& splitter) {
 
 bool CondLine::SameGeometry(const Element& other) const {
   return SameEnds(points_[0], points_[1], other);
-}
-
-Side CondLine::Classify(const Element& splitter) {
-  return ClassifySegment(splitter, points_[0], points_[1]);
 }
 
 }  // namespace halvex

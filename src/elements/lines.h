@@ -3,6 +3,7 @@
 // control points p3 and p4 along unchanged.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,8 @@ class EdgeLine final : public ColouredElement {
   explicit EdgeLine(std::string_view line);
   EdgeLine(const Point& p1, const Point& p2, const Colour& colour);
 
-  const Point& P1() const { return p1_; }
-  const Point& P2() const { return p2_; }
+  const Point& P1() const { return points_[0]; }
+  const Point& P2() const { return points_[1]; }
 
   void AppendText(std::string& out) const override;
   int LineType() const override { return kEdgeType; }
@@ -35,14 +36,13 @@ class EdgeLine final : public ColouredElement {
   bool IsSelfSymmetric(const Element& splitter) override;
   // Whether `other` runs between the same two points, either way round.
   bool SameGeometry(const Element& other) const override;
-  Side Classify(const Element& splitter) override;
+  std::span<Point> ClassifiedPoints() override { return points_; }
   std::optional<std::pair<Point, Point>> FirstTwoPoints() const override {
-    return std::pair{p1_, p2_};
+    return std::pair{points_[0], points_[1]};
   }
 
  private:
-  Point p1_;
-  Point p2_;
+  Point points_[2];
 };
 
 class CondLine final : public ColouredElement {
@@ -67,8 +67,8 @@ class CondLine final : public ColouredElement {
   CutPieces Cut(const Element& splitter, ElementArena& arena) override;
   bool IsSelfSymmetric(const Element& splitter) override;
   bool SameGeometry(const Element& other) const override;
-  // On p1 and p2 only; the control points are neither tested nor moved.
-  Side Classify(const Element& splitter) override;
+  // p1 and p2 only: the control points are neither tested nor snapped.
+  std::span<Point> ClassifiedPoints() override { return std::span<Point>(points_, 2); }
   std::optional<std::pair<Point, Point>> FirstTwoPoints() const override {
     return std::pair{points_[0], points_[1]};
   }

@@ -68,15 +68,15 @@ unsigned BfcWordsOf(std::string_view text) {
 MetaKindCode MetaKindOf(std::string_view text) {
   unsigned words = BfcWordsOf(text);
   if ((words & (kBfcCertify | kBfcInvertNext)) == 0) {
-    if (words & kBfcCcw) return MetaKindCode::kCertifyCcw;
-    if (words & kBfcCw) return MetaKindCode::kCertifyCw;
+    if (words & kBfcCcw) return MetaKindCode::kDeclaresCcw;
+    if (words & kBfcCw) return MetaKindCode::kDeclaresCw;
   }
   if (!ContainsIgnoringCase(text, "BFC")) return MetaKindCode::kNone;
   if (ContainsIgnoringCase(text, "INVERTNEXT")) return MetaKindCode::kNone;
   if (!ContainsIgnoringCase(text, "CERTIFY")) return MetaKindCode::kNone;
-  if (ContainsIgnoringCase(text, "CCW")) return MetaKindCode::kCertifyCcw;
-  if (ContainsIgnoringCase(text, "CW")) return MetaKindCode::kCertifyCw;
-  return MetaKindCode::kCertifyCcw;
+  if (ContainsIgnoringCase(text, "CCW")) return MetaKindCode::kDeclaresCcw;
+  if (ContainsIgnoringCase(text, "CW")) return MetaKindCode::kDeclaresCw;
+  return MetaKindCode::kDeclaresCcw;
 }
 
 MetaKindCode MetaKindOfElement(const Element& element) {
@@ -86,9 +86,9 @@ MetaKindCode MetaKindOfElement(const Element& element) {
 
 int CertifiedWinding(const Element& element, int current) {
   switch (MetaKindOfElement(element)) {
-    case MetaKindCode::kCertifyCcw:
+    case MetaKindCode::kDeclaresCcw:
       return 1;
-    case MetaKindCode::kCertifyCw:
+    case MetaKindCode::kDeclaresCw:
       return -1;
     default:
       return current;

@@ -14,8 +14,8 @@ namespace halvex {
 // culling and inversion, is BfcWordsOf's answer alone.
 enum class MetaKindCode {
   kNone = 0,         // Declares no winding.
-  kCertifyCcw = 2,   // BFC CERTIFY CCW (or CERTIFY with neither CCW nor CW).
-  kCertifyCw = 3,    // BFC CERTIFY CW.
+  kDeclaresCcw = 2,  // Counter-clockwise: CERTIFY CCW, CERTIFY alone, or a bare CCW.
+  kDeclaresCw = 3,   // Clockwise: CERTIFY CW, or a bare CW.
 };
 
 // The keywords of a back-face-culling statement, one bit each.

@@ -72,8 +72,11 @@ CutPieces Polygon<N>::Cut(const Element& splitter, ElementArena& arena) {
   CutCorners pieces = CutPolygon(*plane, corners_);
   CutPieces cut{PolygonFrom(pieces.first, colour_, arena), PolygonFrom(pieces.second, colour_, arena)};
   // The pieces wind as the polygon did, and are culled as it was.
-  if (cut.first) cut.first->winding = winding;
-  if (cut.second) cut.second->winding = winding;
+  for (ArenaPtr<Element>* piece : {&cut.first, &cut.second}) {
+    if (!*piece) continue;
+    (*piece)->winding = winding;
+    (*piece)->culled = culled;
+  }
   return cut;
 }
 
@@ -138,13 +141,6 @@ bool Polygon<N>::SameGeometry(const Element& other) const {
     }
     return false;
   }
-}
-
-template <int N>
-Side Polygon<N>::Classify(const Element& splitter) {
-  std::optional<Plane> plane = splitter.SplitterPlane();
-  if (!plane) return Side::kInPlane;
-  return ClassifyPoints(*plane, corners_);
 }
 
 template <int N>

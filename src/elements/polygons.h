@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,7 +47,7 @@ class Polygon final : public ColouredElement {
   bool IsSelfSymmetric(const Element& splitter) override;
   bool IsMirrorPair(const Point& a, const Point& b) const override;
   bool SameGeometry(const Element& other) const override;
-  Side Classify(const Element& splitter) override;
+  std::span<Point> ClassifiedPoints() override { return corners_; }
   Crossing Intersect(const Point& a, const Point& b, Point* crossing) const override;
   // The first of p1, p2 that is not a vertex of `edge`, else p3.
   std::optional<Point> VertexOffEdge(const Element& edge) const override;

@@ -1,9 +1,6 @@
 #include "elements/subfile_ref.h"
 
-#include <span>
-
 #include "geometry/number_text.h"
-#include "splitting/polygon_split.h"
 
 namespace halvex {
 
@@ -36,12 +33,6 @@ void SubfileRef::Translate(const Vector& offset) { position_ = Add(position_, of
 void SubfileRef::Transform(const Matrix3& m) {
   position_ = Apply(m, position_);
   matrix_ = Multiply(m, matrix_);
-}
-
-Side SubfileRef::Classify(const Element& splitter) {
-  std::optional<Plane> plane = splitter.SplitterPlane();
-  if (!plane) return Side::kInPlane;
-  return ClassifyPoints(*plane, std::span<Point>(&position_, 1));
 }
 
 }  // namespace halvex

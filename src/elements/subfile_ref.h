@@ -3,6 +3,7 @@
 // its offset; its content is reached only by expanding it.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,8 @@ class SubfileRef final : public ColouredElement {
   void Translate(const Vector& offset) override;
   // offset := m * offset, matrix := m * matrix.
   void Transform(const Matrix3& m) override;
-  // By the offset alone: never across.
-  Side Classify(const Element& splitter) override;
+  // The offset alone, so a reference is never across.
+  std::span<Point> ClassifiedPoints() override { return std::span<Point>(&position_, 1); }
 
  private:
   Point position_;

@@ -95,7 +95,8 @@ std::vector<InsertedLine> FlattenBfc(Model& model, int topSize, const ExpandSumm
   if (!top.Certified()) {
     std::vector<InsertedLine> inserted = flat.TakeInserted();
     for (int i = topSize; i < model.Size(); ++i) {
-      if (flat.KeptAt(i) && model.ElementAt(i).winding == -1) inserted.push_back({i, kInvertNext});
+      const KeptReference* kept = flat.KeptAt(i);
+      if (kept && kept->inverted) inserted.push_back({i, kInvertNext});
     }
     return inserted;
   }
@@ -103,13 +104,15 @@ std::vector<InsertedLine> FlattenBfc(Model& model, int topSize, const ExpandSumm
     Element& element = model.ElementAt(i);
     int type = element.LineType();
     if (type == kSubfileType) {
-      if (const KeptReference* kept = flat.KeptAt(i)) flat.SayClip(i, kept->passesCulling);
-      if (element.winding == -1) flat.Say(i, kInvertNext, 0);
+      // A reference kept whole says its culling and inversion; one left
+      // unexpanded for another reason (not found, a cycle) its inversion.
+      const KeptReference* kept = flat.KeptAt(i);
+      if (kept) flat.SayClip(i, kept->passesCulling);
+      if (kept ? kept->inverted : element.winding == -1) flat.Say(i, kInvertNext, 0);
     }
     if (!IsPolygon(type)) continue;
-    bool culled = element.winding != 0;
-    flat.SayClip(i, culled);
-    if (culled && element.winding != top.Winding()) {
+    flat.SayClip(i, element.culled);
+    if (element.culled && element.winding != top.Winding()) {
       element.ReverseWinding();
       element.winding = static_cast<std::int8_t>(top.Winding());
     }

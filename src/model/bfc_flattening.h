@@ -1,7 +1,7 @@
 // The BFC statements of an expanded model. Expansion leaves the top file's
 // own lines as read and places the polygons of subfiles after them, each
-// marked with the winding it is culled with in its own file, or as not
-// culled (see ExpandSubfiles); the statements of subfiles are gone. What the
+// with its file's winding and whether it is culled there (see
+// ExpandSubfiles); the statements of subfiles are gone. What the
 // placed elements need said of them is said here, so that a viewer culls
 // every polygon of the flat file as it culls it in the original.
 #pragma once
@@ -27,7 +27,7 @@ namespace halvex {
 //
 // A reference of `expansion.kept` after the top file's elements is said the
 // same way as a polygon, culled where it passes culling on, and gets its BFC
-// INVERTNEXT in an uncertified top file too, so that it reads as it did in
+// INVERTNEXT (where it is `inverted`) in an uncertified top file too, so that it reads as it did in
 // its own file.
 //
 // The top file's lines are written as they stand, which may certify the flat

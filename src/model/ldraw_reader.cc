@@ -268,8 +268,8 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
   // memory). Room left unused is never touched: it costs address space only.
   if (std::optional<std::uintmax_t> bytes = FileSize(*path)) {
     model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(*bytes / 16, 1 << 25)));
-    // Its elements take up to twice the file's size (a short edge line of 30
-    // bytes becomes 72), so that they fill one block.
+    // Its elements take up to about twice the file's size (a short edge line
+    // of 30 bytes becomes 64), so that they fill one block.
     model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(*bytes, 1 << 30) * 2));
   }
   ElementLoader loader(model, embedded);

@@ -36,12 +36,14 @@ enum class Verdict { kKeepWhole, kRemoveWhole, kInline };
 using ExtentJudge = std::function<Verdict(std::span<const Point> points)>;
 
 // A reference left as it was read because its expansion would be left
-// unchanged, at its index in the model, and whether it passes culling on to
-// what it places (written where its file is certified with CLIP in effect,
-// below references that all pass it on).
+// unchanged, at its index in the model: whether it passes culling on to what
+// it places (written where its file is certified with CLIP in effect, below
+// references that all pass it on), and whether it is written inverted (a
+// BFC INVERTNEXT before it) so that what it places winds as inlined.
 struct KeptReference {
   int index;
   bool passesCulling;
+  bool inverted;
 };
 
 // What an expansion that inlines only where the split changes something did
@@ -62,7 +64,7 @@ struct ExpandSummary {
   ExpandResult result = ExpandResult::kExpanded;
   // Whether the top file is certified as read, before anything is emptied.
   bool topCertified = false;
-  ElementCounts inlined;
+  ElementCounts placed;
   std::vector<std::string> notes;
   std::vector<std::string> notFound;
   // Only for ExpandWhereChanged.
@@ -77,17 +79,17 @@ struct ExpandSummary {
 // offset and its colour given to elements of colour 16, and its comments and
 // BFC statements are dropped: what they said is carried by the placed
 // elements. A placed polygon is reversed when the inversions on its way
-// down and the sign of its placement's determinant say so, and its winding
-// is its file's winding (1 counter-clockwise, -1 clockwise) where it is
-// culled (its file is certified with CLIP in effect, and every reference on
-// its way down was written where that held too), 0 where it is not; a
-// placed reference's winding is its inversion sign. The top file's polygons get the winding
-// they are culled with (0 where they are not), and a BFC INVERTNEXT that
-// ends the top file, which applies to nothing, is emptied. FlattenBfc then
-// says in the flat file what these windings say. A reference to a file
-// (the same file, by whatever name) already being expanded on its own chain
-// of enclosing references, or nested too deep, is left as it is and noted.
-// Stops with kTooManyElements when the model would grow beyond
+// down and the sign of its placement's determinant say so; its winding is
+// its file's winding (1 counter-clockwise, -1 clockwise), and it is culled
+// (Element::culled) where its file is certified with CLIP in effect and
+// every reference on its way down was written where that held too. A
+// placed reference's winding is its inversion sign. The top file's polygons
+// get the winding and culling in effect where they stand, and a BFC
+// INVERTNEXT that ends the top file, which applies to nothing, is emptied.
+// FlattenBfc then says in the flat file what these say. A reference to a
+// file (the same file, by whatever name) already being expanded on its own
+// chain of enclosing references, or nested too deep, is left as it is and
+// noted. Stops with kTooManyElements when the model would grow beyond
 // `elementBudget` elements.
 ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath,
                              int elementBudget = kDefaultElementBudget);

@@ -24,16 +24,16 @@ TEST(BfcWordsOf, OnlyLinesOfBfcKeywordsAreStatements) {
 }
 
 TEST(MetaKindOf, BareWindingStatementsDeclareTheirWinding) {
-  EXPECT_EQ(MetaKindOf("BFC CW"), MetaKindCode::kCertifyCw);
-  EXPECT_EQ(MetaKindOf("bfc ccw"), MetaKindCode::kCertifyCcw);
-  EXPECT_EQ(MetaKindOf("BFC CLIP CW"), MetaKindCode::kCertifyCw);
-  EXPECT_EQ(MetaKindOf("BFC NOCLIP CCW"), MetaKindCode::kCertifyCcw);
+  EXPECT_EQ(MetaKindOf("BFC CW"), MetaKindCode::kDeclaresCw);
+  EXPECT_EQ(MetaKindOf("bfc ccw"), MetaKindCode::kDeclaresCcw);
+  EXPECT_EQ(MetaKindOf("BFC CLIP CW"), MetaKindCode::kDeclaresCw);
+  EXPECT_EQ(MetaKindOf("BFC NOCLIP CCW"), MetaKindCode::kDeclaresCcw);
   // Without CW or CCW a statement says nothing of the winding.
   EXPECT_EQ(MetaKindOf("BFC NOCLIP"), MetaKindCode::kNone);
   // Everything else goes by the words it holds anywhere, as before.
   EXPECT_EQ(MetaKindOf("!HISTORY [cwdee] Made BFC compliant"), MetaKindCode::kNone);
-  EXPECT_EQ(MetaKindOf("BFC CERTIFY CW"), MetaKindCode::kCertifyCw);
-  EXPECT_EQ(MetaKindOf("BFC CERTIFY"), MetaKindCode::kCertifyCcw);
+  EXPECT_EQ(MetaKindOf("BFC CERTIFY CW"), MetaKindCode::kDeclaresCw);
+  EXPECT_EQ(MetaKindOf("BFC CERTIFY"), MetaKindCode::kDeclaresCcw);
   // A line naming INVERTNEXT declares no winding.
   EXPECT_EQ(MetaKindOf("BFC INVERTNEXT"), MetaKindCode::kNone);
   EXPECT_EQ(MetaKindOf("BFC CERTIFY INVERTNEXT"), MetaKindCode::kNone);

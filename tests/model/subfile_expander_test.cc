@@ -35,15 +35,17 @@ class ExpandSubfilesTest : public ::testing::Test {
   SearchPath searchPath_{resolver_};
 };
 
-// The polygons and references of a model after expansion: their windings
-// and texts.
+// The polygons and references of a model after expansion, with their texts:
+// a polygon with the winding it is culled with (0 where it is not culled), a
+// reference with its inversion sign.
 std::vector<std::pair<int, std::string>> PolygonsAndReferences(Model& model) {
   std::vector<std::pair<int, std::string>> found;
   for (int i = 0; i < model.Size(); ++i) {
     const Element& element = model.ElementAt(i);
     int type = element.LineType();
     if (type == kSubfileType || type == kTriangleType || type == kQuadType) {
-      found.emplace_back(element.winding, element.ToText());
+      bool unculled = type != kSubfileType && !element.culled;
+      found.emplace_back(unculled ? 0 : element.winding, element.ToText());
     }
   }
   return found;
@@ -165,7 +167,7 @@ TEST_F(ExpandSubfilesTest, InlinesOnlyTheReferencesThatTheJudgeCannotSettle) {
   EXPECT_EQ(summary.fates.removedWhole, 1 + 2);
   EXPECT_EQ(summary.fates.inlined, 2);
   EXPECT_EQ(summary.fates.notFound, 1 + 2);
-  EXPECT_EQ(summary.inlined.edgeLines, 0);
+  EXPECT_EQ(summary.placed.edgeLines, 0);
   // The kept references, and whether each passes culling on; the one
   // inlined from mixed.dat keeps its inversion as its winding.
   ASSERT_EQ(summary.kept.size(), 3u);
