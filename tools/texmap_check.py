@@ -3,8 +3,8 @@
 
     python3 tools/texmap_check.py HALVEX LIBDIR [--parts P1.dat ...] [--work DIR]
 
-For every part of LIBDIR (parts/ and p/) that holds a "0 !TEXMAP" line, and
-for two models placing it (moved and rotated; moved and mirrored), it runs
+For every part of LIBDIR (parts/ and p/) that holds a "0 !TEXMAP" line or
+places one that does, and for two models placing it (moved and rotated; moved and mirrored), it runs
 HALVEX with "-s -d0 -x++ 100000" and with "-s -x+ -ca" and reads input and
 output as a viewer that knows LDraw.org's Texture Mapping Language Extension
 reads them (https://www.ldraw.org/texmap-spec.html): every triangle and
@@ -392,9 +392,10 @@ def check_run(name, original, output, cut, counts):
         key = tuple(int(math.floor(v / cell)) for v in centre)
         # The face of the original drawn alike that holds every corner, and
         # shares the most corners with it (a face of the original and a
-        # neighbour in its plane both hold the corners of their common edge).
+        # neighbour in its plane both hold the corners of their common edge);
+        # of faces the original draws twice, the one covered least so far.
         match = None
-        shared = -1
+        best = None
         for index in grid.get(key, []):
             candidate = original[index]
             if candidate.key() != face.key():
@@ -402,8 +403,9 @@ def check_run(name, original, output, cut, counts):
             if all(on_face(p, candidate) for p in face.corners):
                 same = sum(1 for p in face.corners
                            if any(norm(sub(p, q)) <= CORNER_TOLERANCE for q in candidate.corners))
-                if same > shared:
-                    match, shared = index, same
+                score = (same, -covered[index] / max(area(candidate.corners), 1e-9))
+                if best is None or score > best:
+                    match, best = index, score
         if match is None:
             counts.failures.append(f"{name}: face {face.corners} ({face.key()}) lies on no face "
                                    "of the original drawn alike")
@@ -433,15 +435,37 @@ def check_run(name, original, output, cut, counts):
 
 
 def textured_parts(root):
-    found = []
+    """The files of parts/ and p/ that hold a "0 !TEXMAP" line, and the parts
+    that place one of them, at any depth."""
+    texts = {}
     for folder in ("parts", "p"):
         for base, _, files in os.walk(os.path.join(root, folder)):
-            for name in sorted(files):
+            for name in files:
                 path = os.path.join(base, name)
                 with open(path, encoding="utf-8", errors="replace") as f:
-                    if "!TEXMAP" in f.read():
-                        found.append(path)
-    return sorted(found)
+                    texts[path] = f.read()
+    textured = {path for path, text in texts.items() if "!TEXMAP" in text}
+    names = {os.path.basename(path).lower() for path in textured}
+    while True:
+        more = set()
+        for path, text in texts.items():
+            if path in textured:
+                continue
+            for line in text.splitlines():
+                words = line.split()
+                if words[:2] == ["0", "!:"]:
+                    words = words[2:]
+                if len(words) > 14 and words[0] == "1":
+                    name = " ".join(words[14:]).replace("\\", "/").lower().split("/")[-1]
+                    if name in names:
+                        more.add(path)
+                        break
+        if not more:
+            break
+        textured |= more
+        names |= {os.path.basename(path).lower() for path in more}
+    return sorted(path for path in textured if os.path.dirname(path) in
+                  (os.path.join(root, "parts"), os.path.join(root, "p")))
 
 
 def run_halvex(halvex, options, library, infile, outfile):
