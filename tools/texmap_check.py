@@ -368,6 +368,7 @@ class Counts:
         self.faces = 0
         self.textured_faces = 0
         self.failures = []
+        self.uv_failures = 0
 
 
 def check_run(name, original, output, cut, counts):
@@ -422,6 +423,7 @@ def check_run(name, original, output, cut, counts):
                 continue
             counts.textured_vertices += 1
             if not uv_close(got, want, period):
+                counts.uv_failures += 1
                 counts.failures.append(f"{name}: at {p} the output's projection gives {got}, "
                                        f"the original's {want}")
     for index, face in enumerate(original):
@@ -480,6 +482,7 @@ def main():
     parser.add_argument("library")
     parser.add_argument("--parts", nargs="*", help="parts to check instead of every textured one")
     parser.add_argument("--work", help="folder for the models and outputs")
+    parser.add_argument("--all", action="store_true", help="print every failure, not the first 50")
     args = parser.parse_args()
     work = args.work or tempfile.mkdtemp(prefix="texmap-check-")
     os.makedirs(work, exist_ok=True)
@@ -526,8 +529,8 @@ def main():
     print(f"{len(parts)} textured parts, {counts.runs} runs, {counts.faces} faces of the outputs "
           f"matched to the original's, {counts.textured_faces} of them textured, "
           f"{counts.textured_vertices} textured vertices compared, "
-          f"{len(counts.failures)} failures")
-    for failure in counts.failures[:50]:
+          f"{len(counts.failures)} failures ({counts.uv_failures} of image coordinates)")
+    for failure in counts.failures if args.all else counts.failures[:50]:
         print(failure)
     return 1 if counts.failures else 0
 
