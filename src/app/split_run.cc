@@ -1,7 +1,6 @@
 #include "app/split_run.h"
 
 #include "app/check_run.h"
-#include "app/environment.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
 #include "model/bfc_flattening.h"
@@ -16,6 +15,7 @@
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
 #include "model/texture_blocks.h"
+#include "platform/environment.h"
 
 namespace halvex {
 namespace {
@@ -52,12 +52,14 @@ void AddAxisPlanes(const CommandLine& command, Model& splitter) {
   if (command.settings.invertSplit) splitter.ReverseWinding();
 }
 
-// Loads `fileName` into `model` and reports it; false when it is not found.
+// Loads `fileName` into `model` and reports it; false when it is not found
+// or cannot be read.
 bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
-                   std::ostream& out, EmbeddedFiles* embedded = nullptr) {
+                   std::ostream& out, std::ostream& err, EmbeddedFiles* embedded = nullptr) {
   ReportLoading(out, fileName);
-  std::optional<LoadSummary> summary = Load(model, fileName, resolver, embedded);
-  ReportLoad(out, fileName, summary);
+  std::string reason;
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver, &reason, embedded);
+  ReportLoad(out, err, fileName, summary, reason);
   return summary.has_value();
 }
 
@@ -169,11 +171,11 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   Model input;
   EmbeddedFiles embedded;
   searchPath.SetEmbedded(&embedded);
-  if (!LoadAndReport(input, command.inFile, resolver, out, &embedded)) return kExitFileError;
+  if (!LoadAndReport(input, command.inFile, resolver, out, err, &embedded)) return kExitFileError;
   if (std::optional<std::string> inPath = resolver.FindFile(command.inFile)) {
     searchPath.SetTopFile(*inPath);
   }
-  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
+  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out, err)) {
     return kExitFileError;
   }
   // Texture blocks are said again around what is left of them when the

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "model/output_file.h"
+#include "platform/output_file.h"
 #include "model/path_resolver.h"
 
 namespace halvex {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "elements/subfile_ref.h"
+#include "model/expansion_verdict.h"
 #include "model/prepared_file.h"
 #include "model/search_path.h"
-#include "model/subfile_expander.h"
 
 namespace halvex {
 
