@@ -110,7 +110,11 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
       // takes its BFC INVERTNEXT lines along.
       input.EraseElement(k);
     }
-    if (pieces.second) input.Append(std::move(pieces.second));
+    if (pieces.second) {
+      input.Append(std::move(pieces.second));
+      // The second piece lies where the element did in the texture blocks.
+      if (input.HasTextures()) input.SetTag(input.Size() - 1, input.TagAt(k));
+    }
   }
 }
 

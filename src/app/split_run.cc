@@ -15,6 +15,7 @@
 #include "model/path_resolver.h"
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
+#include "model/texture_blocks.h"
 #include "platform/environment.h"
 
 namespace halvex {
@@ -178,6 +179,9 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out, err)) {
     return kExitFileError;
   }
+  // Texture blocks are said again around what is left of them when the
+  // model is written; hidden lines are split as any line.
+  ReadTextures(input);
   const int topSize = input.Size();
   ExpandSummary expansion;
   if (settings.expandSubfiles) {
@@ -198,6 +202,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
+  statements = MergeInserted(FlattenTextures(input), statements);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);

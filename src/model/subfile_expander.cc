@@ -14,6 +14,7 @@
 #include "model/library_name.h"
 #include "model/prepared_file.h"
 #include "model/reference_judge.h"
+#include "model/texture_blocks.h"
 
 namespace halvex {
 namespace {
@@ -52,8 +53,8 @@ struct ReferenceRecord {
 // (its inherited sign, negated by a BFC INVERTNEXT), its mirror sign (see
 // ReferenceRecord), whether its polygons are reversed (the inversion sign,
 // negated again by the mirror), whether its polygons may be culled (it
-// passes culling on), its placement and the colour given to elements of
-// colour 16.
+// passes culling on), its placement, the colour given to elements of
+// colour 16, and its own place in the model's texture blocks.
 struct Placement {
   int inversion;
   int mirror;
@@ -64,6 +65,7 @@ struct Placement {
   Colour colour;
   bool inherit;
   int link;
+  TextureTag texture;
 };
 
 // One run of ExpandSubfiles: the walk over the model by index, placing the
@@ -104,7 +106,7 @@ class Expansion {
         return std::move(summary_);
       }
       links_.push_back(*link);
-      Place(prepared, PlacementOf(record, ref, static_cast<int>(links_.size()) - 1));
+      Place(prepared, PlacementOf(record, ref, static_cast<int>(links_.size()) - 1, i));
       model_.EraseElement(i);
     }
     return std::move(summary_);
@@ -198,7 +200,8 @@ class Expansion {
 
   // The winding signs, culling, placement and colour of `ref`, whose winding
   // is its inversion sign.
-  static Placement PlacementOf(const ReferenceRecord& record, const SubfileRef& ref, int link) {
+  Placement PlacementOf(const ReferenceRecord& record, const SubfileRef& ref, int link,
+                        int i) const {
     const Colour colour = ref.GetColour();
     return Placement{ref.winding,
                      record.mirror,
@@ -208,14 +211,18 @@ class Expansion {
                      ref.Position(),
                      colour,
                      colour.Number() != kMainColour,
-                     link};
+                     link,
+                     model_.TagAt(i)};
   }
 
   // Appends placed copies of the prepared elements, and counts them.
   void Place(const PreparedFile& prepared, const Placement& placement) {
+    placedTextures_.assign(prepared.textures.size(), -1);
     for (const PreparedElement& original : prepared.elements) {
       ArenaPtr<Element> element = PlacedCopy(original, placement);
       int type = element->LineType();
+      TextureTag tag = PlacedTag(prepared, original.texture, placement);
+      if (tag != TextureTag{}) model_.SetTag(model_.Size(), tag);
       if (type == kSubfileType) {
         // A reference mirrors what it places when its own matrix mirrors,
         // one level at a time: the product of the levels' signs is the sign
@@ -225,11 +232,33 @@ class Expansion {
         int mirror = placement.mirror *
                      MirrorSign(static_cast<const SubfileRef&>(*original.element).Placement());
         records_.push_back({placement.link, mirror, placement.culls && original.culled});
-      } else {
+      } else if (!tag.hidden) {
+        // A hidden line is counted nowhere, as when it is read.
         summary_.placed.Count(type);
       }
       model_.Append(std::move(element));
     }
+  }
+
+  // The place in the model's texture blocks of an element of `prepared`
+  // with the place `local` in its file's blocks, placed by `placement`.
+  // Each of the file's textures is placed once for each placement of the
+  // file, when a line first needs it.
+  TextureTag PlacedTag(const PreparedFile& prepared, const TextureTag& local,
+                       const Placement& placement) {
+    int placed = -1;
+    if (local.section != TextureSection::kNone &&
+        placement.texture.section != TextureSection::kFallback) {
+      int& known = placedTextures_[static_cast<std::size_t>(local.texture)];
+      if (known < 0) {
+        const DeclaredTexture& declared =
+            prepared.textures[static_cast<std::size_t>(local.texture)];
+        known = model_.AddTexture(PlacedTexture(
+            declared.map.Placed(placement.matrix, placement.position), declared.next));
+      }
+      placed = known;
+    }
+    return CombinedTag(placement.texture, local, placed);
   }
 
   // A copy of `original` placed by `placement`. A reference's winding is its
@@ -271,6 +300,9 @@ class Expansion {
   std::unordered_set<std::string> notFoundKeys_;
   // Only when references are judged before they are inlined.
   std::optional<ReferenceJudge> judge_;
+  // The model's index of each texture of the file being placed, -1 until
+  // it is placed.
+  std::vector<int> placedTextures_;
 };
 
 }  // namespace

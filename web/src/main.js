@@ -284,10 +284,20 @@ function missingNotice(result) {
          "LDraw.org's complete.zip, to show them and to expand them (-s).";
 }
 
+// three.js's LDrawLoader reads no texture statements (LDraw.org's Texture
+// Mapping extension): it shows the geometry meant for programs without
+// textures, and the page says so where the model holds any.
+function textureNotice(model) {
+  if (!model || !/^[ \t]*0[ \t]+!TEXMAP[ \t]/m.test(model)) return '';
+  return 'Textures are not shown: the view draws the geometry meant for programs without ' +
+         'textures. The output file keeps both, cut alike.';
+}
+
 async function showResult(result) {
   setMode('split');
   $('report').textContent = result.report + (result.error ? `\n${result.error}\n` : '');
-  $('notice').textContent = missingNotice(result);
+  $('notice').textContent = [missingNotice(result), textureNotice(result.keptModel)]
+    .filter((text) => text).join(' ');
   showDownload(result);
   const failed = result.code !== 0;
   $('outcome').className = failed ? 'status failed' : 'status';

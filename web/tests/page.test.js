@@ -341,6 +341,30 @@ test('an MPD shows its first file', async ({ page }) => {
   expect(fetched).toEqual([]);
 });
 
+test('a textured part is cut as the command line cuts it, and the page says that textures are not shown', async ({ page }) => {
+  const tile = ['0 A printed tile', '0 BFC CERTIFY CCW',
+                '0 !TEXMAP START PLANAR -10 0 -10 10 0 -10 -10 0 10 tile.png',
+                '0 !: 4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10', '0 !TEXMAP FALLBACK',
+                '4 15 -10 0 -10 10 0 -10 10 0 10 -10 0 10', '0 !TEXMAP END', ''].join('\r\n');
+  const folder = mkdtempSync(path.join(tmpdir(), 'halvex-web-'));
+  try {
+    writeFileSync(path.join(folder, 'tile.dat'), tile);
+    await page.goto('./');
+    await page.setInputFiles('#input', { name: 'tile.dat', mimeType: 'text/plain', buffer: Buffer.from(tile) });
+    await page.uncheck('#expand');
+    await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca tile.dat tile-cut.dat');
+    await split(page);
+    await expect(page.locator('#outcome')).toContainText('shown after');
+    await expect(page.locator('#notice')).toHaveText(
+      'Textures are not shown: the view draws the geometry meant for programs without textures. ' +
+      'The output file keeps both, cut alike.');
+    const saved = await downloaded(page);
+    expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', path.join(folder, 'tile.dat'), 'out.dat']))).toBe(true);
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+});
+
 test('without a library, the page says that subfiles were not found and how to give them', async ({ page }) => {
   const fetched = fetchedLdrawFiles(page);
   await page.goto('./');
