@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "checking/check_limits.h"
@@ -483,8 +484,12 @@ class GeometryPass {
         output_.ReplaceWithEmpty(k);
       }
     }
+    // Pieces appended beyond the places take the texture place of the
+    // first: a piece of a textured face stays textured.
+    const TextureTag tag = at.empty() ? TextureTag{} : output_.TagAt(at.front());
     for (; next < pieces.size(); ++next) {
       output_.Append(MakePolygon(output_.Arena(), pieces[next], colour, facing));
+      if (tag != TextureTag{}) output_.SetTag(output_.Size() - 1, tag);
     }
     if (pieces.empty()) {
       ++report_.piecesDropped;
@@ -580,14 +585,24 @@ class GeometryPass {
   // Lines of type 2 to 5 that the run made identical to an earlier line are
   // dropped: identical now, and not before the run (a piece is compared by
   // the element it was cut from). Lines identical already as they came to
-  // the run stay.
+  // the run stay. Lines are compared only within one place of the texture
+  // blocks: a textured face and the fallback face it hides are meant to be
+  // alike, and each is drawn by its own kind of viewer.
   void RemoveDuplicates(int originalSize) {
-    DuplicateIndex now;
-    DuplicateIndex before;
+    struct Indexes {
+      DuplicateIndex now;
+      DuplicateIndex before;
+    };
+    std::map<std::tuple<int, int, bool>, Indexes> byPlace;
     for (int k = 0; k < output_.Size(); ++k) {
       const Element& element = output_.ElementAt(k);
       const int type = element.LineType();
       if (type < kEdgeType || type > kCondType) continue;
+      const TextureTag tag = output_.TagAt(k);
+      Indexes& indexes =
+          byPlace[{tag.texture, static_cast<int>(tag.section), tag.hidden}];
+      DuplicateIndex& now = indexes.now;
+      DuplicateIndex& before = indexes.before;
       const int colour = static_cast<const ColouredElement&>(element).GetColour().Number();
       const ElementPoints points = PointsOf(element);
       const int first = now.AddLine(type, colour, {points.points, At(points.count)}, k);
