@@ -104,7 +104,10 @@ class ElementPool {
   std::vector<Item> items_;
 };
 
-// The corner tolerance of the comparison, in model units.
+// The corner tolerance of the comparison, in model units: the one by which
+// the output of -e, expanded, is checked against that of -s. The library
+// prints a primitive's corners to four decimals, so a fraction's corners
+// lie within 0.00005 of the whole circle's, times the placement's scale.
 inline constexpr double kFractionMatch = 0.002;
 
 // What a substitution asks of the expansion and the run.
