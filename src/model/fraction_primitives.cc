@@ -291,18 +291,21 @@ void ElementPool::AddAll(Model& model) {
 
 bool ElementPool::TakeAll(Model& model) {
   std::vector<bool> taken(items_.size(), false);
+  bool drawn = false;
   for (int i = 0; i < model.Size(); ++i) {
     Element& element = model.ElementAt(i);
     const int type = element.LineType();
     if (type == kMetaType || type == kEmptyType) continue;
     std::optional<Item> wanted = ItemOf(element);
     if (!wanted) return false;
+    drawn = true;
     bool found = false;
     for (std::size_t k = 0; k < items_.size() && !found; ++k) {
       if (!taken[k] && Matches(*wanted, items_[k])) taken[k] = found = true;
     }
     if (!found) return false;
   }
+  if (!drawn) return false;
   std::vector<Item> left;
   for (std::size_t k = 0; k < items_.size(); ++k) {
     if (!taken[k]) left.push_back(std::move(items_[k]));
@@ -326,6 +329,9 @@ std::optional<std::vector<FractionSubstitute>> FindFractionSubstitutes(
   host.Split(cut);
   ElementPool pool;
   pool.AddAll(cut);
+  // Where the split leaves nothing (or the primitive draws nothing), there is
+  // nothing to write.
+  if (pool.Empty()) return std::nullopt;
 
   // The library's name for each count of sectors the runs may need.
   int longest = 0;

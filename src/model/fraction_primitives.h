@@ -86,7 +86,8 @@ class ElementPool {
   // Adds the drawing elements of `model` (empty places and meta lines aside).
   void AddAll(Model& model);
   // Takes from the pool one matching element for every drawing element of
-  // `model`; false, with the pool as it was, when one has no match.
+  // `model`; false, with the pool as it was, when one has no match or
+  // `model` draws nothing.
   bool TakeAll(Model& model);
   bool Empty() const { return items_.empty(); }
 

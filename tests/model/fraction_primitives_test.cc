@@ -188,6 +188,7 @@ TEST(ElementPool, TakesOnlyElementsAlikeWithinTheTolerance) {
            Row{"another colour", "3 4 0 0 0 1 0 0 0 0 1\n", true, false},
            Row{"a quad on the same corners", "4 16 0 0 0 1 0 0 0 0 1 0 0 1\n", true, false},
            Row{"one element too many", triangle + triangle, true, false},
+           Row{"nothing drawn", "0 a comment\n", true, false},
        }) {
     Model cut;
     Load(cut, triangle);
@@ -299,6 +300,21 @@ TEST(FractionSubstitution, KeepsInversionMirrorsAndCulling) {
   EXPECT_EQ(atZ.lines[8], "1 16 0 10 0 6 0 0 0 1 0 0 0 -6 2-4cyli.dat");
   EXPECT_EQ(atZ.lines[9], "1 16 3 24 0 -6 0 0 0 1 0 0 0 -6 2-4edge.dat");
   EXPECT_EQ(atZ.counts, "9 Circular primitives cut\n7 Circular primitives written as fractions\n");
+}
+
+// A circle that draws nothing is not written as halves that draw nothing.
+TEST(FractionSubstitution, WritesNothingForACircleThatDrawsNothing) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder / "p/4-4blank.dat", "0 BFC CERTIFY CCW\n");
+  testing::WriteFile(folder / "p/2-4blank.dat", "0 BFC CERTIFY CCW\n");
+  testing::WriteFile(folder / "in.dat", "1 16 0 0 0 6 0 0 0 1 0 0 0 6 4-4blank.dat\n");
+  testing::ProgramResult run =
+      testing::RunHalvex(folder.Path(), {"-e", "-x+", "-ca", "in.dat", "out.dat"});
+  EXPECT_EQ(run.exitCode, 0) << run.out;
+  EXPECT_NE(run.out.find("1 Circular primitives cut\n0 Circular primitives written"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(testing::ReadFile(folder / "out.dat"), "");
 }
 
 }  // namespace
