@@ -7,6 +7,9 @@
 // LIBRARY is a folder (picked as the page's library folder) or a zip file
 // such as complete.zip. VIEW is one of the page's preset views (angle, the
 // default; front, top, side); BUTTON is run (Split, the default) or check.
+// HALVEX_CHECK, the ids of the page's check boxes separated by commas
+// ("partial,author"), ticks them before the button is pressed; see below
+// for HALVEX_UNCHECK and HALVEX_TURN.
 // The times are taken in the page: from the browser's handing over the
 // picked library (its change event) to the page's "ready", and from the
 // click on the button (the event's time stamp) to the second frame after
@@ -50,10 +53,30 @@ await page.setInputFiles(statSync(library).isDirectory() ? '#libraryFolder' : '#
 await page.waitForSelector('body[data-library=ready]', { timeout: 600000 });
 const fromPick = Date.now() - start;
 await page.setInputFiles('#input', input);
+for (const box of (process.env.HALVEX_CHECK ?? '').split(',').filter(Boolean)) {
+  await page.check(`#${box}`);
+}
 await page.click(`#${button}`);
 await page.waitForFunction(() => window.timing.drawn, null, { timeout: 600000 });
 const timing = await page.evaluate(() => window.timing);
 await page.click(`[data-view=${view}]`);
+// HALVEX_UNCHECK unticks check boxes of the view the same way, and
+// HALVEX_TURN turns the camera round the vertical by that many degrees, to
+// look at the other side.
+for (const box of (process.env.HALVEX_UNCHECK ?? '').split(',').filter(Boolean)) {
+  await page.uncheck(`#${box}`);
+}
+if (process.env.HALVEX_TURN) {
+  await page.evaluate((degrees) => {
+    const view = window.halvexView;
+    const { camera, controls } = view;
+    const offset = camera.position.clone().sub(controls.target);
+    offset.applyAxisAngle({ x: 0, y: 1, z: 0 }, (degrees * Math.PI) / 180);
+    camera.position.copy(controls.target).add(offset);
+    controls.update();
+    view.render();
+  }, Number(process.env.HALVEX_TURN));
+}
 await page.evaluate(() => document.getElementById('panel').scrollTo(0, 0));
 await page.screenshot({ path: out });
 console.log(`library: ${Math.round(timing.ready - timing.picked)} ms from the change event to ready ` +

@@ -83,14 +83,18 @@ CheckOutcome CheckAndReport(const std::string& fileName, PathResolver& resolver,
                             SearchPath* searchPath, std::ostream& out, std::ostream& err) {
   CheckOutcome outcome;
   std::optional<std::string> path = resolver.FindFile(fileName);
-  std::string error;
+  ReadFailure failure;
   std::optional<std::string> text;
-  if (path) text = ReadFileText(*path, std::numeric_limits<std::uint64_t>::max(), &error);
+  if (path) {
+    text = ReadFileText(*path, std::numeric_limits<std::uint64_t>::max(), &failure);
+  } else {
+    failure.reason = WhyNoFile(fileName, resolver);
+  }
   if (!text) {
-    if (error.empty()) {
-      ReportLoad(out, fileName, std::nullopt);
+    if (!failure.opened) {
+      ReportLoad(out, err, fileName, std::nullopt, failure.reason);
     } else {
-      err << fileName << " cannot be read: " << error << std::endl;
+      err << fileName << " cannot be read: " << failure.reason << std::endl;
     }
     return outcome;
   }

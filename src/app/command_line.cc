@@ -28,6 +28,7 @@ constexpr const char* kUsage[] = {
     "-l \"path\": define ldraw search path",
     "-e: expand subfiles only where the split changes them",
     "-k: check by LDraw.org's library rules: Outfile, or Infile alone (exit code 3 on errors)",
+    "-a: write Outfile as an author submits it: outlines along the cut, clean numbers, header",
 };
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -56,7 +57,7 @@ std::string FileCountReason(std::size_t files) {
   return "too many file names: " + std::to_string(files) + ", at most 3";
 }
 
-// Sets the switch that a -d, -i, -c, -v, -s, -e or -k option names, and adds its
+// Sets the switch that a -d, -i, -c, -v, -s, -e, -k or -a option names, and adds its
 // message when it has one; false when the option names no switch.
 bool SetSwitch(const std::string& option, RunSettings& settings,
                std::vector<std::string>& messages) {
@@ -105,6 +106,9 @@ bool SetSwitch(const std::string& option, RunSettings& settings,
       return true;
     case 'k':
       settings.check = true;
+      return true;
+    case 'a':
+      settings.authorReady = true;
       return true;
     default:
       return false;

@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "app/split_run.h"
-
-#ifdef _WIN32
-#include "model/native_path.h"
-#endif
+#include "platform/entry_point.h"
 
 namespace {
 
@@ -35,7 +32,9 @@ int RunCatchingExhaustion(const std::vector<std::string>& args) {
 #endif
 }
 
-int Main(const std::vector<std::string>& args) {
+}  // namespace
+
+int halvex::ProgramMain(const std::vector<std::string>& args) {
   // Asked for the usage or the version, the program answers and ends at once.
   if (std::optional<int> code = halvex::RunInfoRequest(args, std::cout)) return *code;
   int code = RunCatchingExhaustion(args);
@@ -46,16 +45,3 @@ int Main(const std::vector<std::string>& args) {
   return code;
 }
 
-}  // namespace
-
-#ifdef _WIN32
-// The arguments arrive in UTF-16, whatever the code page; inside the program
-// every name is UTF-8.
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> args;
-  for (int k = 1; k < argc; ++k) args.push_back(halvex::Narrow(argv[k]));
-  return Main(args);
-}
-#else
-int main(int argc, char** argv) { return Main(std::vector<std::string>(argv + 1, argv + argc)); }
-#endif

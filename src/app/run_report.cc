@@ -17,10 +17,11 @@ void ReportLoading(std::ostream& out, const std::string& fileName) {
   out << "\nLoading " << fileName << std::endl;
 }
 
-void ReportLoad(std::ostream& out, const std::string& fileName,
-                const std::optional<LoadSummary>& summary) {
+void ReportLoad(std::ostream& out, std::ostream& err, const std::string& fileName,
+                const std::optional<LoadSummary>& summary, const std::string& reason) {
   if (!summary) {
     out << fileName << " not found" << std::endl;
+    if (!reason.empty()) err << fileName << ": " << reason << std::endl;
     return;
   }
   out << summary->modelSize << " lines in file" << std::endl;

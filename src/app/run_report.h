@@ -16,9 +16,11 @@ namespace halvex {
 
 // The heading printed before a file is looked for.
 void ReportLoading(std::ostream& out, const std::string& fileName);
-// A load's report; "not found" when there was no load.
-void ReportLoad(std::ostream& out, const std::string& fileName,
-                const std::optional<LoadSummary>& summary);
+// A load's report on `out`; "NAME not found" when there was no load, and
+// then, when `reason` says why (a folder, a file nobody may read, a failed
+// read), "NAME: reason" on `err`.
+void ReportLoad(std::ostream& out, std::ostream& err, const std::string& fileName,
+                const std::optional<LoadSummary>& summary, const std::string& reason);
 // The heading of an expansion, with the search locations.
 void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
 // An expansion's notes, then its counts or why it stopped.

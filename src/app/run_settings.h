@@ -16,6 +16,7 @@ struct RunSettings {
   bool verifySymmetry = false;       // -v
   bool expandWhereChanged = false;   // -e; sets expandSubfiles too
   bool check = false;                // -k
+  bool authorReady = false;          // -a
 };
 
 }  // namespace halvex

@@ -73,7 +73,8 @@ Action ActionFor(Side side, bool metaLine, const RunSettings& settings) {
   return Action::kKeep;
 }
 
-void HandleAcross(Model& input, int k, const Element& splitter, const RunSettings& settings) {
+void HandleAcross(Model& input, int k, const Element& splitter, const RunSettings& settings,
+                  CutLog* log) {
   if (settings.colourElements) {
     Element& element = input.ElementAt(k);
     if (element.IsLine()) element.SetColour(kAcrossLineColour);
@@ -90,7 +91,18 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
   }
   if (settings.deleteAcross && !settings.snapOnly) input.EraseElement(k);
   if (settings.cutAcross) {
-    CutPieces pieces = input.ElementAt(k).Cut(splitter, input.Arena());
+    Element& element = input.ElementAt(k);
+    std::optional<std::vector<Point>> corners;
+    ElementPoints source;
+    if (log) {
+      corners = PolygonCorners(element);
+      source = PointsOf(element);
+    }
+    CutPieces pieces = element.Cut(splitter, input.Arena());
+    if (log && pieces.first) {
+      RecordCut(*log, *splitter.SplitterPlane(), source, *pieces.first, k, pieces.second.get(),
+                input.Size(), corners && BreaksPolygonRules(*corners));
+    }
     if (pieces.first) {
       input.ReplaceAt(k, std::move(pieces.first));
     } else {
@@ -98,7 +110,11 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
       // takes its BFC INVERTNEXT lines along.
       input.EraseElement(k);
     }
-    if (pieces.second) input.Append(std::move(pieces.second));
+    if (pieces.second) {
+      input.Append(std::move(pieces.second));
+      // The second piece lies where the element did in the texture blocks.
+      if (input.HasTextures()) input.SetTag(input.Size() - 1, input.TagAt(k));
+    }
   }
 }
 
@@ -116,20 +132,28 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 }  // namespace
 
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> keptWhole) {
+                std::span<const int> keptWhole, CutLog* log) {
   std::vector<bool> skipped;
   if (!keptWhole.empty()) {
     skipped.resize(static_cast<std::size_t>(input.Size()));
     for (int k : keptWhole) skipped[static_cast<std::size_t>(k)] = true;
   }
+  RunSettings boundarySettings;
+  boundarySettings.cutAcross = true;
   for (int s = 0; s < splitter.Size(); ++s) {
     const Element& polygon = splitter.ElementAt(s);
-    if (polygon.IsPolygon()) SplitByPolygon(input, polygon, settings, skipped);
+    if (!polygon.IsPolygon()) continue;
+    if (log) {
+      SplitByPolygon(log->boundary, polygon, boundarySettings);
+      SplitByPolygon(log->removedEdges, polygon, boundarySettings);
+      if (std::optional<Plane> plane = polygon.SplitterPlane()) log->planes.push_back(*plane);
+    }
+    SplitByPolygon(input, polygon, settings, skipped, log);
   }
 }
 
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
-                    const std::vector<bool>& skipped) {
+                    const std::vector<bool>& skipped, CutLog* log) {
   const FixedPlaneSplitter splitter(polygon);
   for (int k = 0; k < input.Size(); ++k) {
     if (static_cast<std::size_t>(k) < skipped.size() && skipped[static_cast<std::size_t>(k)]) {
@@ -141,10 +165,13 @@ void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& set
       case Action::kKeep:
         break;
       case Action::kRemove:
+        if (log && side == Side::kRemoved && settings.cutAcross && element.IsPolygon()) {
+          RecordRemovedPolygon(*log, *splitter.SplitterPlane(), element);
+        }
         input.EraseElement(k);
         break;
       case Action::kAcross:
-        HandleAcross(input, k, splitter, settings);
+        HandleAcross(input, k, splitter, settings, log);
         break;
       case Action::kInPlane:
         HandleInPlane(input, k, settings);

@@ -4,6 +4,7 @@
 
 #include <span>
 
+#include "app/cut_log.h"
 #include "app/run_settings.h"
 #include "model/model.h"
 #include "model/subfile_expander.h"
@@ -21,9 +22,10 @@ inline constexpr int kInPlanePolygonColour = 9;
 // Runs SplitByPolygon for every polygon of `splitter`, in order, each pass on
 // the result of the one before. Other elements of the splitter are skipped.
 // The elements at the indices `keptWhole` (references kept whole) are left
-// as they are.
+// as they are. With a `log`, the cuts are recorded in it (see RecordCut),
+// and before each plane's pass the boundary recorded so far is cut by it.
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> keptWhole = {});
+                std::span<const int> keptWhole = {}, CutLog* log = nullptr);
 
 // One pass over `input` against the polygon `splitter`. Walks by index and
 // re-reads the size, so pieces appended by a cut are visited in the same
@@ -31,9 +33,9 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 // crossing elements are recoloured, marked when not their own mirror image,
 // erased or cut as the switches say. References to studs count as crossing
 // without being classified. An element whose index is marked in `skipped` is
-// left as it is.
+// left as it is. Cuts are recorded in `log` when there is one.
 void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings,
-                    const std::vector<bool>& skipped = {});
+                    const std::vector<bool>& skipped = {}, CutLog* log = nullptr);
 
 // What SplitModel would do with elements whose classified points have the
 // convex hull of `points`: with every point farther than the precision from

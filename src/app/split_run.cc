@@ -1,7 +1,7 @@
 #include "app/split_run.h"
 
+#include "app/author_pass.h"
 #include "app/check_run.h"
-#include "app/environment.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
 #include "model/bfc_flattening.h"
@@ -15,6 +15,8 @@
 #include "model/path_resolver.h"
 #include "model/search_path.h"
 #include "model/subfile_expander.h"
+#include "model/texture_blocks.h"
+#include "platform/environment.h"
 
 namespace halvex {
 namespace {
@@ -51,12 +53,14 @@ void AddAxisPlanes(const CommandLine& command, Model& splitter) {
   if (command.settings.invertSplit) splitter.ReverseWinding();
 }
 
-// Loads `fileName` into `model` and reports it; false when it is not found.
+// Loads `fileName` into `model` and reports it; false when it is not found
+// or cannot be read.
 bool LoadAndReport(Model& model, const std::string& fileName, PathResolver& resolver,
-                   std::ostream& out, EmbeddedFiles* embedded = nullptr) {
+                   std::ostream& out, std::ostream& err, EmbeddedFiles* embedded = nullptr) {
   ReportLoading(out, fileName);
-  std::optional<LoadSummary> summary = Load(model, fileName, resolver, embedded);
-  ReportLoad(out, fileName, summary);
+  std::string reason;
+  std::optional<LoadSummary> summary = Load(model, fileName, resolver, &reason, embedded);
+  ReportLoad(out, err, fileName, summary, reason);
   return summary.has_value();
 }
 
@@ -177,13 +181,16 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   Model input;
   EmbeddedFiles embedded;
   searchPath.SetEmbedded(&embedded);
-  if (!LoadAndReport(input, command.inFile, resolver, out, &embedded)) return kExitFileError;
+  if (!LoadAndReport(input, command.inFile, resolver, out, err, &embedded)) return kExitFileError;
   if (std::optional<std::string> inPath = resolver.FindFile(command.inFile)) {
     searchPath.SetTopFile(*inPath);
   }
-  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out)) {
+  if (command.splitterFile && !LoadAndReport(splitter, *command.splitterFile, resolver, out, err)) {
     return kExitFileError;
   }
+  // Texture blocks are said again around what is left of them when the
+  // model is written; hidden lines are split as any line.
+  ReadTextures(input);
   const int topSize = input.Size();
   ExpandSummary expansion;
   if (settings.expandSubfiles) {
@@ -196,12 +203,22 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   }
   std::vector<int> keptWhole;
   for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
-  SplitModel(input, splitter, settings, keptWhole);
+  CutLog cutLog;
+  // A run that only snaps opens nothing: no cut is outlined.
+  const bool logCuts = settings.authorReady && !settings.snapOnly;
+  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
+  AuthorReport authorReport;
+  if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
   if (settings.expandSubfiles) statements = FlattenBfc(input, topSize, expansion);
+  statements = MergeInserted(FlattenTextures(input), statements);
   // After a split alone every embedded file is written again; after an
   // expansion, those the output still needs.
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
+  if (settings.authorReady) {
+    MakeTextAuthorReady(input, topSize, command.outFile, authorReport);
+    ReportAuthorPass(out, authorReport);
+  }
   int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
   // The check's findings follow the save report; the split's exit code stands.
   if (code == kExitSuccess && settings.check) {

@@ -120,9 +120,9 @@ bool IsAuthor(std::string_view rest) {
   return true;
 }
 
-// LDrawRegex::Ldraworg with the part types of PartType.php: the type
-// ("Unofficial_" in front left out), then optionally a qualifier, ORIGINAL
-// or UPDATE, and a release YYYY-RR. None when the line is not of that form.
+}  // namespace
+
+// LDrawRegex::Ldraworg with the part types of PartType.php.
 std::optional<std::string_view> PartTypeOf(std::string_view rest) {
   static constexpr std::string_view kTypes[] = {"Part",
                                                 "Subpart",
@@ -162,6 +162,8 @@ std::optional<std::string_view> PartTypeOf(std::string_view rest) {
   if (k != tokens.size()) return std::nullopt;
   return type;
 }
+
+namespace {
 
 // License::text(): the licences the library accepts, blanks squeezed.
 bool IsApprovedLicense(std::string_view rest) {

@@ -6,6 +6,7 @@
 // knows or a "//" comment.
 #pragma once
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct HeaderFacts {
   // The decimal places the library recommends for the file's coordinates.
   int recommendedDecimals = 3;
 };
+
+// The part type of a "0 !LDRAW_ORG" line, `rest` being its text after
+// "!LDRAW_ORG" as the Parts Tracker reads it: the type ("Unofficial_" in
+// front left out), then optionally a qualifier, ORIGINAL or UPDATE, and a
+// release YYYY-RR. None when the line is not of that form.
+std::optional<std::string_view> PartTypeOf(std::string_view rest);
 
 // Appends the findings of the header and of the file's other type 0 lines
 // to `out`, and answers what the header says. `fileName` is the file's own

@@ -1,13 +1,8 @@
 #include "elements/element.h"
 
-#include "elements/lines.h"
 #include "splitting/polygon_split.h"
 
 namespace halvex {
-
-std::unique_ptr<EdgeLine> Element::FirstEdge() { return nullptr; }
-
-std::unique_ptr<EdgeLine> Element::NextEdge() { return nullptr; }
 
 CutPieces Element::Cut(const Element& /*splitter*/, ElementArena& /*arena*/) { return {}; }
 

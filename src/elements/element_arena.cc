@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "elements/page_memory.h"
+#include "platform/page_memory.h"
 
 namespace halvex {
 namespace {

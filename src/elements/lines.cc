@@ -6,6 +6,14 @@
 #include "splitting/polygon_split.h"
 
 namespace halvex {
+
+// The base's edge walk, defined beside EdgeLine: the answer's type must be
+// complete where it is made, and element.cc does not include this file's
+// header, which includes element.h.
+std::unique_ptr<EdgeLine> Element::FirstEdge() { return nullptr; }
+
+std::unique_ptr<EdgeLine> Element::NextEdge() { return nullptr; }
+
 namespace {
 
 // The kept part of the segment p1-p2 (CutSegment); none without a plane.

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "geometry/ascii_case.h"
+#include "geometry/number_text.h"
 
 namespace halvex {
 namespace {
@@ -35,8 +36,6 @@ unsigned BfcWordOf(std::string_view word) {
   return 0;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
-
 }  // namespace
 
 unsigned BfcWordsOf(std::string_view text) {
@@ -44,10 +43,10 @@ unsigned BfcWordsOf(std::string_view text) {
   bool first = true;
   std::size_t pos = 0;
   while (true) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    while (pos < text.size() && IsSpace(text[pos])) ++pos;
     if (pos == text.size()) break;
     std::size_t end = pos;
-    while (end < text.size() && !IsBlank(text[end])) ++end;
+    while (end < text.size() && !IsSpace(text[end])) ++end;
     std::string_view word = text.substr(pos, end - pos);
     pos = end;
     if (first) {

@@ -520,4 +520,31 @@ std::string FormatNumber(double value) {
   return out;
 }
 
+double RoundToPlaces(double value, int places) {
+  double scale = 1;
+  for (int k = 0; k < places; ++k) scale *= 10;  // exact up to 22 places
+  const double scaled = value * scale;
+  // Beyond 2^52 a double has no fraction left to round.
+  if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return value;
+  return std::round(scaled) / scale;
+}
+
+void AppendDecimal(std::string& out, double value, int places) {
+  if (!std::isfinite(value)) {
+    AppendNumber(out, value);
+    return;
+  }
+  // The largest double written in fixed form has 309 digits before the point.
+  char buffer[400];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, RoundToPlaces(value, places),
+                                 std::chars_format::fixed, places);
+  std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+  if (text.find('.') != std::string_view::npos) {
+    while (text.back() == '0') text.remove_suffix(1);
+    if (text.back() == '.') text.remove_suffix(1);
+  }
+  if (text == "-0") text.remove_prefix(1);
+  out.append(text);
+}
+
 }  // namespace halvex

@@ -77,4 +77,13 @@ void AppendNumber(std::string& out, double value);
 char* WriteNumber(char* out, double value);
 std::string FormatNumber(double value);
 
+// `value` rounded to `places` decimal places, halves away from zero; a value
+// too large to carry that many places stays as it is.
+double RoundToPlaces(double value, int places);
+// Appends `value` rounded to `places` decimal places in plain decimal form, as
+// an author writes numbers: no exponent, no trailing zeros, no bare point and
+// no sign on a value that rounds to zero ("1.5", "0", "-0.0001", "120").
+// Infinities and NaNs are written as AppendNumber writes them.
+void AppendDecimal(std::string& out, double value, int places);
+
 }  // namespace halvex

@@ -4,18 +4,16 @@
 
 #include "elements/subfile_ref.h"
 #include "geometry/number_text.h"
-#include "model/ldraw_reader.h"
+#include "model/line_cursor.h"
 #include "model/library_name.h"
 #include "model/model.h"
 
 namespace halvex {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -28,7 +26,7 @@ std::string KeyOf(std::string_view name) { return NameKey(Trimmed(name)); }
 bool StartsWithKeyword(std::string_view text, std::string_view keyword, std::string_view* rest) {
   if (!text.starts_with(keyword)) return false;
   text.remove_prefix(keyword.size());
-  if (!text.empty() && !IsBlank(text.front())) return false;
+  if (!text.empty() && !IsSpace(text.front())) return false;
   *rest = Trimmed(text);
   return true;
 }

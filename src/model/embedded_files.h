@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/search_path.h"
+#include "model/subfile.h"
 
 namespace halvex {
 

@@ -10,8 +10,8 @@
 #include "elements/subfile_ref.h"
 #include "geometry/number_text.h"
 #include "model/embedded_files.h"
-#include "model/native_path.h"
 #include "model/path_resolver.h"
+#include "platform/file_system.h"
 
 namespace halvex {
 
@@ -24,9 +24,18 @@ constexpr std::size_t kPieceSize = 1 << 20;
 // piece is cleared before it is read into.
 constexpr std::size_t kSubfilePieceSize = 1 << 16;
 
-// The UTF-8 byte order mark that some editors put at the start of a file. It
-// is not part of the first line: read as such, it would hide that line's type.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Why a path of this kind is no file to read, in words for after its name;
+// empty for nothing at all, which the caller reports as not found.
+std::string ReasonNoFile(FileKind kind) {
+  switch (kind) {
+    case FileKind::kFolder:
+      return "is a folder";
+    case FileKind::kOther:
+      return "is not a regular file";
+    default:
+      return {};
+  }
+}
 
 // Reads a regular file a piece at a time, less a UTF-8 byte order mark at
 // its start. A file that stops being readable part-way ends there, and
@@ -34,10 +43,16 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 class FileReader {
  public:
   explicit FileReader(std::size_t pieceSize) : pieceSize_(pieceSize) {}
-  // False when `path` is not a regular file or cannot be opened.
-  bool Open(const std::string& path) {
-    if (!IsRegularFile(path)) return false;
+  // False, with why in `reason` (see ReadFailure), when `path` is not a
+  // regular file or cannot be opened.
+  bool Open(const std::string& path, std::string* reason) {
+    FileKind kind = KindOf(path);
+    if (kind != FileKind::kRegular) {
+      *reason = ReasonNoFile(kind);
+      return false;
+    }
     in_.reset(OpenForReading(path));
+    if (!in_) *reason = LastErrorText();
     return in_ != nullptr;
   }
   // Appends the next piece of the file to `text`; false, with nothing
@@ -47,16 +62,21 @@ class FileReader {
     text.resize(kept + pieceSize_);
     std::size_t got = std::fread(text.data() + kept, 1, pieceSize_, in_.get());
     text.resize(kept + got);
-    if (got < pieceSize_ && std::ferror(in_.get())) failed_ = true;
-    if (first_ && std::string_view(text).substr(kept).starts_with(kByteOrderMark)) {
-      text.erase(kept, kByteOrderMark.size());
+    if (got < pieceSize_ && std::ferror(in_.get())) {
+      failed_ = true;
+      reason_ = LastErrorText();
+    }
+    if (first_) {
+      text.erase(kept, ByteOrderMarkLength(std::string_view(text).substr(kept)));
     }
     first_ = false;
     return text.size() > kept;
   }
 
-  // Whether a read failed (rather than reaching the end of the file).
+  // Whether a read failed (rather than reaching the end of the file), and
+  // the system's words for why.
   bool Failed() const { return failed_; }
+  const std::string& Reason() const { return reason_; }
 
  private:
   struct FileCloser {
@@ -67,6 +87,7 @@ class FileReader {
   std::unique_ptr<std::FILE, FileCloser> in_;
   bool first_ = true;
   bool failed_ = false;
+  std::string reason_;
 };
 
 // Turns lines into the elements of one model, keeping the counts and the
@@ -141,10 +162,11 @@ class ElementLoader {
 // time: each piece up to its last line end, the rest carried over to the
 // next. A CR LF split between two pieces gives one extra empty line, which
 // makes no element. False when the file cannot be opened or stops being
-// readable part-way: a file read short would be saved short.
-bool LoadFile(const std::string& path, ElementLoader& loader) {
+// readable part-way (a file read short would be saved short), with why in
+// `reason`.
+bool LoadFile(const std::string& path, ElementLoader& loader, std::string* reason) {
   FileReader reader(kPieceSize);
-  if (!reader.Open(path)) return false;
+  if (!reader.Open(path, reason)) return false;
   std::string pending;
   for (;;) {
     std::size_t kept = pending.size();
@@ -157,7 +179,10 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
     loader.AddLines(std::string_view(pending).substr(0, lastEnd + 1));
     pending.erase(0, lastEnd + 1);
   }
-  if (reader.Failed()) return false;
+  if (reader.Failed()) {
+    *reason = reader.Reason();
+    return false;
+  }
   if (!pending.empty()) loader.AddLines(pending);
   return true;
 }
@@ -167,25 +192,6 @@ bool LoadFile(const std::string& path, ElementLoader& loader) {
 std::string_view MetaTextOf(std::string_view line) {
   std::size_t zero = line.find('0');
   return line.substr(std::min(zero + 2, line.size()));
-}
-
-std::size_t LineCursor::Find(char c) const {
-  const void* found = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
-  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data())
-               : text_.size();
-}
-
-bool LineCursor::Next(std::string_view* line) {
-  if (pos_ >= text_.size()) return false;
-  if (!searched_ || nextLf_ < pos_) nextLf_ = Find('\n');
-  if (!searched_ || nextCr_ < pos_) nextCr_ = Find('\r');
-  searched_ = true;
-  std::size_t end = std::min(nextLf_, nextCr_);
-  *line = text_.substr(pos_, end - pos_);
-  pos_ = end;
-  if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
-  if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
-  return true;
 }
 
 ArenaPtr<Element> ParseLine(std::string_view line, ElementArena& arena) {
@@ -229,6 +235,11 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
   }
 }
 
+std::string WhyNoFile(std::string_view name, PathResolver& resolver) {
+  if (resolver.IsFolder(name)) return ReasonNoFile(FileKind::kFolder);
+  return resolver.IsPresent(name) ? ReasonNoFile(FileKind::kOther) : std::string();
+}
+
 ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded) {
   ElementLoader loader(model, embedded);
   loader.AddLines(text);
@@ -236,9 +247,10 @@ ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embed
 }
 
 std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t maxBytes,
-                                        std::string* error) {
+                                        ReadFailure* failure) {
   FileReader reader(kSubfilePieceSize);
-  if (!reader.Open(path)) return std::nullopt;
+  if (!reader.Open(path, &failure->reason)) return std::nullopt;
+  failure->opened = true;
   // The size is checked before the file is read, and again as it is read
   // (it may grow, or be a device that tells none).
   std::optional<std::uintmax_t> size = FileSize(path);
@@ -246,11 +258,12 @@ std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t m
   bool tooLarge = size && *size > maxBytes;
   while (!tooLarge && reader.ReadPiece(text)) tooLarge = text.size() > maxBytes;
   if (tooLarge) {
-    *error = "holds more than the " + std::to_string(maxBytes) + " bytes a subfile may have";
+    failure->reason =
+        "holds more than the " + std::to_string(maxBytes) + " bytes a subfile may have";
     return std::nullopt;
   }
   if (reader.Failed()) {
-    *error = "could not be read to its end";
+    failure->reason = "could not be read to its end";
     return std::nullopt;
   }
   // A subfile's text is kept for the whole run: give back the room the last
@@ -260,9 +273,12 @@ std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t m
 }
 
 std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathResolver& resolver,
-                                EmbeddedFiles* embedded) {
+                                std::string* reason, EmbeddedFiles* embedded) {
   std::optional<std::string> path = resolver.FindFile(fileName);
-  if (!path) return std::nullopt;
+  if (!path) {
+    *reason = WhyNoFile(fileName, resolver);
+    return std::nullopt;
+  }
   // Room for a file of lines of 16 bytes or more, so that the list of a large
   // model is not grown by doubling (each step copying it and touching new
   // memory). Room left unused is never touched: it costs address space only.
@@ -273,7 +289,7 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
     model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(*bytes, 1 << 30) * 2));
   }
   ElementLoader loader(model, embedded);
-  if (!LoadFile(*path, loader)) return std::nullopt;
+  if (!LoadFile(*path, loader, reason)) return std::nullopt;
   return LoadSummary{model.Size(), loader.Counts()};
 }
 

@@ -1,4 +1,4 @@
-// Reading LDraw files: splitting text into lines, turning each line of a
+// Reading LDraw files: turning each line (see line_cursor.h) of a
 // known type into its element, and loading a whole file into a Model with
 // the load report.
 #pragma once
@@ -11,36 +11,13 @@
 
 #include "elements/element.h"
 #include "model/element_counts.h"
+#include "model/line_cursor.h"
 #include "model/model.h"
 
 namespace halvex {
 
 class EmbeddedFiles;
 class PathResolver;
-
-// Walks the lines of a file's text. A line ends at LF, CR LF or a lone CR
-// (files from old Macintosh tools), none of which is part of the line, or at
-// the end of the text. Lines of any length are read whole.
-class LineCursor {
- public:
-  explicit LineCursor(std::string_view text) : text_(text) {}
-  // The next line; false at the end of the text.
-  bool Next(std::string_view* line);
-
- private:
-  // The position of the first `c` at or after pos_; the text's size when
-  // there is none.
-  std::size_t Find(char c) const;
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  // The next LF and the next CR at or after pos_, each searched for again
-  // only once passed, so that every part of the text is searched once for
-  // each of them however the line ends mix.
-  std::size_t nextLf_ = 0;
-  std::size_t nextCr_ = 0;
-  bool searched_ = false;
-};
 
 // The element for one line, or none for a line that makes no element: an
 // empty line, one that does not begin with an integer, or one whose integer
@@ -65,11 +42,28 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 // the tests' way to make a model from text. With `embedded`, as Load.
 ElementCounts LoadText(Model& model, std::string_view text, EmbeddedFiles* embedded = nullptr);
 
+// Why `name` names no regular file to read, in words for after the name
+// ("is a folder", "is not a regular file": a device, a pipe); empty when
+// nothing exists there.
+std::string WhyNoFile(std::string_view name, PathResolver& resolver);
+
+// Why ReadFileText gave no text.
+struct ReadFailure {
+  // Whether the file was opened: then it held more than it may, or stopped
+  // being readable part-way; else it is no regular file or could not be
+  // opened.
+  bool opened = false;
+  // In words for after the file's name: "is a folder", "is not a regular
+  // file", the system's words, "could not be read to its end"; empty when
+  // nothing exists at the path.
+  std::string reason;
+};
+
 // The whole content of a regular file, less a UTF-8 byte order mark at its
-// start; none when it cannot be opened, and none with the reason in `error`
-// when it holds more than `maxBytes` or stops being readable part-way.
+// start; none, with why in `failure`, when it cannot be opened, holds more
+// than `maxBytes` or stops being readable part-way.
 std::optional<std::string> ReadFileText(const std::string& path, std::uint64_t maxBytes,
-                                        std::string* error);
+                                        ReadFailure* failure);
 
 // What a load did: the size of the model after it, and the counts of the
 // elements the file added.
@@ -79,12 +73,15 @@ struct LoadSummary {
 };
 
 // Reads the file into `model`, after what it holds (a UTF-8 byte order mark
-// at its start is skipped). None, with nothing appended, when the file cannot
-// be opened for reading. Given `embedded`, a file with "0 FILE" lines is read
-// as an MPD: only its first section goes into `model` (and into the summary),
+// at its start is skipped). None when the file cannot be opened for reading
+// (with nothing appended) or stops being readable part-way; then `reason`
+// says why in words for after the file's name ("is a folder", "is not a
+// regular file", the system's words), and is empty when nothing exists at
+// the name. Given `embedded`, a file with "0 FILE" lines is read as an MPD:
+// only its first section goes into `model` (and into the summary),
 // everything after it into `embedded`.
 [[nodiscard]] std::optional<LoadSummary> Load(Model& model, const std::string& fileName,
-                                              PathResolver& resolver,
+                                              PathResolver& resolver, std::string* reason,
                                               EmbeddedFiles* embedded = nullptr);
 
 }  // namespace halvex

@@ -30,8 +30,10 @@ struct InsertedLine {
   std::string_view text;
 };
 
-// Writes every element with a non-empty text, in order, and each of the
-// `inserted` lines (sorted by `before`) right before its element, counted
+// Writes every element with a non-empty text, in order (one whose place is
+// tagged hidden is written behind "0 !: " and not counted, see
+// texture_blocks.h), and each of the `inserted` lines (sorted by `before`)
+// right before its element (those before Size() after the last), counted
 // among the lines written; then `after` as it is (the embedded files of an
 // MPD, not counted in the summary). On failure the file is left as it was.
 [[nodiscard]] SaveSummary Save(const Model& model, const std::string& fileName,

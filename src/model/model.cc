@@ -37,6 +37,12 @@ void Model::EraseElement(int i) {
   ReplaceWithEmpty(i);
 }
 
+void Model::SetTag(int i, const TextureTag& tag) {
+  std::size_t place = static_cast<std::size_t>(i);
+  if (tags_.size() <= place) tags_.resize(std::max(place + 1, elements_.size()));
+  tags_[place] = tag;
+}
+
 std::vector<int> Model::EndFile() { return std::exchange(pendingMarkers_, {}); }
 
 void Model::ReverseWinding() {

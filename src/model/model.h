@@ -11,6 +11,7 @@
 
 #include "elements/element.h"
 #include "elements/element_arena.h"
+#include "elements/texture_map.h"
 
 namespace halvex {
 
@@ -56,6 +57,31 @@ class Model final : public Element {
   // applying to a reference appended later (placed from another file).
   std::vector<int> EndFile();
 
+  // The textures of the model's texture blocks, placed where their lines
+  // are, with the statement that starts a block of each and, for one
+  // declared with NEXT, the one that applies it to a single line (see
+  // texture_blocks.h); empty in a model without texture blocks.
+  struct Texture {
+    TextureMap map;
+    std::string startText;
+    std::string nextText;
+  };
+  int AddTexture(Texture texture) {
+    textures_.push_back(std::move(texture));
+    return static_cast<int>(textures_.size()) - 1;
+  }
+  const Texture& TextureAt(int texture) const {
+    return textures_[static_cast<std::size_t>(texture)];
+  }
+  bool HasTextures() const { return !tags_.empty(); }
+  // The place of element i in the texture blocks. It belongs to the place,
+  // not to the element: an element put there by ReplaceAt has it too.
+  TextureTag TagAt(int i) const {
+    return static_cast<std::size_t>(i) < tags_.size() ? tags_[static_cast<std::size_t>(i)]
+                                                      : TextureTag{};
+  }
+  void SetTag(int i, const TextureTag& tag);
+
   // Never asked of a model.
   void AppendText(std::string& /*out*/) const override {}
   int LineType() const override { return kModelType; }
@@ -75,6 +101,9 @@ class Model final : public Element {
   std::vector<std::pair<int, int>> inversionMarkers_;
   // The BFC INVERTNEXT statements appended since the last reference.
   std::vector<int> pendingMarkers_;
+  std::vector<Texture> textures_;
+  // By index; places beyond its end have the default tag.
+  std::vector<TextureTag> tags_;
 };
 
 }  // namespace halvex

@@ -1,19 +1,10 @@
 #include "model/path_resolver.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "model/native_path.h"
-#else
-#include <sys/stat.h>
-
-#include "model/folder_listing.h"
-#endif
-
 #include <algorithm>
 #include <climits>
 
 #include "model/library_name.h"
+#include "platform/file_system.h"
 
 namespace halvex {
 
@@ -23,14 +14,18 @@ std::optional<std::string> PathResolver::FindFile(std::string_view name) {
   if (known != files_.end()) return known->second;
   std::string path = Resolve(name);
   std::optional<std::string> found;
-  if (IsRegularFile(path)) found = path;
+  if (KindOf(path) == FileKind::kRegular) found = path;
   files_.emplace(std::move(key), found);
   return found;
 }
 
-bool PathResolver::IsFolder(std::string_view name) { return IsDirectory(Resolve(name)); }
+bool PathResolver::IsFolder(std::string_view name) {
+  return KindOf(Resolve(name)) == FileKind::kFolder;
+}
 
-bool PathResolver::IsPresent(std::string_view name) { return PathExists(Resolve(name)); }
+bool PathResolver::IsPresent(std::string_view name) {
+  return KindOf(Resolve(name)) != FileKind::kNone;
+}
 
 std::string PathResolver::PathForWriting(std::string_view name) {
   // Only the folders are matched without regard to case: the file's own name
@@ -46,43 +41,7 @@ std::string PathResolver::PathForWriting(std::string_view name) {
   return path;
 }
 
-#ifdef _WIN32
-
-// Windows takes "\" and "/" alike and matches names without regard to case
-// itself, and its paths have roots ("C:\", "\\server\share") that the
-// component walk below does not know: a name is used as given.
-
-bool IsRegularFile(const std::string& path) {
-  std::wstring wide = Widen(path);
-  if (wide.size() > kMaxWindowsPath) return false;
-  DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
-}
-
-bool IsDirectory(const std::string& path) {
-  std::wstring wide = Widen(path);
-  if (wide.size() > kMaxWindowsPath) return false;
-  DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool PathExists(const std::string& path) {
-  std::wstring wide = Widen(path);
-  return wide.size() <= kMaxWindowsPath &&
-         ::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string PathResolver::Resolve(std::string_view name) { return std::string(name); }
-
-#else
-
 namespace {
-
-bool Exists(const std::string& path) {
-  struct stat info;
-  return ::lstat(path.c_str(), &info) == 0;
-}
 
 // Appends the components of `rest` to `path` as Resolve joins them: "/"
 // between them, empty ones skipped. One pass over the characters.
@@ -102,22 +61,10 @@ void AppendComponents(std::string& path, std::string_view rest) {
 
 }  // namespace
 
-bool IsRegularFile(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool PathExists(const std::string& path) {
-  struct stat info;
-  return ::stat(path.c_str(), &info) == 0;
-}
-
 std::string PathResolver::Resolve(std::string_view name) {
+  // A system that matches names itself, and has roots that the walk below
+  // does not know, is given the name as it is.
+  if (SystemMatchesNames()) return std::string(name);
   const bool absolute = !name.empty() && (name[0] == '/' || name[0] == '\\');
   std::string path(absolute ? "/" : "");
   std::size_t pos = absolute ? 1 : 0;
@@ -137,7 +84,7 @@ std::string PathResolver::Resolve(std::string_view name) {
     path.append(component);
     if (path.size() >= PATH_MAX) break;
     if (component == "." || component == "..") continue;
-    if (Exists(path)) continue;
+    if (EntryExists(path)) continue;
     const Listing& listing = ListingOf(folderLength == 0 ? "." : path.substr(0, folderLength));
     auto match = listing.byKey.find(NameKey(component));
     if (match == listing.byKey.end()) break;
@@ -159,7 +106,5 @@ const PathResolver::Listing& PathResolver::ListingOf(const std::string& folder) 
   }
   return listings_.emplace(folder, std::move(listing)).first->second;
 }
-
-#endif
 
 }  // namespace halvex

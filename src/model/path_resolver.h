@@ -45,11 +45,4 @@ class PathResolver {
   std::unordered_map<std::string, std::optional<std::string>> files_;
 };
 
-// Whether `path` names an existing regular file (symbolic links followed).
-bool IsRegularFile(const std::string& path);
-// Whether `path` names an existing folder (symbolic links followed).
-bool IsDirectory(const std::string& path);
-// Whether `path` names anything that exists (symbolic links followed).
-bool PathExists(const std::string& path);
-
 }  // namespace halvex

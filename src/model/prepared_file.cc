@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "elements/meta_line.h"
 #include "model/bfc_state.h"
 #include "model/ldraw_reader.h"
 
@@ -10,6 +11,7 @@ namespace halvex {
 PreparedFile Prepare(std::string_view text, std::int64_t maxLines, ElementArena& arena) {
   PreparedFile prepared;
   BfcState bfc;
+  TextureScope textures;
   LineCursor cursor(text);
   std::string_view line;
   while (cursor.Next(&line)) {
@@ -19,12 +21,25 @@ PreparedFile Prepare(std::string_view text, std::int64_t maxLines, ElementArena&
     }
     ArenaPtr<Element> element = ParseLine(line, arena);
     if (!element) continue;
+    bool hidden = false;
+    if (ArenaPtr<Element> hiddenLine = HiddenElementOf(*element, arena)) {
+      element = std::move(hiddenLine);
+      hidden = true;
+    }
     bfc.Take(*element);
     int type = element->LineType();
-    if (type == kMetaType) continue;
+    if (type == kMetaType) {
+      if (textures.TakeStatement(static_cast<const MetaLine&>(*element).Text())) {
+        prepared.textured = true;
+      }
+      continue;
+    }
     bool reversed = type == kSubfileType ? bfc.LastReferenceInverted() : bfc.Winding() == -1;
-    prepared.elements.push_back(PreparedElement{std::move(element), reversed, bfc.Culls()});
+    TextureTag tag = textures.TagOfLine(hidden);
+    if (tag != TextureTag{}) prepared.textured = true;
+    prepared.elements.push_back(PreparedElement{std::move(element), reversed, bfc.Culls(), tag});
   }
+  prepared.textures = textures.Textures();
   return prepared;
 }
 

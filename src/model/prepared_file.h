@@ -8,7 +8,9 @@
 
 #include "elements/element.h"
 #include "elements/element_arena.h"
+#include "elements/texture_map.h"
 #include "model/search_path.h"
+#include "model/texture_blocks.h"
 
 namespace halvex {
 
@@ -21,6 +23,9 @@ struct PreparedElement {
   ArenaPtr<Element> element;
   bool reversed = false;
   bool culled = false;
+  // Its place in its file's texture blocks, which index `textures` of its
+  // PreparedFile.
+  TextureTag texture;
 };
 
 // What the expansion needs of a subfile: the count of the lines the reader
@@ -34,6 +39,11 @@ struct PreparedFile {
   std::int64_t lineCount = 0;
   std::vector<PreparedElement> elements;
   bool truncated = false;  // Read only in part: see Prepare.
+  // The textures the file declares, and whether any of its lines lies in a
+  // texture block or is hidden behind "0 !:" (such a line is prepared as
+  // the line it hides).
+  std::vector<DeclaredTexture> textures;
+  bool textured = false;
 };
 
 // Reads the file's lines while there are at most `maxLines` of them: a file

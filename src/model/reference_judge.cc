@@ -77,7 +77,9 @@ Point Placed(const SubfileRef& ref, const Point& p) {
 
 Verdict ReferenceJudge::Judge(const SubfileRef& ref, const Subfile* file, int depth) {
   const Extent& extent = ExtentOf(file);
-  if (!extent.known || depth + extent.height > kMaxNesting) return Verdict::kInline;
+  if (!extent.known || extent.textured || depth + extent.height > kMaxNesting) {
+    return Verdict::kInline;
+  }
   placedPoints_.clear();
   for (const Point& p : extent.points) placedPoints_.push_back(Placed(ref, p));
   return judge_(placedPoints_);
@@ -95,6 +97,7 @@ const Extent& ReferenceJudge::ExtentOf(const Subfile* file, int level) {
   // A file of more lines than the budget has no extent: its reference is
   // inlined, and the expansion stops there.
   if (prepared.truncated) extent.known = false;
+  extent.textured = prepared.textured;
   for (const PreparedElement& original : prepared.elements) {
     Element& element = *original.element;
     if (element.LineType() != kSubfileType) {
@@ -113,6 +116,7 @@ const Extent& ReferenceJudge::ExtentOf(const Subfile* file, int level) {
       break;
     }
     extent.height = std::max(extent.height, inner.height + 1);
+    extent.textured = extent.textured || inner.textured;
     for (const Point& p : inner.points) builder.Add(Placed(ref, p));
   }
   inProgress_.erase(file);

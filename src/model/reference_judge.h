@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "elements/subfile_ref.h"
+#include "model/expansion_verdict.h"
 #include "model/prepared_file.h"
 #include "model/search_path.h"
-#include "model/subfile_expander.h"
 
 namespace halvex {
 
@@ -24,6 +24,8 @@ struct Extent {
   bool known = true;
   int height = 0;
   std::vector<Point> points;
+  // Whether a texture block or hidden line lies anywhere in the expansion.
+  bool textured = false;
 };
 
 class ReferenceJudge {
@@ -38,7 +40,8 @@ class ReferenceJudge {
   // one of the top file): the judge's on the placed extent of `file`, or
   // kInline where that extent is not known or its references would nest
   // deeper than the limit, so that what lies below is treated as a full
-  // expansion treats it.
+  // expansion treats it, and where it holds texture blocks, so that they
+  // are placed and split with their lines.
   Verdict Judge(const SubfileRef& ref, const Subfile* file, int depth);
 
   // The extent of `file`, worked out on its first use from its elements and

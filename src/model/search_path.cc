@@ -2,6 +2,7 @@
 
 #include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
+#include "model/line_cursor.h"
 #include "model/library_name.h"
 #include "model/zip_archive.h"
 
@@ -23,8 +24,7 @@ std::string SearchPrefixOf(std::string_view path) {
 // The text of an archive entry as a file's text is read from disk: less a
 // UTF-8 byte order mark at its start.
 std::string WithoutByteOrderMark(std::string text) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (std::string_view(text).starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+  text.erase(0, ByteOrderMarkLength(text));
   return text;
 }
 
@@ -126,12 +126,12 @@ const Subfile* SearchPath::ReadFromDisk(const std::string& path) {
       return same->second;
     }
   }
-  std::string error;
-  std::optional<std::string> text = ReadFileText(path, kMaxSubfileBytes, &error);
+  ReadFailure failure;
+  std::optional<std::string> text = ReadFileText(path, kMaxSubfileBytes, &failure);
   if (!text) {
     // A file that cannot be opened is not there for the search; one that
     // was opened but not read whole stops it.
-    if (!error.empty()) error_ = "Subfile " + path + " cannot be read: " + error;
+    if (failure.opened) error_ = "Subfile " + path + " cannot be read: " + failure.reason;
     return nullptr;
   }
   Subfile* kept = Keep(path, std::move(*text));

@@ -13,24 +13,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/file_identity.h"
+#include "platform/file_system.h"
 #include "model/path_resolver.h"
+#include "model/subfile.h"
 
 namespace halvex {
 
 class EmbeddedFiles;
 class ZipArchive;
-
-// A subfile as found: where it was found and its text. Every name of one
-// file gives the same Subfile, so its address identifies the file.
-struct Subfile {
-  std::string path;
-  std::string text;
-  // The file the run works on, reached again as a subfile (by its name on
-  // disk, or as the model's own section of an MPD): every reference to it
-  // is a loop.
-  bool top = false;
-};
 
 // The most bytes a subfile may hold, on disk or in an archive: 250 times
 // the largest file of LDraw.org's library, and checked before a file is

@@ -15,6 +15,7 @@
 #include "model/library_name.h"
 #include "model/prepared_file.h"
 #include "model/reference_judge.h"
+#include "model/texture_blocks.h"
 
 namespace halvex {
 namespace {
@@ -55,8 +56,8 @@ struct ReferenceRecord {
 // (its inherited sign, negated by a BFC INVERTNEXT), its mirror sign (see
 // ReferenceRecord), whether its polygons are reversed (the inversion sign,
 // negated again by the mirror), whether its polygons may be culled (it
-// passes culling on), its placement and the colour given to elements of
-// colour 16.
+// passes culling on), its placement, the colour given to elements of
+// colour 16, and its own place in the model's texture blocks.
 struct Placement {
   int inversion;
   int mirror;
@@ -67,6 +68,7 @@ struct Placement {
   Colour colour;
   bool inherit;
   int link;
+  TextureTag texture;
 };
 
 // A full expansion made only to compare what it places (see
@@ -143,7 +145,7 @@ class Expansion final : private FractionHost {
         return std::move(summary_);
       }
       links_.push_back(*link);
-      Place(prepared, PlacementOf(record, ref, static_cast<int>(links_.size()) - 1));
+      Place(prepared, PlacementOf(record, ref, static_cast<int>(links_.size()) - 1, i));
       model_.EraseElement(i);
     }
     return std::move(summary_);
@@ -270,7 +272,8 @@ class Expansion final : private FractionHost {
 
   // The winding signs, culling, placement and colour of `ref`, whose winding
   // is its inversion sign.
-  static Placement PlacementOf(const ReferenceRecord& record, const SubfileRef& ref, int link) {
+  Placement PlacementOf(const ReferenceRecord& record, const SubfileRef& ref, int link,
+                        int i) const {
     const Colour colour = ref.GetColour();
     return Placement{ref.winding,
                      record.mirror,
@@ -280,14 +283,18 @@ class Expansion final : private FractionHost {
                      ref.Position(),
                      colour,
                      colour.Number() != kMainColour,
-                     link};
+                     link,
+                     model_.TagAt(i)};
   }
 
   // Appends placed copies of the prepared elements, and counts them.
   void Place(const PreparedFile& prepared, const Placement& placement) {
+    placedTextures_.assign(prepared.textures.size(), -1);
     for (const PreparedElement& original : prepared.elements) {
       ArenaPtr<Element> element = PlacedCopy(original, placement);
       int type = element->LineType();
+      TextureTag tag = PlacedTag(prepared, original.texture, placement);
+      if (tag != TextureTag{}) model_.SetTag(model_.Size(), tag);
       if (type == kSubfileType) {
         // A reference mirrors what it places when its own matrix mirrors,
         // one level at a time: the product of the levels' signs is the sign
@@ -297,11 +304,33 @@ class Expansion final : private FractionHost {
         int mirror = placement.mirror *
                      MirrorSign(static_cast<const SubfileRef&>(*original.element).Placement());
         records_.push_back({placement.link, mirror, placement.culls && original.culled});
-      } else {
+      } else if (!tag.hidden) {
+        // A hidden line is counted nowhere, as when it is read.
         summary_.placed.Count(type);
       }
       model_.Append(std::move(element));
     }
+  }
+
+  // The place in the model's texture blocks of an element of `prepared`
+  // with the place `local` in its file's blocks, placed by `placement`.
+  // Each of the file's textures is placed once for each placement of the
+  // file, when a line first needs it.
+  TextureTag PlacedTag(const PreparedFile& prepared, const TextureTag& local,
+                       const Placement& placement) {
+    int placed = -1;
+    if (local.section != TextureSection::kNone &&
+        placement.texture.section != TextureSection::kFallback) {
+      int& known = placedTextures_[static_cast<std::size_t>(local.texture)];
+      if (known < 0) {
+        const DeclaredTexture& declared =
+            prepared.textures[static_cast<std::size_t>(local.texture)];
+        known = model_.AddTexture(PlacedTexture(
+            declared.map.Placed(placement.matrix, placement.position), declared.next));
+      }
+      placed = known;
+    }
+    return CombinedTag(placement.texture, local, placed);
   }
 
   // A copy of `original` placed by `placement`. A reference's winding is its
@@ -351,6 +380,9 @@ class Expansion final : private FractionHost {
   std::unordered_set<std::string> notFoundKeys_;
   // Only when references are judged before they are inlined.
   std::optional<ReferenceJudge> judge_;
+  // The model's index of each texture of the file being placed, -1 until
+  // it is placed.
+  std::vector<int> placedTextures_;
 };
 
 }  // namespace

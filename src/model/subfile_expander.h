@@ -10,31 +10,19 @@
 #include <vector>
 
 #include "model/element_counts.h"
+#include "model/expansion_verdict.h"
 #include "model/fraction_primitives.h"
 #include "model/model.h"
 #include "model/search_path.h"
 
 namespace halvex {
 
-// References nested deeper than this are left unexpanded.
-inline constexpr int kMaxNesting = 64;
 // The most elements an expansion may produce. It bounds the memory of a run
 // to a few gigabytes, which a machine with 24 GB holds with the output being
 // written.
 inline constexpr int kDefaultElementBudget = 20'000'000;
 
 enum class ExpandResult { kExpanded, kTooManyElements };
-
-// What a split would do with the elements that fully inlining a reference
-// places: keep every one of them unchanged, remove every one, or anything
-// else (cut, snap, recolour, or keep some and remove others).
-enum class Verdict { kKeepWhole, kRemoveWhole, kInline };
-
-// Judges a reference by points in model coordinates whose convex hull holds
-// every point the split would classify among the elements its full
-// expansion places. A file that draws nothing is judged by the position of
-// its reference.
-using ExtentJudge = std::function<Verdict(std::span<const Point> points)>;
 
 // A reference left as it was read because its expansion would be left
 // unchanged, at its index in the model: whether it passes culling on to what

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "model/native_path.h"
+#include "platform/file_system.h"
 #include "model/zip_archive.h"
 
 namespace halvex {

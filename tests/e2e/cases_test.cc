@@ -62,6 +62,9 @@ const std::map<std::string, Special> kSpecials = {
     {"unreadable_input",
      {[](const fs::path& f) { fs::permissions(f / "in.dat", fs::perms::none); },
       {.obeyPermissions = true}}},
+    {"check_only_unreadable_input",
+     {[](const fs::path& f) { fs::permissions(f / "in.dat", fs::perms::none); },
+      {.obeyPermissions = true}}},
     {"output_is_a_loop_of_links",
      {[](const fs::path& f) {
         fs::create_symlink("b.dat", f / "out.dat");

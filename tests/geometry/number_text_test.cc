@@ -237,5 +237,29 @@ TEST(FormatNumber, PinnedTexts) {
   }
 }
 
+// The numbers of -a: rounded to the places asked for, in plain form.
+TEST(AppendDecimal, PlainRoundedTexts) {
+  const struct {
+    double value;
+    int places;
+    const char* text;
+  } rows[] = {
+      {0.0, 4, "0"},           {-0.0, 4, "0"},         {3.55271e-15, 4, "0"},
+      {-0.00004, 4, "0"},      {-0.00005, 4, "-0.0001"}, {1e-5, 4, "0"},
+      {1234567, 4, "1234567"}, {2.46822, 4, "2.4682"},   {2.47143, 4, "2.4714"},
+      {15.543447, 4, "15.5434"}, {-7.5, 4, "-7.5"},      {120.0, 4, "120"},
+      {0.707107, 5, "0.70711"}, {1e20, 4, "100000000000000000000"},
+      {0.12345, 4, "0.1235"},   {-0.12345, 4, "-0.1235"},
+  };
+  for (const auto& row : rows) {
+    std::string text;
+    AppendDecimal(text, row.value, row.places);
+    EXPECT_EQ(text, row.text) << row.value;
+  }
+  std::string special;
+  AppendDecimal(special, INFINITY, 4);
+  EXPECT_EQ(special, "inf");
+}
+
 }  // namespace
 }  // namespace halvex

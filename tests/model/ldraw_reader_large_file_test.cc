@@ -46,7 +46,8 @@ TEST(LoadInPieces, BorderAnywhereInTheText) {
     for (std::size_t shift = 0; shift < shifts; ++shift) {
       testing::WriteFile(path, std::string(kMebibyte - shift - 1, 'x') + '\n' + row.text);
       Model model;
-      ASSERT_TRUE(Load(model, path, resolver));
+      std::string reason;
+      ASSERT_TRUE(Load(model, path, resolver, &reason));
       std::vector<std::string> elements;
       for (int i = 0; i < model.Size(); ++i) {
         const Element& element = model.ElementAt(i);

@@ -179,6 +179,34 @@ TEST_F(ExpandSubfilesTest, InlinesOnlyTheReferencesThatTheJudgeCannotSettle) {
   EXPECT_EQ(judge.judged[0], (Points{{4, 0, 0}, {6, 0, 0}}));
 }
 
+// A reference whose file holds a texture block is inlined wherever it lies,
+// its block placed with it (here by a mirror). A reference in the block
+// whose file holds none is judged as any: face.dat is kept whole, hidden
+// in the block. What the reference in the block's fallback places lies in
+// that fallback, its own block included.
+TEST_F(ExpandSubfilesTest, TexturedFilesAreInlinedWithTheirBlocksPlaced) {
+  testing::WriteFile(folder_ / "face.dat", "3 16 0 0 0 1 0 0 0 0 1\n");
+  testing::WriteFile(folder_ / "inner.dat",
+                     "0 !TEXMAP START PLANAR 0 0 0 2 0 0 0 0 2 inner.png\n"
+                     "3 16 0 0 0 1 0 0 0 0 1\n0 !TEXMAP END\n");
+  testing::WriteFile(folder_ / "tile.dat",
+                     "0 !TEXMAP START PLANAR 0 0 0 1 0 0 0 0 1 tile.png\n"
+                     "0 !: 1 16 0 0 0 1 0 0 0 1 0 0 0 1 face.dat\n0 !TEXMAP FALLBACK\n"
+                     "1 16 0 0 0 1 0 0 0 1 0 0 0 1 inner.dat\n0 !TEXMAP END\n");
+  Model model;
+  LoadText(model, "1 4 5 0 0 -1 0 0 0 1 0 0 0 1 tile.dat\n");
+  XJudge judge;
+  ExpandSummary summary = ExpandWhereChanged(model, searchPath_, std::ref(judge));
+  EXPECT_EQ(summary.fates.inlined, 2);
+  EXPECT_EQ(summary.fates.keptWhole, 1);
+  EXPECT_EQ(Texts(model), (std::vector<std::string>{"1 4 5 0 0 -1 0 0 0 1 0 0 0 1 face.dat",
+                                                    "3 4 5 0 1 4 0 0 5 0 0"}));
+  // tile.png placed is the model's texture 0.
+  EXPECT_EQ(model.TagAt(1), (TextureTag{0, TextureSection::kTextured, true}));
+  EXPECT_EQ(model.TagAt(3), (TextureTag{0, TextureSection::kFallback, false}));
+  EXPECT_EQ(model.TextureAt(0).startText, "0 !TEXMAP START PLANAR 5 0 0 4 0 0 5 0 1 tile.png");
+}
+
 // A file that draws nothing counts as drawn where it is placed: here on the
 // kept side, then across the plane, where it is inlined into nothing.
 TEST_F(ExpandSubfilesTest, AFileThatDrawsNothingIsJudgedByItsPosition) {

@@ -90,6 +90,8 @@ function options(removed = false) {
   if ($('verify').checked) list.push('-v');
   if ($('partial').checked) list.push('-e');
   else if ($('expand').checked) list.push('-s');
+  // The removed side is only drawn: it needs no outline and no header.
+  if ($('author').checked && !removed) list.push('-a');
   return list;
 }
 
@@ -251,7 +253,7 @@ for (const button of document.querySelectorAll('[data-view]')) {
 }
 $('showPlanes').addEventListener('change', (e) => view.setShowPlanes(e.target.checked));
 $('addPlane').addEventListener('click', () => addPlane());
-for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert']) {
+for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert', 'author']) {
   $(id).addEventListener('input', update);
 }
 
@@ -282,10 +284,20 @@ function missingNotice(result) {
          "LDraw.org's complete.zip, to show them and to expand them (-s).";
 }
 
+// three.js's LDrawLoader reads no texture statements (LDraw.org's Texture
+// Mapping extension): it shows the geometry meant for programs without
+// textures, and the page says so where the model holds any.
+function textureNotice(model) {
+  if (!model || !/^[ \t]*0[ \t]+!TEXMAP[ \t]/m.test(model)) return '';
+  return 'Textures are not shown: the view draws the geometry meant for programs without ' +
+         'textures. The output file keeps both, cut alike.';
+}
+
 async function showResult(result) {
   setMode('split');
   $('report').textContent = result.report + (result.error ? `\n${result.error}\n` : '');
-  $('notice').textContent = missingNotice(result);
+  $('notice').textContent = [missingNotice(result), textureNotice(result.keptModel)]
+    .filter((text) => text).join(' ');
   showDownload(result);
   const failed = result.code !== 0;
   $('outcome').className = failed ? 'status failed' : 'status';

@@ -266,6 +266,22 @@ test('the partial mode writes what the command line writes with -e', async ({ pa
   expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-e', '-l', library, part, 'out.dat']))).toBe(true);
 });
 
+test('ready for an author, the page writes what the command line writes with -a', async ({ page }) => {
+  await page.goto('./');
+  await page.setInputFiles('#libraryFolder', library);
+  await expect(page.locator('body')).toHaveAttribute('data-library', 'ready');
+  await page.setInputFiles('#input', part);
+  await page.check('#partial');
+  await page.check('#author');
+  await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca -e -a -l library block.dat block-cut.dat');
+  await split(page);
+  await expect(page.locator('#outcome')).toContainText('Exit code 0');
+  await expect(page.locator('#report')).toContainText('Outline edge lines added');
+
+  const saved = await downloaded(page);
+  expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-e', '-a', '-l', library, part, 'block-cut.dat']))).toBe(true);
+});
+
 test('with a splitter file, the faint part is what the splitter file removes', async ({ page }) => {
   const folder = mkdtempSync(path.join(tmpdir(), 'halvex-web-'));
   const splitterFile = path.join(folder, 'plane.dat');
@@ -323,6 +339,30 @@ test('an MPD shows its first file', async ({ page }) => {
     await page.check('#showPlanes');
   }
   expect(fetched).toEqual([]);
+});
+
+test('a textured part is cut as the command line cuts it, and the page says that textures are not shown', async ({ page }) => {
+  const tile = ['0 A printed tile', '0 BFC CERTIFY CCW',
+                '0 !TEXMAP START PLANAR -10 0 -10 10 0 -10 -10 0 10 tile.png',
+                '0 !: 4 16 -10 0 -10 10 0 -10 10 0 10 -10 0 10', '0 !TEXMAP FALLBACK',
+                '4 15 -10 0 -10 10 0 -10 10 0 10 -10 0 10', '0 !TEXMAP END', ''].join('\r\n');
+  const folder = mkdtempSync(path.join(tmpdir(), 'halvex-web-'));
+  try {
+    writeFileSync(path.join(folder, 'tile.dat'), tile);
+    await page.goto('./');
+    await page.setInputFiles('#input', { name: 'tile.dat', mimeType: 'text/plain', buffer: Buffer.from(tile) });
+    await page.uncheck('#expand');
+    await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca tile.dat tile-cut.dat');
+    await split(page);
+    await expect(page.locator('#outcome')).toContainText('shown after');
+    await expect(page.locator('#notice')).toHaveText(
+      'Textures are not shown: the view draws the geometry meant for programs without textures. ' +
+      'The output file keeps both, cut alike.');
+    const saved = await downloaded(page);
+    expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', path.join(folder, 'tile.dat'), 'out.dat']))).toBe(true);
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
 });
 
 test('without a library, the page says that subfiles were not found and how to give them', async ({ page }) => {

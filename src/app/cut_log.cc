@@ -1,0 +1,86 @@
+#include "app/cut_log.h"
+
+#include <cmath>
+
+#include "checking/check_limits.h"
+#include "checking/element_rules.h"
+#include "checking/geometry_rules.h"
+#include "elements/lines.h"
+
+namespace halvex {
+namespace {
+
+// A cut point is computed onto the plane and a snapped corner projected onto
+// it: both lie in it to the last bits of their coordinates, far below any
+// distance the precision could mean.
+constexpr double kInPlaneRounding = 1e-9;
+
+}  // namespace
+
+bool LiesInPlane(const Plane& plane, const Point& p) {
+  Point projection;
+  const double scale = std::fabs(p.x) + std::fabs(p.y) + std::fabs(p.z) + 1.0;
+  return std::fabs(SignedDistance(plane, p, &projection)) <= kInPlaneRounding * scale;
+}
+
+namespace {
+
+// Adds the edges of `piece` that lie in `plane` to `edges`.
+void AddInPlaneEdges(Model& edges, const Plane& plane, const std::vector<Point>& piece) {
+  for (std::size_t k = 0; k < piece.size(); ++k) {
+    const Point& a = piece[k];
+    const Point& b = piece[(k + 1) % piece.size()];
+    if (Length(Difference(a, b)) < kIdenticalDistance) continue;
+    if (LiesInPlane(plane, a) && LiesInPlane(plane, b)) {
+      edges.Append(edges.Arena().Make<EdgeLine>(a, b, Colour(kOutlineColour)));
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<Point>> PolygonCorners(const Element& element) {
+  if (!element.IsPolygon()) return std::nullopt;
+  ElementPoints corners = PointsOf(element);
+  return std::vector<Point>(corners.points, corners.points + corners.count);
+}
+
+bool BreaksPolygonRules(const std::vector<Point>& corners) {
+  std::optional<Finding> finding = PolygonFinding(corners);
+  return finding && finding->severity == Severity::kError;
+}
+
+void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, const Element& first,
+               int firstIndex, const Element* second, int secondIndex, bool sourceBroken) {
+  // A piece cut again keeps the source of the first cut.
+  auto known = log.sources.find(firstIndex);
+  const ElementPoints origin = known != log.sources.end() ? known->second : source;
+  log.sources[firstIndex] = origin;
+  if (second) log.sources[secondIndex] = origin;
+  log.pieces.push_back(firstIndex);
+  if (sourceBroken) log.brokenPieces.push_back(firstIndex);
+  if (second) {
+    log.pieces.push_back(secondIndex);
+    if (sourceBroken) log.brokenPieces.push_back(secondIndex);
+  }
+  std::optional<std::vector<Point>> firstCorners = PolygonCorners(first);
+  if (!firstCorners) return;
+  AddInPlaneEdges(log.boundary, plane, *firstCorners);
+  if (!second) return;
+  std::optional<std::vector<Point>> secondCorners = PolygonCorners(*second);
+  if (!secondCorners) return;
+  AddInPlaneEdges(log.boundary, plane, *secondCorners);
+  if (firstCorners->size() == 4 && secondCorners->size() == 3) {
+    const std::vector<Point>& q = *firstCorners;
+    log.fiveCornerCuts.push_back(
+        {firstIndex, secondIndex, {q[0], q[1], q[2], q[3], (*secondCorners)[1]}});
+  }
+}
+
+void RecordRemovedPolygon(CutLog& log, const Plane& plane, const Element& polygon) {
+  if (std::optional<std::vector<Point>> corners = PolygonCorners(polygon)) {
+    AddInPlaneEdges(log.removedEdges, plane, *corners);
+  }
+}
+
+}  // namespace halvex

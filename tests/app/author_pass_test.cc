@@ -1,0 +1,152 @@
+// The author pass (-a) on small models: the outline along a cut less what
+// edge lines cover, points on an axis plane exact, the tiling of a
+// five-cornered piece, and the header.
+#include "app/author_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/split_pass.h"
+#include "elements/lines.h"
+#include "elements/meta_line.h"
+#include "elements/polygons.h"
+#include "geometry/precision.h"
+
+namespace halvex {
+namespace {
+
+class AuthorPassTest : public ::testing::Test {
+ protected:
+  AuthorPassTest() {
+    precision = kDefaultPrecision;
+    settings_.cutAcross = true;
+    settings_.authorReady = true;
+    // The plane x = 0, keeping x > 0, as -x+ makes it.
+    std::array<Point, 3> corners{{{0, 0, 0}, {0, 0, 10}, {0, 10, 0}}};
+    splitter_.Append(splitter_.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+  }
+
+  void AddQuad(std::array<Point, 4> corners) {
+    model_.Append(model_.Arena().Make<Quad>(corners, Colour(kMainColour)));
+  }
+  void AddEdge(const Point& a, const Point& b) {
+    model_.Append(model_.Arena().Make<EdgeLine>(a, b, Colour(kOutlineColour)));
+  }
+  void AddMeta(const char* text) { model_.Append(model_.Arena().Make<MetaLine>(text)); }
+
+  // Splits, makes the model author-ready and answers its lines.
+  std::vector<std::string> Run(const std::string& outFile = "out.dat") {
+    const int topSize = model_.Size();
+    CutLog log;
+    SplitModel(model_, splitter_, settings_, {}, &log);
+    MakeGeometryAuthorReady(model_, log, splitter_, report_);
+    MakeTextAuthorReady(model_, topSize, outFile, report_);
+    std::vector<std::string> lines;
+    for (int k = 0; k < model_.Size(); ++k) {
+      std::string text = model_.ElementAt(k).ToText();
+      if (!text.empty()) lines.push_back(text);
+    }
+    return lines;
+  }
+
+  Model model_;
+  Model splitter_;
+  RunSettings settings_;
+  AuthorReport report_;
+};
+
+//   z
+//   ^  +-----------+        A square across x = 0: the cut leaves the
+//   |  |     :     |        stretch of x = 0 from z = -10 to 10 open; an
+//   |  |     :=====|        edge line lies on z = 0 to 10 of it already
+//   |  +-----------+        (drawn =), so only z = -10 to 0 is added.
+//   +------> x
+TEST_F(AuthorPassTest, OutlineAddsOnlyWhatNoEdgeLineCovers) {
+  AddQuad({{{-10, 0, -10}, {10, 0, -10}, {10, 0, 10}, {-10, 0, 10}}});
+  AddEdge({0, 0, 0}, {0, 0, 10});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 0 0 -10 10 0 -10 10 0 10 0 0 10",
+                                             "2 24 0 0 0 0 0 10", "2 24 0 0 -10 0 0 0"}));
+  EXPECT_EQ(report_.outlinesAdded, 1);
+}
+
+//   z
+//   ^     |                 Two halves modelled apart: the removed one's
+//   |  ###|:::              edge lies on x = 0 at y = 0.004, the kept
+//   |  ###|:::              one's at y = 0. The outline follows the kept
+//   |  ###|:::              edge; a removed edge with nothing kept along
+//   +-----|---> x           it outlines nothing.
+TEST_F(AuthorPassTest, AnEdgeARemovalOpensIsOutlinedAlongTheKeptEdge) {
+  AddQuad({{{0, 0, -10}, {10, 0, -10}, {10, 0, 10}, {0, 0, 10}}});
+  AddQuad({{{-10, 0.004, -10}, {0, 0.004, -10}, {0, 0.004, 10}, {-10, 0.004, 10}}});
+  AddQuad({{{-10, 5, -10}, {0, 5, -10}, {0, 5, 10}, {-10, 5, 10}}});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 0 0 -10 10 0 -10 10 0 10 0 0 10",
+                                             "2 24 0 0 -10 0 0 10"}));
+}
+
+// Two quads side by side along the cut give one outline, not two; a run
+// that only snaps outlines nothing.
+TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
+  AddQuad({{{-10, 0, -10}, {10, 0, -10}, {10, 0, 0}, {-10, 0, 0}}});
+  AddQuad({{{-10, 0, 0}, {10, 0, 0}, {10, 0, 10}, {-10, 0, 10}}});
+  std::vector<std::string> lines = Run();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "2 24 0 0 -10 0 0 10");
+}
+
+// A cut point computed onto x = 0 carries the rounding of its arithmetic;
+// written, it is exactly 0, and other numbers have four places at most.
+TEST_F(AuthorPassTest, PointsCutOnTheAxisPlaneLieExactlyOnIt) {
+  AddQuad({{{-0.3, 0.1, -10}, {10.123456, 0.7, -10}, {10.123456, 0.7, 10}, {-0.3, 0.1, 10}}});
+  std::vector<std::string> lines = Run();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "4 16 0 0.1173 -10 10.1235 0.7 -10 10.1235 0.7 10 0 0.1173 10");
+  EXPECT_GT(report_.coordinatesRounded, 0);
+}
+
+//   y
+//   ^         * (40, 20)          The quadrilateral's corner at x = -0.01
+//   |  *.     |                   is cut off: its kept part has five
+//   |  |  `.  |                   corners, two of them 0.017 apart on
+//   |  *    ` * (40, 0)           x = 0. The cut's own triangle at the
+//   |   \   /                     corner (40, 20) would be a sliver; the
+//   +----* (10, -10) --> x        part is tiled at (10, -10) instead.
+TEST_F(AuthorPassTest, AFiveCorneredPieceIsTiledWithoutSlivers) {
+  AddQuad({{{40, 0, -20}, {40, 20, -20}, {-0.01, 2.47, -20}, {10, -10, -20}}});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 10 -10 -20 40 0 -20 40 20 -20 0 2.4744 -20",
+                                             "3 16 0 2.4744 -20 0 2.4575 -20 10 -10 -20",
+                                             "2 24 0 2.4575 -20 0 2.4744 -20"}));
+  EXPECT_EQ(report_.polygonsRetiled, 1);
+}
+
+// The header names the output, keeps the folder of a subpart's name and
+// the type's qualifier, makes the type unofficial and drops its release.
+TEST_F(AuthorPassTest, HeaderNamesTheOutputAndMakesTheTypeUnofficial) {
+  AddMeta("~Brick 2 x 4 without Front Face");
+  AddMeta("Name: s\\3001s01.dat");
+  AddMeta("Author: James Jessiman");
+  AddMeta("!LDRAW_ORG Subpart Alias UPDATE 2004-03");
+  std::vector<std::string> lines = Run("dir/3001S01-Half.dat");
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "0 ~Brick 2 x 4 without Front Face", "0 Name: s\\3001s01-half.dat",
+                       "0 Author: James Jessiman", "0 !LDRAW_ORG Unofficial_Subpart Alias"}));
+  EXPECT_TRUE(report_.nameSet);
+  EXPECT_TRUE(report_.typeSet);
+}
+
+TEST_F(AuthorPassTest, AnOfficialReleaseOrAnUnknownTypeLine) {
+  AddMeta("!LDRAW_ORG Part ORIGINAL");
+  AddMeta("!LDRAW_ORG Model");
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"0 !LDRAW_ORG Unofficial_Part", "0 !LDRAW_ORG Model"}));
+  EXPECT_FALSE(report_.nameSet);
+}
+
+}  // namespace
+}  // namespace halvex

@@ -1,0 +1,362 @@
+#!/usr/bin/env python3
+"""Runs Halvex with and without -a on the parts of an LDraw library and checks
+what -a promises:
+
+- the check of -k on the -a output reports no error by a rule that it does
+  not report as often on the input fully placed (expanded with -s and a
+  plane that removes nothing);
+- no stretch of a polygon's edge in a cut plane lies uncovered by an edge
+  line or by a polygon lying in the plane where the input's polygons closed
+  the part (axis planes and the planes of the splitter file);
+- the output, fully inlined (an -e output expanded again), has the faces of
+  the run without -a: same front side and culling, corners within 0.0002 (plus
+  the rounding of the six-digit numbers of the run without -a), apart from
+  the pieces -a reports tiled anew or dropped; its lines are those of the run
+  without -a plus the outlines, less the duplicates it reports removed.
+
+Prints the findings per rule and severity without and with -a, summed over
+every run, each part that breaks a promise, and the time taken.
+
+  tools/author_sweep.py --halvex build/halvex [--sample N] [--jobs 2] LIBDIR
+"""
+
+import argparse
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+import time
+from collections import Counter
+from multiprocessing import Pool
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import library_sweep  # noqa: E402
+
+# The option sets; SPLITTER stands for the splitter file below.
+OPTION_SETS = ["-s -x+ -ca", "-s -z- -ca", "-e -x+ -ca", "-s -ca SPLITTER"]
+# Two planes: x = 0 (keeping x < 0, its corners clockwise seen from x > 0)
+# and the oblique plane x + z = 8.
+SPLITTER_TEXT = "3 16 0 0 0 0 10 0 0 0 10\r\n3 16 8 0 0 0 0 8 8 10 0\r\n"
+SPLITTER_PLANES = [((1.0, 0.0, 0.0), 0.0), ((1.0, 0.0, 1.0), 8.0)]
+AXIS_PLANES = {"-x+": ((1.0, 0.0, 0.0), 0.0), "-z-": ((0.0, 0.0, 1.0), 0.0)}
+TOLERANCE = 0.0002
+COUNT = re.compile(r"^  ([a-z-]+): (?:(\d+) errors?)?(?:, )?(?:(\d+) warnings?)?$")
+REPORT = re.compile(r"^(\d+) (Outline edge lines added|Coordinates rounded|Polygons tiled anew|"
+                    r"Pieces of no size dropped|Duplicate lines removed|"
+                    r"Pieces too thin to tile within the rules)$", re.M)
+# A point of a rounded output lies within this of its plane.
+IN_PLANE = 2e-4
+# An edge line within this of a stretch's line covers it: the overlap
+# distance of the check (0.001), plus the bend of a boundary that the cut
+# left in several nearly collinear pieces, which the program joins into one
+# line before it compares.
+COVER = 0.003
+# Uncovered stretches up to this long are the ends the outline leaves out
+# below the overlap distance, and the rounding of the check.
+SHORT = 0.002
+
+library = None
+halvex = None
+splitter_file = None
+
+
+def run(args, cwd=None):
+    return subprocess.run([halvex] + args, stdin=subprocess.DEVNULL, capture_output=True,
+                          cwd=cwd, timeout=300)
+
+
+def findings(args):
+    """Counter of (rule, severity) of a -k run."""
+    out = run(["-k"] + args).stdout.decode("latin-1")
+    counts = Counter()
+    for line in out.splitlines():
+        m = COUNT.match(line)
+        if m:
+            if m.group(2):
+                counts[(m.group(1), "error")] += int(m.group(2))
+            if m.group(3):
+                counts[(m.group(1), "warning")] += int(m.group(3))
+    return counts
+
+
+def numbers(fields):
+    try:
+        return [float(t) for t in fields]
+    except ValueError:
+        return None
+
+
+def read_flat(path):
+    """The polygons (corner lists) and edge lines of a flat file."""
+    polygons, edges = [], []
+    with open(path, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split()
+            if not fields:
+                continue
+            if fields[0] in ("3", "4"):
+                v = numbers(fields[2:2 + 3 * int(fields[0])])
+                if v and len(v) == 3 * int(fields[0]):
+                    polygons.append([tuple(v[k:k + 3]) for k in range(0, len(v), 3)])
+            elif fields[0] == "2":
+                v = numbers(fields[2:8])
+                if v and len(v) == 6:
+                    edges.append((tuple(v[:3]), tuple(v[3:])))
+    return polygons, edges
+
+
+def sub(a, b):
+    return [a[k] - b[k] for k in range(3)]
+
+
+def cross(u, v):
+    return [u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]]
+
+
+def dot(u, v):
+    return sum(u[k] * v[k] for k in range(3))
+
+
+def touches(corners, m):
+    """How the point m lies on the polygon, within COVER: 0 not at all, 1 on
+    an edge, 2 inside it."""
+    for k in range(len(corners)):
+        a, b = corners[k], corners[(k + 1) % len(corners)]
+        d = sub(b, a)
+        n = dot(d, d)
+        t = 0.0 if n == 0 else max(0.0, min(1.0, dot(sub(m, a), d) / n))
+        q = [a[i] + t * d[i] for i in range(3)]
+        if dot(sub(m, q), sub(m, q)) ** 0.5 <= COVER:
+            return 1
+    normal = cross(sub(corners[1], corners[0]), sub(corners[2], corners[0]))
+    size = dot(normal, normal) ** 0.5
+    if size == 0 or abs(dot(sub(m, corners[0]), normal)) / size > COVER:
+        return 0
+    sides = [dot(cross(sub(corners[(k + 1) % len(corners)], corners[k]), sub(m, corners[k])),
+                 normal) for k in range(len(corners))]
+    return 2 if all(x >= 0 for x in sides) or all(x <= 0 for x in sides) else 0
+
+
+def uncovered_edges(path, planes, opened):
+    """Stretches (count, total length) of polygon edges lying in one of
+    `planes` that no edge line covers, where `opened(midpoint, on)` says the
+    cut opened the part (`on` tells whether a point lies in the plane)."""
+    polygons, edges = read_flat(path)
+    count, length = 0, 0.0
+    for normal, offset in planes:
+        size = sum(c * c for c in normal) ** 0.5
+
+        def on(p):
+            return abs(sum(p[k] * normal[k] for k in range(3)) - offset) / size <= IN_PLANE
+
+        # A polygon lying in the plane closes the edges it shares with the
+        # others: the cut has not opened the part there.
+        closing = list(edges)
+        for corners in polygons:
+            if all(on(p) for p in corners):
+                closing += [(corners[k], corners[(k + 1) % len(corners)])
+                            for k in range(len(corners))]
+        for corners in polygons:
+            if all(on(p) for p in corners):
+                continue
+            for k in range(len(corners)):
+                a, b = corners[k], corners[(k + 1) % len(corners)]
+                if on(a) and on(b):
+                    open_length, middle = uncovered(a, b, closing)
+                    if open_length > SHORT and opened(middle, on):
+                        count += 1
+                        length += open_length
+    return count, length
+
+
+def uncovered(a, b, edges):
+    d = [b[k] - a[k] for k in range(3)]
+    n = sum(c * c for c in d) ** 0.5
+    if n < COVER:
+        return 0.0, None
+    d = [c / n for c in d]
+
+    def along(p):
+        return sum((p[k] - a[k]) * d[k] for k in range(3))
+
+    def off(p):
+        t = along(p)
+        return sum((p[k] - a[k] - t * d[k]) ** 2 for k in range(3)) ** 0.5
+
+    def off_line(x, p, q):
+        """The distance from x to the line through p and q."""
+        e = sub(q, p)
+        length = dot(e, e) ** 0.5
+        if length == 0:
+            return dot(sub(x, p), sub(x, p)) ** 0.5
+        return dot(cross(e, sub(x, p)), cross(e, sub(x, p))) ** 0.5 / length
+
+    spans = []
+    for p, q in edges:
+        # Measured from the longer of the two lines, whose direction the
+        # rounding of its ends bends least.
+        if (off(p) <= COVER and off(q) <= COVER) or (
+                off_line(a, p, q) <= COVER and off_line(b, p, q) <= COVER):
+            t0, t1 = sorted((along(p), along(q)))
+            if t1 > 0 and t0 < n:
+                spans.append((max(t0, 0.0), min(t1, n)))
+    spans.sort()
+    t, open_length, middle = 0.0, 0.0, None
+    for t0, t1 in spans:
+        if t0 > t:
+            open_length += t0 - t
+            middle = middle or (t + t0) / 2
+        t = max(t, t1)
+    if n > t:
+        open_length += n - t
+        middle = middle or (t + n) / 2
+    point = None if middle is None else tuple(a[k] + middle * d[k] for k in range(3))
+    return open_length, point
+
+
+def check(job):
+    part, option_text = job
+    options = option_text.split()
+    inputs = [part] + ([splitter_file] if "SPLITTER" in options else [])
+    options = [o for o in options if o != "SPLITTER"]
+    planes = SPLITTER_PLANES if splitter_file in inputs else [
+        AXIS_PLANES[o] for o in options if o in AXIS_PLANES]
+    result = {"counts_without": Counter(), "counts_with": Counter(), "counts_input": Counter(),
+              "problems": [], "report": Counter(), "faces": Counter()}
+    name = os.path.basename(part)
+    with tempfile.TemporaryDirectory(prefix="halvex-author-") as work:
+        plain, author = os.path.join(work, "plain.dat"), os.path.join(work, "author.dat")
+        r0 = run(options + ["-l", library] + inputs + [plain])
+        r1 = run(options + ["-a", "-l", library] + inputs + [author])
+        if r0.returncode != 0 or r1.returncode != 0:
+            result["problems"].append(f"exit codes {r0.returncode} {r1.returncode}")
+            return name, option_text, result
+        for m in REPORT.finditer(r1.stdout.decode("latin-1")):
+            result["report"][m.group(2)] += int(m.group(1))
+        # The input fully placed: expanded, with a plane that removes nothing.
+        flat_in = os.path.join(work, "input_s.dat")
+        run(library_sweep.EXPAND_ONLY + ["-l", library, part, flat_in])
+        result["counts_input"] = findings([flat_in])
+        kept = ["-s", "-l", library] if "-e" in options else []
+        result["counts_without"] = findings(kept + [plain])
+        result["counts_with"] = findings(kept + [author])
+        new = [f"{rule} {n} > {result['counts_input'][(rule, sev)]}"
+               for (rule, sev), n in result["counts_with"].items()
+               if sev == "error" and n > result["counts_input"][(rule, sev)]]
+        if new:
+            result["problems"].append("new errors: " + ", ".join(sorted(new)))
+        flat0, flat1 = plain, author
+        if "-e" in options:
+            flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
+            run(library_sweep.EXPAND_ONLY + ["-l", library, plain, flat0])
+            run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
+        source = []
+
+        def opened(middle, on):
+            # The part was closed there when a polygon of it, placed, ran
+            # across the point or two met at it, none of them lying in the
+            # plane (a face in the plane closes what it touches).
+            if not source:
+                source.append(read_flat(flat_in)[0])
+            touching = [c for c in source[0] if touches(c, middle)]
+            if any(all(on(p) for p in c) for c in touching):
+                return False
+            return sum(touches(c, middle) for c in touching) >= 2
+
+        count, length = uncovered_edges(flat1, planes, opened)
+        if count:
+            result["problems"].append(f"{count} edges uncovered along the cut, {length:.4f} LDU")
+        faces0, lines0, _ = library_sweep.flat_contents(flat0)
+        faces1, lines1, _ = library_sweep.flat_contents(flat1)
+        faces = library_sweep.matched(faces0, faces1)
+        lines = library_sweep.matched(lines0, lines1)
+        result["faces"].update({"face " + k: v for k, v in faces.items() if v})
+        result["faces"].update({"line " + k: v for k, v in lines.items() if v})
+        report = result["report"]
+        retiled = report["Polygons tiled anew"]
+        removed = report["Duplicate lines removed"] + report["Pieces of no size dropped"]
+        face_changes = sum(v for k, v in faces.items())
+        # Without tiling, faces and lines may only be missing, as many as
+        # the duplicates removed and the pieces dropped.
+        if not retiled and (faces["extra"] or faces["flipped"] or faces["culling changed"] or
+                            faces["missing"] + lines["missing"] > removed):
+            result["problems"].append(f"faces differ without tiling: {dict(faces)}")
+        extra_lines = lines["extra"] - report["Outline edge lines added"]
+        if extra_lines > 0 or lines["missing"] > removed or lines["flipped"] or \
+                lines["culling changed"]:
+            result["problems"].append(f"lines differ: {dict(lines)}")
+        if face_changes and retiled:
+            result["faces"]["parts with faces tiled anew"] += 1
+        else:
+            result["faces"]["parts with the same faces"] += 1
+    return name, option_text, result
+
+
+def start_worker(lib, program, splitter):
+    global library, halvex, splitter_file
+    library, halvex, splitter_file = lib, program, splitter
+    library_sweep.TOLERANCE = TOLERANCE
+
+
+def table(title, counts):
+    print(title)
+    rules = sorted({rule for rule, _ in counts})
+    for rule in rules:
+        print(f"  {rule}: {counts[(rule, 'error')]} errors, {counts[(rule, 'warning')]} warnings")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("library")
+    parser.add_argument("--halvex", required=True)
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--sample", type=int, default=0)
+    parser.add_argument("--seed", type=int, default=23)
+    args = parser.parse_args()
+    lib = os.path.realpath(args.library)
+    parts_dir = os.path.join(lib, "parts")
+    parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
+                   if n.lower().endswith(".dat"))
+    if args.sample:
+        parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
+    jobs = [(part, options) for options in OPTION_SETS for part in parts]
+    started = time.monotonic()
+    totals = {key: Counter() for key in ("counts_input", "counts_without", "counts_with",
+                                         "report", "faces")}
+    by_set = {options: Counter() for options in OPTION_SETS}
+    failures = 0
+    with tempfile.TemporaryDirectory(prefix="halvex-author-sweep-") as inputs:
+        splitter = os.path.join(inputs, "splitter.dat")
+        with open(splitter, "wb") as f:
+            f.write(SPLITTER_TEXT.encode())
+        with Pool(args.jobs, start_worker, (lib, os.path.realpath(args.halvex), splitter)) as pool:
+            for name, options, result in pool.imap_unordered(check, jobs, chunksize=2):
+                for key in totals:
+                    totals[key].update(result[key])
+                by_set[options]["runs"] += 1
+                if result["problems"]:
+                    failures += 1
+                    by_set[options]["failed"] += 1
+                    print(f"{options} {name}: {'; '.join(result['problems'])}", flush=True)
+    seconds = time.monotonic() - started
+    print(f"{len(parts)} parts, {len(jobs)} runs, {failures} with a problem")
+    for options, counts in by_set.items():
+        print(f"  {options}: {counts['runs']} runs, {counts['failed']} with a problem")
+    table("Findings on the inputs fully placed, summed over the runs:", totals["counts_input"])
+    table("Findings on the outputs without -a:", totals["counts_without"])
+    table("Findings on the outputs with -a:", totals["counts_with"])
+    print("What -a reported:")
+    for key, value in sorted(totals["report"].items()):
+        print(f"  {value} {key}")
+    print("Faces and lines against the run without -a:")
+    for key, value in sorted(totals["faces"].items()):
+        print(f"  {key}: {value}")
+    print(f"wall time {seconds:.0f} s on {args.jobs} workers")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
