@@ -226,6 +226,9 @@ class Expansion final : private FractionHost {
   bool Substitute(int i, const ReferenceRecord& record, const SubfileRef& ref) {
     if (!ReadCircularPrimitive(ref.Name())) return false;
     ++summary_.fates.cutPrimitives;
+    // A reference in a texture block is textured or stands in for textured
+    // geometry: it keeps its place there, and is inlined.
+    if (model_.TagAt(i) != TextureTag{}) return false;
     std::optional<std::vector<FractionSubstitute>> substitutes = FindFractionSubstitutes(
         ref, record.mirror, record.passesCulling, fractions_->planes, *this, model_.Arena(), held_);
     if (!substitutes) return false;
