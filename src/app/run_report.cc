@@ -48,6 +48,8 @@ void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withF
     out << summary.fates.removedWhole << " Subfiles removed whole" << std::endl;
     out << summary.fates.inlined << " Subfiles inlined" << std::endl;
     out << summary.fates.notFound << " Subfiles not found" << std::endl;
+    out << summary.fates.cutPrimitives << " Circular primitives cut" << std::endl;
+    out << summary.fates.substituted << " Circular primitives written as fractions" << std::endl;
   }
   out << std::endl;
 }

@@ -25,7 +25,9 @@ void ReportLoad(std::ostream& out, std::ostream& err, const std::string& fileNam
 void ReportExpanding(std::ostream& out, const SearchPath& searchPath);
 // An expansion's notes, then its counts or why it stopped.
 // With `withFates`, the counts of references kept whole, removed whole,
-// inlined and not found follow the counts of inlined elements.
+// inlined and not found follow the counts of inlined elements, then those
+// of the references to circular primitives the split cuts and of those
+// written as fraction primitives.
 void ReportExpansion(std::ostream& out, const ExpandSummary& summary, bool withFates = false);
 // The referenced files that the expansion found nowhere: how many, and the
 // first few names. Nothing when every one was found.

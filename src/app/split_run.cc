@@ -118,7 +118,16 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
     auto judge = [&](std::span<const Point> points) {
       return JudgeExtent(points, splitter, settings);
     };
-    summary = ExpandWhereChanged(input, searchPath, judge);
+    // A cut circular primitive is written as fraction primitives where the
+    // run's own split of its full expansion leaves exactly their geometry.
+    FractionRules fractions;
+    for (int s = 0; s < splitter.Size(); ++s) {
+      const Element& polygon = splitter.ElementAt(s);
+      if (!polygon.IsPolygon()) continue;
+      if (std::optional<Plane> plane = polygon.SplitterPlane()) fractions.planes.push_back(*plane);
+    }
+    fractions.split = [&](Model& model) { SplitModel(model, splitter, settings); };
+    summary = ExpandWhereChanged(input, searchPath, judge, kDefaultElementBudget, &fractions);
   } else {
     summary = ExpandSubfiles(input, searchPath);
   }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -47,6 +48,8 @@ struct ReferenceRecord {
   int link;
   int mirror;
   bool passesCulling;
+  // A fraction primitive written in place of a cut one: kept as it is.
+  bool substitute = false;
 };
 
 // How one reference places its file: the inversion sign of the reference
@@ -68,29 +71,59 @@ struct Placement {
   TextureTag texture;
 };
 
+// A full expansion made only to compare what it places (see
+// FindFractionSubstitutes) stops beyond this many elements: a circular
+// primitive places a few hundred.
+constexpr int kScratchBudget = 100'000;
+
 // One run of ExpandSubfiles: the walk over the model by index, placing the
 // files of references at its end, with the records of the references it has
 // yet to reach. Judging references (ExpandWhereChanged) is ReferenceJudge's
-// job, saying culling in the flat file FlattenBfc's.
-class Expansion {
+// job, finding fraction primitives FindFractionSubstitutes', saying culling
+// in the flat file FlattenBfc's.
+class Expansion final : private FractionHost {
  public:
   Expansion(Model& model, SearchPath& searchPath, int elementBudget,
-            const ExtentJudge* judge = nullptr)
+            const ExtentJudge* judge = nullptr, const FractionRules* fractions = nullptr)
       : model_(model),
         searchPath_(searchPath),
         budget_(elementBudget),
         topSize_(model.Size()),
-        files_(model.Arena()) {
+        ownFiles_(model.Arena()),
+        files_(ownFiles_),
+        fractions_(fractions) {
     if (judge) judge_.emplace(searchPath, files_, *judge, elementBudget);
   }
 
   ExpandSummary Run() {
     ReadTopFile();
+    return Walk();
+  }
+
+ private:
+  // A full expansion of the one reference in `scratch` (its record pushed by
+  // the caller), reading its files from `files` (those of an expansion under
+  // way) at most `prepareLimit` lines deep, as that expansion would read
+  // them.
+  Expansion(Model& scratch, SearchPath& searchPath, PreparedFiles& files, int prepareLimit)
+      : model_(scratch),
+        searchPath_(searchPath),
+        budget_(kScratchBudget),
+        topSize_(scratch.Size()),
+        ownFiles_(scratch.Arena()),
+        files_(files),
+        prepareLimit_(prepareLimit) {}
+
+  ExpandSummary Walk() {
     for (int i = 0; i < model_.Size(); ++i) {
       if (model_.ElementAt(i).LineType() != kSubfileType) continue;
       const ReferenceRecord record = records_.front();
       records_.pop_front();
       const auto& ref = static_cast<const SubfileRef&>(model_.ElementAt(i));
+      if (record.substitute) {
+        summary_.kept.push_back({i, record.passesCulling, KeptInverted(record, ref)});
+        continue;
+      }
       const Subfile* file = searchPath_.Open(ref.Name());
       if (!file) {
         NoteNotFound(ref.Name());
@@ -100,8 +133,14 @@ class Expansion {
       std::optional<ChainLink> link = GuardChain(record, ref, file);
       if (!link) continue;
       if (judge_ && Settle(i, record, ref, file, link->depth)) continue;
-      const PreparedFile& prepared = files_.Of(file, budget_ - model_.Size());
-      if (ExceedsBudget(prepared)) {
+      if (fractions_ && Substitute(i, record, ref)) continue;
+      if (judge_) ++summary_.fates.inlined;
+      const PreparedFile& prepared =
+          files_.Of(file, prepareLimit_.value_or(budget_ - model_.Size()));
+      // A file read only in part never fits: for the model's own expansion
+      // it exceeds the budget anyway, and a comparison must not see part of
+      // a file.
+      if (ExceedsBudget(prepared) || prepared.truncated) {
         summary_.result = ExpandResult::kTooManyElements;
         return std::move(summary_);
       }
@@ -112,7 +151,6 @@ class Expansion {
     return std::move(summary_);
   }
 
- private:
   // Reads the BFC statements of the top file: each reference's winding
   // becomes its inversion sign, and each polygon takes the winding in effect
   // and whether it is culled, as placed elements do. A BFC INVERTNEXT that
@@ -178,18 +216,55 @@ class Expansion {
       case Verdict::kInline:
         break;
     }
-    ++summary_.fates.inlined;
     return false;
   }
+
+  // Writes the reference `ref` at `i` to a circular primitive, which the
+  // split would cut, as fraction primitives where they fit (see
+  // FindFractionSubstitutes): appends them, each with a record that keeps
+  // it, and empties `ref`. False when it is to be inlined.
+  bool Substitute(int i, const ReferenceRecord& record, const SubfileRef& ref) {
+    if (!ReadCircularPrimitive(ref.Name())) return false;
+    ++summary_.fates.cutPrimitives;
+    // A reference in a texture block is textured or stands in for textured
+    // geometry: it keeps its place there, and is inlined.
+    if (model_.TagAt(i) != TextureTag{}) return false;
+    std::optional<std::vector<FractionSubstitute>> substitutes = FindFractionSubstitutes(
+        ref, record.mirror, record.passesCulling, fractions_->planes, *this, model_.Arena(), held_);
+    if (!substitutes) return false;
+    ++summary_.fates.substituted;
+    for (FractionSubstitute& substitute : *substitutes) {
+      records_.push_back({record.link, substitute.mirror, record.passesCulling, true});
+      model_.Append(std::move(substitute.ref));
+    }
+    model_.EraseElement(i);
+    return true;
+  }
+
+  bool PlaceFully(const SubfileRef& ref, int mirror, bool passesCulling, Model& scratch) override {
+    scratch.Append(CopyElement(ref, scratch.Arena()));
+    Expansion full(scratch, searchPath_, files_, prepareLimit_.value_or(budget_ - model_.Size()));
+    full.records_.push_back({-1, mirror, passesCulling});
+    ExpandSummary summary = full.Walk();
+    return summary.result == ExpandResult::kExpanded && summary.notes.empty() &&
+           summary.notFound.empty();
+  }
+
+  bool Holds(std::string_view name) override { return searchPath_.Open(name) != nullptr; }
+
+  void Split(Model& model) override { fractions_->split(model); }
 
   // Whether a reference kept whole is written inverted. It is written with
   // its whole placement, from which a reader takes its mirror. Where a
   // singular matrix on the way down has lost a mirror above it (see Place),
   // that placement does not mirror although what it places is mirrored: its
   // inversion is turned instead, which turns its polygons the same way.
+  // (A reference of the top file, or a fraction written in place of one,
+  // has the mirror of its own matrix: the two agree unless it is a
+  // fraction mirrored by a singular matrix.)
   static bool KeptInverted(const ReferenceRecord& record, const SubfileRef& ref) {
     int inversion = ref.winding;
-    if (record.link >= 0 && record.mirror != MirrorSign(ref.Placement())) inversion = -inversion;
+    if (record.mirror != MirrorSign(ref.Placement())) inversion = -inversion;
     return inversion == -1;
   }
 
@@ -296,7 +371,15 @@ class Expansion {
   std::vector<ChainLink> links_;
   // The records of the references the walk has yet to reach, in index order.
   std::deque<ReferenceRecord> records_;
-  PreparedFiles files_;
+  PreparedFiles ownFiles_;
+  PreparedFiles& files_;
+  // Set for a full expansion made for a comparison: how deep the expansion
+  // it serves reads a file (see PreparedFiles::Of), so that a file it reads
+  // first is read as that expansion would read it.
+  std::optional<int> prepareLimit_;
+  const FractionRules* fractions_ = nullptr;
+  // Whether the library holds each fraction primitive's name asked about.
+  std::unordered_map<std::string, bool> held_;
   std::unordered_set<std::string> notFoundKeys_;
   // Only when references are judged before they are inlined.
   std::optional<ReferenceJudge> judge_;
@@ -312,8 +395,8 @@ ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath, int elementBu
 }
 
 ExpandSummary ExpandWhereChanged(Model& model, SearchPath& searchPath, const ExtentJudge& judge,
-                                 int elementBudget) {
-  return Expansion(model, searchPath, elementBudget, &judge).Run();
+                                 int elementBudget, const FractionRules* fractions) {
+  return Expansion(model, searchPath, elementBudget, &judge, fractions).Run();
 }
 
 }  // namespace halvex

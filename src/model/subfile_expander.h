@@ -11,6 +11,7 @@
 
 #include "model/element_counts.h"
 #include "model/expansion_verdict.h"
+#include "model/fraction_primitives.h"
 #include "model/model.h"
 #include "model/search_path.h"
 
@@ -41,6 +42,10 @@ struct ReferenceFates {
   int removedWhole = 0;
   int inlined = 0;
   int notFound = 0;
+  // References to circular primitives the split cuts, and those of them
+  // written as fraction primitives instead of being inlined.
+  int cutPrimitives = 0;
+  int substituted = 0;
 };
 
 // What an expansion did: how it ended, the counts of the elements placed from
@@ -90,7 +95,14 @@ ExpandSummary ExpandSubfiles(Model& model, SearchPath& searchPath,
 // expansion would meet a reference not found, a cycle or the nesting limit
 // is always inlined, so that what lies below is treated as ExpandSubfiles
 // treats it. References not found stay and are counted.
+//
+// With `fractions`, a reference to a circular primitive that is to be
+// inlined is first offered to FindFractionSubstitutes: where fraction
+// primitives give exactly what the split leaves of it, they are appended in
+// its place, each listed in `kept` when the walk reaches it, and it is
+// emptied with its inversion marker.
 ExpandSummary ExpandWhereChanged(Model& model, SearchPath& searchPath, const ExtentJudge& judge,
-                                 int elementBudget = kDefaultElementBudget);
+                                 int elementBudget = kDefaultElementBudget,
+                                 const FractionRules* fractions = nullptr);
 
 }  // namespace halvex
