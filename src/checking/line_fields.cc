@@ -16,13 +16,6 @@ std::string_view NextToken(std::string_view line, std::size_t* pos) {
   return line.substr(start, *pos - start);
 }
 
-std::string_view TrimSpace(std::string_view text) {
-  std::size_t start = SkipSpace(text, 0);
-  std::size_t end = text.size();
-  while (end > start && IsSpace(text[end - 1])) --end;
-  return text.substr(start, end - start);
-}
-
 }  // namespace
 
 int NumberCount(int lineType) {

@@ -15,14 +15,6 @@ std::string_view WordAt(std::string_view text, std::size_t* pos) {
   return text.substr(start, end - start);
 }
 
-// Trims white space at both ends.
-std::string_view Trimmed(std::string_view text) {
-  std::size_t start = SkipSpace(text, 0);
-  std::size_t end = text.size();
-  while (end > start && IsSpace(text[end - 1])) --end;
-  return text.substr(start, end - start);
-}
-
 }  // namespace
 
 TexmapCommand TexmapCommandOf(std::string_view metaText) {
@@ -74,7 +66,7 @@ std::optional<TextureMap> TextureMap::Parse(std::string_view metaText) {
   map.p3 = {numbers[6], numbers[7], numbers[8]};
   map.a = numbers[9];
   map.b = numbers[10];
-  map.image = Trimmed(metaText.substr(pos));
+  map.image = TrimSpace(metaText.substr(pos));
   if (map.image.empty()) return std::nullopt;
   return map;
 }

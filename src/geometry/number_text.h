@@ -34,6 +34,14 @@ inline std::size_t SkipSpace(std::string_view text, std::size_t pos) {
   return pos;
 }
 
+// `text` without the white space at either end.
+inline std::string_view TrimSpace(std::string_view text) {
+  std::size_t start = SkipSpace(text, 0);
+  std::size_t end = text.size();
+  while (end > start && IsSpace(text[end - 1])) --end;
+  return text.substr(start, end - start);
+}
+
 // Skips white space from `pos`, then the run of other characters that follows
 // (one token). Never goes past the end of the text.
 inline std::size_t SkipToken(std::string_view text, std::size_t pos) {

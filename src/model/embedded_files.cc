@@ -11,15 +11,9 @@
 namespace halvex {
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // A name as embedded files are matched: its NameKey, blanks around it
 // dropped.
-std::string KeyOf(std::string_view name) { return NameKey(Trimmed(name)); }
+std::string KeyOf(std::string_view name) { return NameKey(TrimSpace(name)); }
 
 // Whether `text` is `keyword` alone or followed by a blank, and so the
 // rest of the text after it.
@@ -27,14 +21,14 @@ bool StartsWithKeyword(std::string_view text, std::string_view keyword, std::str
   if (!text.starts_with(keyword)) return false;
   text.remove_prefix(keyword.size());
   if (!text.empty() && !IsSpace(text.front())) return false;
-  *rest = Trimmed(text);
+  *rest = TrimSpace(text);
   return true;
 }
 
 }  // namespace
 
 SectionMark SectionMarkOf(std::string_view metaText, std::string_view* name) {
-  std::string_view text = Trimmed(metaText);
+  std::string_view text = TrimSpace(metaText);
   std::string_view rest;
   if (StartsWithKeyword(text, "FILE", &rest) && !rest.empty()) {
     *name = rest;
@@ -51,7 +45,7 @@ SectionMark SectionMarkOf(std::string_view metaText, std::string_view* name) {
 void EmbeddedFiles::MarkMpd(std::string_view name) {
   isMpd_ = true;
   model_.key = KeyOf(name);
-  model_.file.path = std::string(Trimmed(name));
+  model_.file.path = std::string(TrimSpace(name));
   // A reference to the model's own section, from the model or from a file
   // it references, is a loop.
   model_.file.top = true;
@@ -65,7 +59,7 @@ void EmbeddedFiles::AddModelLine(std::string_view line) {
 
 void EmbeddedFiles::StartSection(SectionMark mark, std::string_view name, std::string_view line) {
   auto section = std::make_unique<Section>(
-      Section{mark, KeyOf(name), Subfile{std::string(Trimmed(name)), {}, false}});
+      Section{mark, KeyOf(name), Subfile{std::string(TrimSpace(name)), {}, false}});
   // The first of two sections of the same name is the one found, as a
   // library's first location holding a name is.
   if (mark == SectionMark::kFile) byKey_.try_emplace(section->key, section.get());
