@@ -1,6 +1,7 @@
 #include "app/split_run.h"
 
 #include "app/author_pass.h"
+#include "app/cap_pass.h"
 #include "app/check_run.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
@@ -206,7 +207,16 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   CutLog cutLog;
   // A run that only snaps opens nothing: no cut is outlined.
   const bool logCuts = settings.authorReady && !settings.snapOnly;
-  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
+  // A run that only snaps opens nothing: no cut is closed either.
+  std::optional<CapPass> caps;
+  PlaneHooks capHooks;
+  if (settings.closeCut && !settings.snapOnly) {
+    caps.emplace(settings, input, topSize, settings.expandSubfiles, err);
+    capHooks.before = [&](const Model& model, const Plane& plane) { caps->Prepare(model, plane); };
+    capHooks.after = [&](Model& model) { caps->Append(model); };
+  }
+  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr,
+             caps ? &capHooks : nullptr);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
@@ -225,6 +235,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     CheckWrittenFile(command.outFile, resolver, settings.expandSubfiles ? &searchPath : nullptr,
                      out, err);
   }
+  if (settings.closeCut) ReportCaps(out, caps ? caps->Report() : CapReport{});
   return code;
 }
 
@@ -237,6 +248,10 @@ std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ost
     out << "A splitter file's polygon keeps the side from which its corners run clockwise"
         << std::endl;
     out << "-k with -s or -e also checks the geometry as placed, naming the subfile" << std::endl;
+    out << "-f and -ff close the cut with faces facing the removed side, appended to the top file;"
+        << std::endl;
+    out << "  a region whose inside cannot be found is left open and named on standard error"
+        << std::endl;
     out << "-h or --help: this help; --version: the version" << std::endl;
     return kExitSuccess;
   }
