@@ -74,15 +74,21 @@ void CapPass::Prepare(const Model& model, const Plane& plane) {
   SectionCaps caps = CapSection(plane, polygons, std::max(precision, kLeastTolerance));
   report_.regionsClosed += caps.regionsClosed;
   report_.regionsLeftOpen += static_cast<int>(caps.open.size());
+  report_.facesAdded += static_cast<int>(caps.faces.size());
   for (const OpenRegion& open : caps.open) {
     err_ << "Cut in plane " << PlaneName(plane) << " left open near " << open.near.ToText()
          << ": " << OpenReasonText(open.reason) << std::endl;
   }
-  pending_ = std::move(caps.faces);
+  planes_.push_back(std::move(caps.faces));
 }
 
 void CapPass::Append(Model& model) {
-  for (std::vector<Point>& corners : pending_) {
+  if (!planes_.empty()) Replay(model, planes_.size() - 1);
+}
+
+void CapPass::Replay(Model& model, std::size_t plane) {
+  if (plane >= planes_.size()) return;
+  for (std::vector<Point> corners : planes_[plane]) {
     if (clockwise_) std::reverse(corners.begin(), corners.end());
     ArenaPtr<Element> face;
     if (corners.size() == 3) {
@@ -96,9 +102,7 @@ void CapPass::Append(Model& model) {
     face->winding = winding_;
     face->culled = culled_;
     model.Append(std::move(face));
-    ++report_.facesAdded;
   }
-  pending_.clear();
 }
 
 std::string PlaneName(const Plane& plane) {

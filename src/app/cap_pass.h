@@ -36,8 +36,13 @@ class CapPass {
 
   // Before `plane`'s pass: the caps of the section of `model`.
   void Prepare(const Model& model, const Plane& plane);
-  // After the pass: appends the caps prepared.
+  // After the pass: appends the caps last prepared.
   void Append(Model& model);
+  // Appends the caps prepared for the `plane`th plane (from 0) to another
+  // model: with -e, the caps are worked out on a full expansion of the
+  // input, whose polygons are all there where -e keeps references or puts
+  // fraction primitives in their place.
+  void Replay(Model& model, std::size_t plane);
 
   const CapReport& Report() const { return report_; }
 
@@ -48,7 +53,8 @@ class CapPass {
   bool clockwise_ = false;
   bool culled_ = false;
   std::int8_t winding_ = 1;
-  std::vector<std::vector<Point>> pending_;
+  // The faces of each plane prepared, in order.
+  std::vector<std::vector<std::vector<Point>>> planes_;
   CapReport report_;
 };
 

@@ -149,9 +149,9 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
       if (std::optional<Plane> plane = polygon.SplitterPlane()) log->planes.push_back(*plane);
     }
     const std::optional<Plane> plane = hooks ? polygon.SplitterPlane() : std::nullopt;
-    if (plane) hooks->before(input, *plane);
+    if (plane && hooks->before) hooks->before(input, *plane);
     SplitByPolygon(input, polygon, settings, skipped, log);
-    if (plane) hooks->after(input);
+    if (plane && hooks->after) hooks->after(input);
   }
 }
 

@@ -21,7 +21,7 @@ inline constexpr int kInPlaneLineColour = 1;
 inline constexpr int kInPlanePolygonColour = 9;
 
 // What a run does around each plane's pass: `before` sees the model as the
-// pass will, `after` the model the pass left.
+// pass will, `after` the model the pass left; either may be empty.
 struct PlaneHooks {
   std::function<void(const Model&, const Plane&)> before;
   std::function<void(Model&)> after;

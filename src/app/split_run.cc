@@ -166,6 +166,25 @@ int RunCheckOnly(const CommandLine& command, std::ostream& out, std::ostream& er
   return outcome.errors > 0 ? kExitCheckErrors : kExitSuccess;
 }
 
+// With -e, works out the caps of every plane on a full expansion of the
+// input, split as the run splits: -e keeps references whole and puts
+// fraction primitives in place of cut circular ones, and the caps need
+// every polygon at the cut. False when the input cannot be read again.
+bool PrepareCapsExpanded(const CommandLine& command, const Model& splitter,
+                         SearchPath& searchPath, PathResolver& resolver, CapPass& caps) {
+  Model full;
+  EmbeddedFiles sections;
+  std::string reason;
+  if (!Load(full, command.inFile, resolver, &reason, &sections)) return false;
+  ReadTextures(full);
+  ExpandSubfiles(full, searchPath);
+  PlaneHooks hooks;
+  hooks.before = [&](const Model& model, const Plane& plane) { caps.Prepare(model, plane); };
+  hooks.after = [&](Model& model) { caps.Append(model); };
+  SplitModel(full, splitter, command.settings, {}, nullptr, &hooks);
+  return true;
+}
+
 }  // namespace
 
 int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
@@ -212,8 +231,18 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   PlaneHooks capHooks;
   if (settings.closeCut && !settings.snapOnly) {
     caps.emplace(settings, input, topSize, settings.expandSubfiles, err);
-    capHooks.before = [&](const Model& model, const Plane& plane) { caps->Prepare(model, plane); };
-    capHooks.after = [&](Model& model) { caps->Append(model); };
+    if (settings.expandWhereChanged) {
+      if (!PrepareCapsExpanded(command, splitter, searchPath, resolver, *caps)) {
+        return kExitFileError;
+      }
+      std::size_t next = 0;
+      capHooks.after = [&](Model& model) { caps->Replay(model, next++); };
+    } else {
+      capHooks.before = [&](const Model& model, const Plane& plane) {
+        caps->Prepare(model, plane);
+      };
+      capHooks.after = [&](Model& model) { caps->Append(model); };
+    }
   }
   SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr,
              caps ? &capHooks : nullptr);
