@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "earcut/earcut.hpp"
+#include <earcut/earcut.hpp>
 
 namespace halvex {
 namespace {
@@ -465,6 +465,39 @@ bool InsideRing(const P2& p, const std::vector<P2>& ring) {
 
 // ---- Triangles ----
 
+// The largest turn, in degrees, at a corner of a ring that is taken out as
+// lying on the line of its neighbours: the faces' angles must stay within
+// LDraw.org's limits of 0.025 to 179.9 degrees (checking/check_limits.h),
+// and a corner that turns less would leave a thin face at it. Such corners
+// are ends of segments that the part's own rounding put a hair off a
+// straight line; the ring moves by that hair.
+constexpr double kStraightTurn = 0.15;
+
+// The vertices of a cycle, those that turn less than kStraightTurn left
+// out.
+std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vector<Edge>& edges,
+                                  const std::vector<int>& cycle) {
+  std::vector<int> ring;
+  for (int h : cycle) ring.push_back(From(edges, h));
+  const double limit = std::sin(kStraightTurn * 3.141592653589793 / 180);
+  bool changed = true;
+  while (changed && ring.size() > 3) {
+    changed = false;
+    for (std::size_t k = 0; k < ring.size() && ring.size() > 3; ++k) {
+      const P2& p = points[static_cast<std::size_t>(ring[(k + ring.size() - 1) % ring.size()])];
+      const P2& q = points[static_cast<std::size_t>(ring[k])];
+      const P2& r = points[static_cast<std::size_t>(ring[(k + 1) % ring.size()])];
+      const P2 e0 = Minus(q, p);
+      const P2 e1 = Minus(r, q);
+      if (Dot2(e0, e1) > 0 && std::fabs(Cross2(e0, e1)) <= limit * Length2(e0) * Length2(e1)) {
+        ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
+        changed = true;
+      }
+    }
+  }
+  return ring;
+}
+
 using Triangle2 = std::array<int, 3>;
 
 // The smallest angle of a triangle, as its sine is cheaper but not monotone:
@@ -743,8 +776,7 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     for (std::size_t hole : holes[c]) bounding.push_back(&faces.cycles[hole]);
     for (const std::vector<int>* cycle : bounding) {
       polygon.emplace_back();
-      for (int h : *cycle) {
-        const int v = From(edges, h);
+      for (int v : StraightenedRing(points, edges, *cycle)) {
         polygon.back().push_back({points[static_cast<std::size_t>(v)].x,
                                   points[static_cast<std::size_t>(v)].y});
         vertexOf.push_back(v);
