@@ -498,6 +498,24 @@ class GeometryPass {
     }
   }
 
+  // Counts the pieces of `pieces` that still break a rule, and how far off
+  // the nearest cut plane their corners lie where that is near.
+  void CountBroken(const Tiling& pieces) {
+    for (const std::vector<Point>& piece : pieces) {
+      if (Passes(piece)) continue;
+      ++report_.piecesLeftBroken;
+      for (const Point& corner : piece) {
+        double nearest = kThinPieceReach;
+        for (const Plane& plane : log_.planes) {
+          Point projection;
+          nearest = std::min(nearest, std::fabs(SignedDistance(plane, corner, &projection)));
+        }
+        if (nearest < kThinPieceReach)
+          report_.thinPieceReach = std::max(report_.thinPieceReach, nearest);
+      }
+    }
+  }
+
   // A five-cornered kept part still in the two pieces the cut made: when
   // rounded they would break a rule, the part is tiled anew as a whole.
   void RetileFiveCorners(const FiveCornerCut& cut) {
@@ -528,8 +546,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(ring);
-    for (const std::vector<Point>& piece : pieces)
-      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    CountBroken(pieces);
     Place({cut.quad, cut.triangle}, pieces, colour, facing);
   }
 
@@ -577,8 +594,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(corners);
-    for (const std::vector<Point>& piece : pieces)
-      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    CountBroken(pieces);
     Place({k}, pieces, colour, facing);
   }
 
@@ -748,7 +764,7 @@ void MakeTextAuthorReady(Model& output, int topSize, const std::string& outFile,
   }
 }
 
-void ReportAuthorPass(std::ostream& out, const AuthorReport& report) {
+void ReportAuthorPass(std::ostream& out, std::ostream& err, const AuthorReport& report) {
   out << "Made ready for an author" << std::endl;
   out << report.outlinesAdded << " Outline edge lines added" << std::endl;
   out << report.coordinatesRounded << " Coordinates rounded" << std::endl;
@@ -760,6 +776,17 @@ void ReportAuthorPass(std::ostream& out, const AuthorReport& report) {
   }
   out << (report.nameSet ? "Name: set to the output's name" : "No Name: line") << std::endl;
   out << (report.typeSet ? "Part type made unofficial" : "No part type line") << std::endl;
+  if (report.thinPieceReach > 0) {
+    // A corner snaps onto a plane when it lies strictly nearer than the
+    // precision: the next thousandth above the farthest corner.
+    const double snapping = (std::floor(report.thinPieceReach * 1000) + 1) / 1000;
+    std::string reach;
+    std::string option;
+    AppendDecimal(reach, report.thinPieceReach, 6);
+    AppendDecimal(option, snapping, 3);
+    err << "Pieces too thin to tile have corners up to " << reach << " LDU off a cut plane: -p "
+        << option << " snaps them onto it" << std::endl;
+  }
 }
 
 }  // namespace halvex

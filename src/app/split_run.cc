@@ -217,7 +217,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
   if (settings.authorReady) {
     MakeTextAuthorReady(input, topSize, command.outFile, authorReport);
-    ReportAuthorPass(out, authorReport);
+    ReportAuthorPass(out, err, authorReport);
   }
   int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
   // The check's findings follow the save report; the split's exit code stands.
