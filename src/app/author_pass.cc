@@ -225,20 +225,20 @@ std::vector<Segment> Uncovered(const Stretch& s, const std::vector<Segment>& edg
   return open;
 }
 
-// Appends the outline of the cut: the boundary of the cut pieces and the
-// edges the removal opened, in straight runs, less what edge lines of
-// `output` cover already.
-int AddOutlines(Model& output, const CutLog& log) {
+// Appends to `lines` the outline of the cut of `model`: the boundary of the
+// cut pieces and the edges the removal opened, in straight runs, less what
+// edge lines of `model` cover already. Answers how many lines it appended.
+int AppendOutlines(Model& lines, const Model& model, const CutLog& log) {
   std::vector<Segment> boundary = SegmentsOf(log.boundary);
-  std::vector<Segment> opened = OpenedEdges(output, log);
+  std::vector<Segment> opened = OpenedEdges(model, log);
   boundary.insert(boundary.end(), opened.begin(), opened.end());
   std::vector<Stretch> joined = JoinedBoundary(boundary);
   if (joined.empty()) return 0;
-  std::vector<Segment> edges = SegmentsOf(output);
+  std::vector<Segment> edges = SegmentsOf(model);
   int added = 0;
   for (const Stretch& s : joined) {
     for (const Segment& open : Uncovered(s, edges)) {
-      output.Append(output.Arena().Make<EdgeLine>(open.a, open.b, Colour(kOutlineColour)));
+      lines.Append(lines.Arena().Make<EdgeLine>(open.a, open.b, Colour(kOutlineColour)));
       ++added;
     }
   }
@@ -721,10 +721,14 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 
 }  // namespace
 
+void KeepOutline(const Model& cut, const CutLog& log, CutLog& into) {
+  AppendOutlines(into.boundary, cut, log);
+}
+
 void MakeGeometryAuthorReady(Model& output, const CutLog& log, const Model& splitter,
                              AuthorReport& report) {
   const int before = output.Size();
-  report.outlinesAdded = AddOutlines(output, log);
+  report.outlinesAdded = AppendOutlines(output, output, log);
   GeometryPass pass(output, log, splitter, report);
   pass.MarkOutlines(before);
   pass.Run();

@@ -41,6 +41,12 @@ struct AuthorReport {
   bool typeSet = false;        // the 0 !LDRAW_ORG line says unofficial
 };
 
+// Adds to `into`'s boundary the outline that the steps below would give
+// `cut`, split with `log`: for geometry the output holds in another form
+// (a cut circular primitive written as fraction primitives), whose cut is
+// outlined all the same.
+void KeepOutline(const Model& cut, const CutLog& log, CutLog& into);
+
 // The geometry steps, after the split and before the winding is made one:
 // outlines from `log`, rounding (with points cut on an axis plane of
 // `splitter` put exactly on it), re-tiling and removal of pieces, removal of
