@@ -791,7 +791,8 @@ void ReportAuthorPass(std::ostream& out, std::ostream& err, const AuthorReport& 
   if (report.thinPieceReach > 0) {
     // A corner snaps onto a plane when it lies strictly nearer than the
     // precision: the next thousandth above the farthest corner.
-    const double snapping = (std::floor(report.thinPieceReach * 1000) + 1) / 1000;
+    double snapping = (std::floor(report.thinPieceReach * 1000) + 1) / 1000;
+    if (snapping <= report.thinPieceReach) snapping += 0.001;
     std::string reach;
     std::string option;
     AppendDecimal(reach, report.thinPieceReach, 6);
