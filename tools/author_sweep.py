@@ -17,7 +17,7 @@ what -a promises:
 Prints the findings per rule and severity without and with -a, summed over
 every run, each part that breaks a promise, and the time taken.
 
-  tools/author_sweep.py --halvex build/halvex [--sample N] [--jobs 2] LIBDIR
+  tools/author_sweep.py --halvex build/halvex [--sample N | --parts A.dat ...] [--jobs 2] LIBDIR
 """
 
 import argparse
@@ -194,8 +194,17 @@ def uncovered(a, b, edges):
             return dot(sub(x, p), sub(x, p)) ** 0.5
         return dot(cross(e, sub(x, p)), cross(e, sub(x, p))) ** 0.5 / length
 
+    # Only an edge whose box, grown by COVER, meets the stretch's can cover
+    # part of it: the part of its line within COVER of the stretch lies in
+    # that box.
+    low = [min(a[k], b[k]) - 2 * COVER for k in range(3)]
+    high = [max(a[k], b[k]) + 2 * COVER for k in range(3)]
     spans = []
     for p, q in edges:
+        if (max(p[0], q[0]) < low[0] or min(p[0], q[0]) > high[0] or
+                max(p[1], q[1]) < low[1] or min(p[1], q[1]) > high[1] or
+                max(p[2], q[2]) < low[2] or min(p[2], q[2]) > high[2]):
+            continue
         # Measured from the longer of the two lines, whose direction the
         # rounding of its ends bends least.
         if (off(p) <= COVER and off(q) <= COVER) or (
@@ -315,12 +324,15 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--seed", type=int, default=23)
+    parser.add_argument("--parts", nargs="+", help="only these parts (names under parts/)")
     args = parser.parse_args()
     lib = os.path.realpath(args.library)
     parts_dir = os.path.join(lib, "parts")
     parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
                    if n.lower().endswith(".dat"))
-    if args.sample:
+    if args.parts:
+        parts = [os.path.join(parts_dir, name) for name in args.parts]
+    elif args.sample:
         parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
     jobs = [(part, options) for options in OPTION_SETS for part in parts]
     started = time.monotonic()

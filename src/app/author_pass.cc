@@ -22,6 +22,7 @@
 #include "elements/written_line.h"
 #include "geometry/ascii_case.h"
 #include "geometry/number_text.h"
+#include "model/ldraw_reader.h"
 
 namespace halvex {
 namespace {
@@ -238,11 +239,15 @@ std::vector<Segment> Uncovered(const Stretch& s, const std::vector<Segment>& edg
 // edge lines of `model` cover already. Answers how many lines it appended.
 int AppendOutlines(Model& lines, const Model& model, const CutLog& log) {
   std::vector<Segment> boundary = SegmentsOf(log.boundary);
-  std::vector<Segment> opened = OpenedEdges(model, log);
-  boundary.insert(boundary.end(), opened.begin(), opened.end());
+  for (const Model* kept : {&model, &log.drawnByReferences}) {
+    std::vector<Segment> opened = OpenedEdges(*kept, log);
+    boundary.insert(boundary.end(), opened.begin(), opened.end());
+  }
   std::vector<Stretch> joined = JoinedBoundary(boundary);
   if (joined.empty()) return 0;
   std::vector<Segment> edges = SegmentsOf(model);
+  std::vector<Segment> drawn = SegmentsOf(log.drawnByReferences);
+  edges.insert(edges.end(), drawn.begin(), drawn.end());
   int added = 0;
   for (const Stretch& s : joined) {
     for (const Segment& open : Uncovered(s, edges)) {
@@ -731,6 +736,16 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 
 void KeepOutline(const Model& cut, const CutLog& log, CutLog& into) {
   AppendOutlines(into.boundary, cut, log);
+  for (int k = 0; k < cut.Size(); ++k) {
+    const Element& element = cut.ElementAt(k);
+    if (!element.IsPolygon() && element.LineType() != kEdgeType) continue;
+    const ElementPoints points = PointsOf(element);
+    bool near = false;
+    for (int p = 0; p < points.count && !near; ++p) {
+      for (const Plane& plane : log.planes) near = near || NearPlane(plane, points.points[p]);
+    }
+    if (near) into.drawnByReferences.Append(CopyElement(element, into.drawnByReferences.Arena()));
+  }
 }
 
 void MakeGeometryAuthorReady(Model& output, const CutLog& log, const Model& splitter,

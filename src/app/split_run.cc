@@ -149,7 +149,10 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
       KeepOutline(model, log, *lastOutline);
     };
     if (outlines) {
-      fractions.substituted = [&] { AppendLines(outlines->boundary, lastOutline->boundary); };
+      fractions.substituted = [&] {
+        AppendLines(outlines->boundary, lastOutline->boundary);
+        AppendLines(outlines->drawnByReferences, lastOutline->drawnByReferences);
+      };
     }
     summary = ExpandWhereChanged(input, searchPath, judge, kDefaultElementBudget, &fractions);
   } else {
@@ -234,6 +237,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   CutLog cutLog;
   SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
   AppendLines(cutLog.boundary, fractionOutlines.boundary);
+  AppendLines(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
