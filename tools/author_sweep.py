@@ -10,7 +10,8 @@ what -a promises:
   the part (axis planes and the planes of the splitter file);
 - the output, fully inlined (an -e output expanded again), has the faces of
   the run without -a: same front side and culling, corners within 0.0002 (plus
-  the rounding of the six-digit numbers of the run without -a), apart from
+  the rounding of the six-digit numbers of the run without -a; its matrices
+  rounded to five places as -a writes them), apart from
   the pieces -a reports tiled anew or dropped; its lines are those of the run
   without -a plus the outlines, less the duplicates it reports removed.
 
@@ -21,6 +22,7 @@ every run, each part that breaks a promise, and the time taken.
 """
 
 import argparse
+from decimal import Decimal, InvalidOperation, ROUND_HALF_UP
 import os
 import random
 import re
@@ -226,6 +228,27 @@ def uncovered(a, b, edges):
     return open_length, point
 
 
+def round_matrices(source, target):
+    """Copies the LDraw file `source` to `target` with the nine matrix
+    numbers of every reference rounded to five places, halves away from
+    zero, as -a writes them."""
+    out = []
+    with open(source, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split()
+            if len(fields) >= 15 and fields[0] == "1":
+                try:
+                    for k in range(5, 14):
+                        value = Decimal(fields[k]).quantize(Decimal("0.00001"), ROUND_HALF_UP)
+                        fields[k] = format(value.normalize(), "f")
+                    line = " ".join(fields)
+                except InvalidOperation:
+                    pass
+            out.append(line)
+    with open(target, "wb") as f:
+        f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
+
+
 def check(job):
     part, option_text = job
     options = option_text.split()
@@ -260,7 +283,13 @@ def check(job):
         flat0, flat1 = plain, author
         if "-e" in options:
             flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
-            run(library_sweep.EXPAND_ONLY + ["-l", library, plain, flat0])
+            # -a writes a reference's matrix with five places, the Parts
+            # Tracker's limit, which moves what it places by up to 5e-6 of
+            # its size; the run without -a is compared with its matrices so
+            # rounded, and everything else to TOLERANCE.
+            plain_rounded = os.path.join(work, "plain_rounded.dat")
+            round_matrices(plain, plain_rounded)
+            run(library_sweep.EXPAND_ONLY + ["-l", library, plain_rounded, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
