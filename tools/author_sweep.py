@@ -10,17 +10,19 @@ what -a promises:
   the part (axis planes and the planes of the splitter file);
 - the output, fully inlined (an -e output expanded again), has the faces of
   the run without -a: same front side and culling, corners within 0.0002 (plus
-  the rounding of the six-digit numbers of the run without -a), apart from
+  the rounding of the six-digit numbers of the run without -a; its matrices
+  rounded to five places as -a writes them), apart from
   the pieces -a reports tiled anew or dropped; its lines are those of the run
   without -a plus the outlines, less the duplicates it reports removed.
 
 Prints the findings per rule and severity without and with -a, summed over
 every run, each part that breaks a promise, and the time taken.
 
-  tools/author_sweep.py --halvex build/halvex [--sample N] [--jobs 2] LIBDIR
+  tools/author_sweep.py --halvex build/halvex [--sample N | --parts A.dat ...] [--jobs 2] LIBDIR
 """
 
 import argparse
+from decimal import Decimal, InvalidOperation, ROUND_HALF_UP
 import os
 import random
 import re
@@ -194,8 +196,17 @@ def uncovered(a, b, edges):
             return dot(sub(x, p), sub(x, p)) ** 0.5
         return dot(cross(e, sub(x, p)), cross(e, sub(x, p))) ** 0.5 / length
 
+    # Only an edge whose box, grown by COVER, meets the stretch's can cover
+    # part of it: the part of its line within COVER of the stretch lies in
+    # that box.
+    low = [min(a[k], b[k]) - 2 * COVER for k in range(3)]
+    high = [max(a[k], b[k]) + 2 * COVER for k in range(3)]
     spans = []
     for p, q in edges:
+        if (max(p[0], q[0]) < low[0] or min(p[0], q[0]) > high[0] or
+                max(p[1], q[1]) < low[1] or min(p[1], q[1]) > high[1] or
+                max(p[2], q[2]) < low[2] or min(p[2], q[2]) > high[2]):
+            continue
         # Measured from the longer of the two lines, whose direction the
         # rounding of its ends bends least.
         if (off(p) <= COVER and off(q) <= COVER) or (
@@ -215,6 +226,27 @@ def uncovered(a, b, edges):
         middle = middle or (t + n) / 2
     point = None if middle is None else tuple(a[k] + middle * d[k] for k in range(3))
     return open_length, point
+
+
+def round_matrices(source, target):
+    """Copies the LDraw file `source` to `target` with the nine matrix
+    numbers of every reference rounded to five places, halves away from
+    zero, as -a writes them."""
+    out = []
+    with open(source, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split()
+            if len(fields) >= 15 and fields[0] == "1":
+                try:
+                    for k in range(5, 14):
+                        value = Decimal(fields[k]).quantize(Decimal("0.00001"), ROUND_HALF_UP)
+                        fields[k] = format(value.normalize(), "f")
+                    line = " ".join(fields)
+                except InvalidOperation:
+                    pass
+            out.append(line)
+    with open(target, "wb") as f:
+        f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
 
 
 def check(job):
@@ -251,7 +283,13 @@ def check(job):
         flat0, flat1 = plain, author
         if "-e" in options:
             flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
-            run(library_sweep.EXPAND_ONLY + ["-l", library, plain, flat0])
+            # -a writes a reference's matrix with five places, the Parts
+            # Tracker's limit, which moves what it places by up to 5e-6 of
+            # its size; the run without -a is compared with its matrices so
+            # rounded, and everything else to TOLERANCE.
+            plain_rounded = os.path.join(work, "plain_rounded.dat")
+            round_matrices(plain, plain_rounded)
+            run(library_sweep.EXPAND_ONLY + ["-l", library, plain_rounded, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
@@ -315,12 +353,15 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--seed", type=int, default=23)
+    parser.add_argument("--parts", nargs="+", help="only these parts (names under parts/)")
     args = parser.parse_args()
     lib = os.path.realpath(args.library)
     parts_dir = os.path.join(lib, "parts")
     parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
                    if n.lower().endswith(".dat"))
-    if args.sample:
+    if args.parts:
+        parts = [os.path.join(parts_dir, name) for name in args.parts]
+    elif args.sample:
         parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
     jobs = [(part, options) for options in OPTION_SETS for part in parts]
     started = time.monotonic()

@@ -35,6 +35,11 @@ struct CutLog {
   // by later planes likewise: where a kept polygon has an edge along one,
   // the cut has opened the part.
   Model removedEdges;
+  // The polygons and edge lines near the cut planes that references drawn
+  // in their place hold (primitives written as fractions): a removal beside
+  // them opens the part as it does beside the output's own polygons, and
+  // their edge lines cover the cut as the output's own do.
+  Model drawnByReferences;
   // The planes the run cut by, in order.
   std::vector<Plane> planes;
   // The places of pieces the cuts made, lines and polygons, in the input.
