@@ -465,21 +465,22 @@ bool InsideRing(const P2& p, const std::vector<P2>& ring) {
 
 // ---- Triangles ----
 
-// The largest turn, in degrees, at a corner of a ring that is taken out as
-// lying on the line of its neighbours: the faces' angles must stay within
-// LDraw.org's limits of 0.025 to 179.9 degrees (checking/check_limits.h),
-// and a corner that turns less would leave a thin face at it. Such corners
-// are ends of segments that the part's own rounding put a hair off a
-// straight line; the ring moves by that hair.
-constexpr double kStraightTurn = 0.15;
+// The sine of the largest turn at a corner of a ring that is taken out as
+// lying on the line of its neighbours: 0.15 degrees. The faces' angles must
+// stay within LDraw.org's limits of 0.025 to 179.9 degrees
+// (checking/check_limits.h), and a corner that turns less would leave a
+// thin face at it. Such corners are ends of segments that the part's own
+// rounding put a hair off a straight line; the ring moves by that hair.
+// Written out: sin itself may round otherwise in another platform's library.
+constexpr double kStraightTurnSine = 0.0026179908874180;
 
-// The vertices of a cycle, those that turn less than kStraightTurn left
+// The vertices of a cycle, those that turn less than kStraightTurnSine left
 // out.
 std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vector<Edge>& edges,
                                   const std::vector<int>& cycle) {
   std::vector<int> ring;
   for (int h : cycle) ring.push_back(From(edges, h));
-  const double limit = std::sin(kStraightTurn * 3.141592653589793 / 180);
+  const double limit = kStraightTurnSine;
   bool changed = true;
   while (changed && ring.size() > 3) {
     changed = false;
@@ -500,50 +501,64 @@ std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vect
 
 using Triangle2 = std::array<int, 3>;
 
-// The smallest angle of a triangle, as its sine is cheaper but not monotone:
-// the angle itself, in radians.
+// The sine of the smallest angle of a triangle, which grows with the angle:
+// the smallest angle lies opposite the shortest side and is at most 60
+// degrees. Square roots and arithmetic only, which every platform rounds
+// alike, so that the faces are the same everywhere.
 double SmallestAngle(const P2& a, const P2& b, const P2& c) {
-  auto angle = [](const P2& p, const P2& q, const P2& r) {
-    const P2 u = Minus(q, p);
-    const P2 w = Minus(r, p);
-    return std::atan2(std::fabs(Cross2(u, w)), Dot2(u, w));
-  };
-  return std::min({angle(a, b, c), angle(b, c, a), angle(c, a, b)});
+  const double ab = Length2(Minus(b, a));
+  const double bc = Length2(Minus(c, b));
+  const double ca = Length2(Minus(a, c));
+  const double twiceArea = std::fabs(Orient(a, b, c));
+  double adjacent = bc * ca;  // the sides beside the angle opposite ab
+  if (bc <= ab && bc <= ca) adjacent = ab * ca;
+  else if (ca <= ab && ca <= bc) adjacent = ab * bc;
+  return adjacent > 0 ? twiceArea / adjacent : 0;
 }
 
 // Flips the diagonal shared by two triangles where the flip raises the
 // smaller of their smallest angles, until none does: earcut cuts off ears
-// as it meets them, and can leave thin ones.
+// as it meets them, and can leave thin ones. Each round flips pairs that
+// share no triangle with a pair flipped before in it.
 void ImproveByFlips(const std::vector<P2>& points, std::vector<Triangle2>& triangles) {
   auto at = [&](int k) -> const P2& { return points[static_cast<std::size_t>(k)]; };
   auto quality = [&](const Triangle2& t) { return SmallestAngle(at(t[0]), at(t[1]), at(t[2])); };
-  const std::size_t limit = 20 * triangles.size() + 20;
-  for (std::size_t round = 0; round < limit; ++round) {
-    std::map<std::pair<int, int>, std::pair<std::size_t, int>> sides;
+  const std::size_t rounds = 4 * triangles.size() + 20;
+  for (std::size_t round = 0; round < rounds; ++round) {
+    std::map<std::pair<int, int>, std::size_t> sides;
+    for (std::size_t t = 0; t < triangles.size(); ++t) {
+      for (std::size_t k = 0; k < 3; ++k) {
+        sides[{triangles[t][k], triangles[t][(k + 1) % 3]}] = t;
+      }
+    }
+    std::vector<bool> touched(triangles.size(), false);
     bool flipped = false;
-    for (std::size_t t = 0; t < triangles.size() && !flipped; ++t) {
-      for (int k = 0; k < 3 && !flipped; ++k) {
-        const int a = triangles[t][static_cast<std::size_t>(k)];
-        const int b = triangles[t][static_cast<std::size_t>((k + 1) % 3)];
-        auto other = sides.find({b, a});
-        if (other == sides.end()) {
-          sides[{a, b}] = {t, k};
-          continue;
+    for (const auto& [side, t] : sides) {
+      const auto [a, b] = side;
+      if (a > b) continue;  // each shared side once
+      auto other = sides.find({b, a});
+      if (other == sides.end()) continue;
+      const std::size_t s = other->second;
+      if (touched[t] || touched[s]) continue;
+      auto opposite = [&](std::size_t u, int p, int q) {
+        for (int v : triangles[u]) {
+          if (v != p && v != q) return v;
         }
-        const auto [s, j] = other->second;
-        const int c = triangles[t][static_cast<std::size_t>((k + 2) % 3)];
-        const int d = triangles[s][static_cast<std::size_t>((j + 2) % 3)];
-        // a b c and b a d; the flip makes c a d and d b c.
-        const Triangle2 first{c, a, d};
-        const Triangle2 second{d, b, c};
-        if (Orient(at(c), at(a), at(d)) <= 0 || Orient(at(d), at(b), at(c)) <= 0) continue;
-        const double before = std::min(quality(triangles[t]), quality(triangles[s]));
-        const double after = std::min(quality(first), quality(second));
-        if (after > before * (1 + 1e-9) + 1e-12) {
-          triangles[t] = first;
-          triangles[s] = second;
-          flipped = true;
-        }
+        return p;
+      };
+      const int c = opposite(t, a, b);
+      const int d = opposite(s, a, b);
+      // a b c and b a d; the flip makes c a d and d b c.
+      const Triangle2 first{c, a, d};
+      const Triangle2 second{d, b, c};
+      if (Orient(at(c), at(a), at(d)) <= 0 || Orient(at(d), at(b), at(c)) <= 0) continue;
+      const double before = std::min(quality(triangles[t]), quality(triangles[s]));
+      const double after = std::min(quality(first), quality(second));
+      if (after > before * (1 + 1e-9) + 1e-12) {
+        triangles[t] = first;
+        triangles[s] = second;
+        touched[t] = touched[s] = true;
+        flipped = true;
       }
     }
     if (!flipped) return;
@@ -598,8 +613,9 @@ std::vector<std::vector<int>> JoinQuads(const std::vector<P2>& points,
 // ---- Inside or outside ----
 
 // The directions of the rays that count crossings: spread round the circle
-// at angles no two edges of a part are likely to share.
-constexpr int kRays = 7;
+// at slopes that no two edges of a part are likely to share.
+constexpr P2 kRays[] = {{1, 0.3183}, {0.2718, 1},  {-1, 0.4142},  {-0.5772, -1},
+                        {0.6931, -1}, {-1, -0.1234}, {-0.1618, 1}};
 
 class Classifier {
  public:
@@ -653,9 +669,8 @@ class Classifier {
     const std::vector<P2>& points = arrangement_.Points();
     int odd = 0;
     int even = 0;
-    for (int r = 0; r < kRays; ++r) {
-      const double angle = 0.3217 + r * (2 * 3.141592653589793 / kRays);
-      const P2 d{std::cos(angle), std::sin(angle)};
+    for (const P2& ray : kRays) {
+      const P2 d{ray.x / Length2(ray), ray.y / Length2(ray)};
       bool grazes = false;
       int count = 0;
       for (const Edge& edge : edges) {
