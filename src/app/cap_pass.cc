@@ -28,6 +28,8 @@ const char* OpenReasonText(OpenReason reason) {
       return "inside and outside of the part cannot be told apart";
     case OpenReason::kInsideOut:
       return "the polygons' front sides face into the part";
+    case OpenReason::kTooComplex:
+      return "its segments cross each other too often to be worked out";
   }
   return "";
 }

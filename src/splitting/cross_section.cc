@@ -172,6 +172,10 @@ struct Edge {
   bool live = true;
 };
 
+// Segments that cross each other more often than parts do make more
+// vertices than a section is worth: the plane is then left open.
+constexpr std::size_t kMostVertices = 1000000;
+
 class Arrangement {
  public:
   explicit Arrangement(double tolerance) : tolerance_(tolerance) {}
@@ -207,10 +211,14 @@ class Arrangement {
   const std::vector<P2>& Points() const { return points_; }
   const std::vector<Point>& Points3() const { return points3_; }
   const std::vector<Edge>& Edges() const { return edges_; }
+  // Whether the segments crossed each other too often to be worked out.
+  bool TooComplex() const { return tooComplex_; }
 
  private:
+  // Far beyond any part, cells are clamped: points there merge more
+  // readily, but no conversion overflows.
   std::int64_t Cell(double x) const {
-    return static_cast<std::int64_t>(std::floor(x / tolerance_));
+    return static_cast<std::int64_t>(std::clamp(std::floor(x / tolerance_), -1e15, 1e15));
   }
 
   double tolerance_;
@@ -218,6 +226,7 @@ class Arrangement {
   std::vector<Point> points3_;
   std::map<std::pair<std::int64_t, std::int64_t>, std::vector<int>> grid_;
   std::vector<Edge> edges_;
+  bool tooComplex_ = false;
 };
 
 struct Box {
@@ -253,8 +262,17 @@ void Arrangement::Build(const std::vector<Segment>& segments, const Frame& frame
     boxes.push_back(BoxOf(points_[static_cast<std::size_t>(p.a)],
                           points_[static_cast<std::size_t>(p.b)], tolerance_));
   }
-  for (std::size_t i = 0; i < pieces.size(); ++i) {
-    for (std::size_t j = i + 1; j < pieces.size(); ++j) {
+  // Swept along x: only pieces whose boxes overlap in x are compared.
+  std::vector<std::size_t> order(pieces.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+    return boxes[i].x0 < boxes[j].x0 || (boxes[i].x0 == boxes[j].x0 && i < j);
+  });
+  for (std::size_t oi = 0; oi < order.size(); ++oi) {
+    for (std::size_t oj = oi + 1; oj < order.size() && boxes[order[oj]].x0 <= boxes[order[oi]].x1;
+         ++oj) {
+      const std::size_t i = std::min(order[oi], order[oj]);
+      const std::size_t j = std::max(order[oi], order[oj]);
       if (!Overlap(boxes[i], boxes[j])) continue;
       Piece& s = pieces[i];
       Piece& t = pieces[j];
@@ -268,6 +286,10 @@ void Arrangement::Build(const std::vector<Segment>& segments, const Frame& frame
       const double ts = Cross2(Minus(q, p), w) / d;
       const double tt = Cross2(Minus(q, p), r) / d;
       if (ts <= 0 || ts >= 1 || tt <= 0 || tt >= 1) continue;
+      if (points_.size() >= kMostVertices) {
+        tooComplex_ = true;
+        return;
+      }
       const P2 at{p.x + r.x * ts, p.y + r.y * ts};
       const int k = VertexAt(at, frame.To3(at));
       s.splits.push_back(k);
@@ -612,6 +634,14 @@ std::vector<std::vector<int>> JoinQuads(const std::vector<P2>& points,
 
 // ---- Inside or outside ----
 
+// Whether an edge is a wall of the part for counting crossings: a polygon
+// crosses the plane along it, or two touch it from either side.
+bool IsWall(const Edge& edge, const std::vector<Segment>& segments) {
+  double weight = 0;
+  for (int s : edge.sources) weight += segments[static_cast<std::size_t>(s)].weight;
+  return weight >= 0.75;
+}
+
 // The directions of the rays that count crossings: spread round the circle
 // at slopes that no two edges of a part are likely to share.
 constexpr P2 kRays[] = {{1, 0.3183}, {0.2718, 1},  {-1, 0.4142},  {-0.5772, -1},
@@ -625,11 +655,6 @@ class Classifier {
 
   // +1 inside, -1 outside, 0 undecided, for the face bounded by `cycles`
   // (given by their half-edges) with `sample` a point within it.
-  int Classify(const std::vector<const std::vector<int>*>& cycles, const P2& sample) const {
-    const int vote = Vote(cycles);
-    return vote != 0 ? vote : CountCrossings(sample);
-  }
-
   // What the front sides of the polygons along the cycles say of the face
   // on their left: +1 inside, -1 outside, 0 nothing (or as much either
   // way). Each says it along the length it runs.
@@ -661,7 +686,6 @@ class Classifier {
     return 0;
   }
 
- private:
   // Majority of the rays from `sample`: an odd number of walls crossed is
   // inside. A ray that passes a vertex within the tolerance is not counted.
   int CountCrossings(const P2& sample) const {
@@ -674,10 +698,7 @@ class Classifier {
       bool grazes = false;
       int count = 0;
       for (const Edge& edge : edges) {
-        if (!edge.live) continue;
-        double weight = 0;
-        for (int s : edge.sources) weight += segments_[static_cast<std::size_t>(s)].weight;
-        if (weight < 0.75) continue;
+        if (!edge.live || !IsWall(edge, segments_)) continue;
         const P2& a = points[static_cast<std::size_t>(edge.a)];
         const P2& b = points[static_cast<std::size_t>(edge.b)];
         for (const P2* end : {&a, &b}) {
@@ -700,10 +721,40 @@ class Classifier {
     return 0;
   }
 
+ private:
   const Arrangement& arrangement_;
   const std::vector<Segment>& segments_;
   double tolerance_;
 };
+
+// +1 inside, -1 outside for each face (by its outer cycle), walking from the
+// plane outside every piece: across a wall inside and outside swap.
+template <typename FaceOf>
+std::vector<int> ParityFromOutside(const Faces& faces, const std::vector<Edge>& edges,
+                                   const std::vector<Segment>& segments, FaceOf faceOf) {
+  const std::size_t outside = faces.cycles.size();
+  std::vector<std::vector<std::pair<std::size_t, bool>>> next(outside + 1);
+  for (std::size_t e = 0; e < edges.size(); ++e) {
+    if (!edges[e].live) continue;
+    const std::size_t left = faceOf(static_cast<int>(2 * e)).value_or(outside);
+    const std::size_t right = faceOf(static_cast<int>(2 * e + 1)).value_or(outside);
+    const bool wall = IsWall(edges[e], segments);
+    next[left].emplace_back(right, wall);
+    next[right].emplace_back(left, wall);
+  }
+  std::vector<int> parity(outside + 1, 0);
+  parity[outside] = -1;
+  std::vector<std::size_t> queue{outside};
+  for (std::size_t k = 0; k < queue.size(); ++k) {
+    const std::size_t f = queue[k];
+    for (const auto& [g, wall] : next[f]) {
+      if (parity[g] != 0) continue;
+      parity[g] = wall ? -parity[f] : parity[f];
+      queue.push_back(g);
+    }
+  }
+  return parity;
+}
 
 }  // namespace
 
@@ -719,6 +770,10 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   if (input.segments.empty()) return caps;
   Arrangement arrangement(tolerance);
   arrangement.Build(input.segments, frame);
+  if (arrangement.TooComplex()) {
+    caps.open.push_back({input.segments[0].a3, OpenReason::kTooComplex});
+    return caps;
+  }
   std::vector<std::vector<int>> chains;
   arrangement.PruneDangling(chains);
   const std::vector<P2>& points = arrangement.Points();
@@ -763,7 +818,15 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   std::vector<std::vector<std::size_t>> holes(cycleCount);
   std::vector<std::vector<P2>> rings(cycleCount);
   std::vector<bool> heldByFace(cycleCount, false);  // whether a face holds the cycle
-  for (std::size_t c = 0; c < cycleCount; ++c) rings[c] = ringOf(c);
+  std::vector<Box> ringBoxes(cycleCount);
+  for (std::size_t c = 0; c < cycleCount; ++c) {
+    rings[c] = ringOf(c);
+    ringBoxes[c] = BoxOf(rings[c][0], rings[c][0], 0);
+    for (const P2& p : rings[c]) {
+      ringBoxes[c] = {std::min(ringBoxes[c].x0, p.x), std::min(ringBoxes[c].y0, p.y),
+                      std::max(ringBoxes[c].x1, p.x), std::max(ringBoxes[c].y1, p.y)};
+    }
+  }
   for (std::size_t c = 0; c < cycleCount; ++c) {
     if (faces.area[c] > 0) continue;
     const int first = From(edges, faces.cycles[c][0]);
@@ -771,7 +834,7 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     std::optional<std::size_t> best;
     for (std::size_t o = 0; o < cycleCount; ++o) {
       if (faces.area[o] <= 0 || find(From(edges, faces.cycles[o][0])) == find(first)) continue;
-      if (!InsideRing(p, rings[o])) continue;
+      if (!Overlap(ringBoxes[o], {p.x, p.y, p.x, p.y}) || !InsideRing(p, rings[o])) continue;
       if (!best || faces.area[o] < faces.area[*best]) best = o;
     }
     if (best) {
@@ -780,6 +843,25 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     }
   }
 
+  // The face each cycle bounds (none: the plane outside every piece).
+  std::vector<std::optional<std::size_t>> ownerOf(cycleCount);
+  for (std::size_t c = 0; c < cycleCount; ++c) {
+    if (faces.area[c] > 0) ownerOf[c] = c;
+    for (std::size_t hole : holes[c]) ownerOf[hole] = c;
+  }
+  auto faceOf = [&](int h) {
+    return ownerOf[static_cast<std::size_t>(faces.cycleOf[static_cast<std::size_t>(h)])];
+  };
+  std::size_t liveEdges = 0;
+  for (const Edge& edge : edges) liveEdges += edge.live ? 1 : 0;
+  // Rays cost every edge for every face: past this many edges times faces,
+  // the parity comes from walking the faces from outside instead, crossing
+  // a wall flipping it, which costs each edge once.
+  constexpr double kRayBudget = 3e8;
+  const bool raysAffordable =
+      static_cast<double>(cycleCount) * static_cast<double>(liveEdges) * 7 <= kRayBudget;
+  std::vector<int> parity;
+  if (!raysAffordable) parity = ParityFromOutside(faces, edges, input.segments, faceOf);
   const Classifier classifier(arrangement, input.segments, tolerance);
   std::vector<int> verdict(cycleCount, 0);  // by outer cycle: 1 capped
   for (std::size_t c = 0; c < cycleCount; ++c) {
@@ -821,7 +903,8 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     bool covered = false;
     for (const std::vector<P2>& ring : input.inPlane) covered = covered || InsideRing(sample, ring);
     if (covered) continue;
-    const int inside = classifier.Classify(bounding, sample);
+    int inside = classifier.Vote(bounding);
+    if (inside == 0) inside = raysAffordable ? classifier.CountCrossings(sample) : parity[c];
     if (inside < 0) continue;
     if (inside == 0) {
       caps.open.push_back({frame.To3(sample), OpenReason::kUndecided});
@@ -850,14 +933,6 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   auto root = [&](std::size_t c) {
     while (region[c] != c) c = region[c];
     return c;
-  };
-  std::vector<std::optional<std::size_t>> ownerOf(cycleCount);
-  for (std::size_t c = 0; c < cycleCount; ++c) {
-    if (faces.area[c] > 0) ownerOf[c] = c;
-    for (std::size_t hole : holes[c]) ownerOf[hole] = c;
-  }
-  auto faceOf = [&](int h) {
-    return ownerOf[static_cast<std::size_t>(faces.cycleOf[static_cast<std::size_t>(h)])];
   };
   for (std::size_t e = 0; e < edges.size(); ++e) {
     if (!edges[e].live) continue;

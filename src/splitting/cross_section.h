@@ -33,6 +33,7 @@ enum class OpenReason {
   kBoundaryOpen,  // the segments end without meeting another
   kUndecided,     // neither the front sides nor the rays tell inside from outside
   kInsideOut,     // the front sides face into the part: outside the part looks inside
+  kTooComplex,    // the segments cross each other too often to be worked out
 };
 
 struct OpenRegion {

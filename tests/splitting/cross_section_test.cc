@@ -333,5 +333,26 @@ TEST_F(SectionTest, EndsThatMissEachOtherWithinTheToleranceStillClose) {
   EXPECT_FALSE(caps.open.empty());
 }
 
+// Many tubes without front sides: too many faces and edges for the rays to
+// count, the parity comes from walking the faces from outside. Either way
+// each tube's wall is a ring round an open hole.
+TEST_F(SectionTest, ManyTubesWithoutFrontSidesAreRingsAroundHoles) {
+  front_ = 0;
+  constexpr int kSide = 30;
+  for (int i = 0; i < kSide; ++i) {
+    for (int j = 0; j < kSide; ++j) {
+      AddWall(20.0 * i, 20.0 * j, 8, 8, 0, 10);
+      AddWall(20.0 * i, 20.0 * j, 6, 8, 0, 10, true);
+    }
+  }
+  SectionCaps caps = Cap(AxisPlane(1, 5));
+  EXPECT_EQ(caps.regionsClosed, kSide * kSide);
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_NEAR(FacingArea(caps, {0, 1, 0}), kSide * kSide * (RegularArea(8, 8) - RegularArea(8, 6)),
+              1e-6);
+  EXPECT_FALSE(Covers(caps, {20, 5, 20}, 1));
+  EXPECT_FALSE(Covers(caps, {10, 5, 10}, 1));
+}
+
 }  // namespace
 }  // namespace halvex
