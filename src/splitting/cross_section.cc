@@ -496,12 +496,24 @@ bool InsideRing(const P2& p, const std::vector<P2>& ring) {
 // Written out: sin itself may round otherwise in another platform's library.
 constexpr double kStraightTurnSine = 0.0026179908874180;
 
-// The vertices of a cycle, those that turn less than kStraightTurnSine left
-// out.
+// Edges of a ring shorter than this many times the tolerance are taken out
+// with their second end: the face across from such an edge has an angle
+// below LDraw.org's limits unless its third corner is near, and rounding
+// to four places (-a) moves the ends by a good part of the edge. They come
+// from points of neighbouring primitives that almost meet; the ring moves
+// by the edge's length.
+constexpr double kShortEdgeTolerances = 5;
+
+// The vertices of a cycle, those that turn less than kStraightTurnSine or
+// end an edge shorter than kShortEdgeTolerances left out (but for a vertex
+// the cycle passes twice, where two of its parts touch).
 std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vector<Edge>& edges,
-                                  const std::vector<int>& cycle) {
+                                  const std::vector<int>& cycle, double tolerance) {
   std::vector<int> ring;
   for (int h : cycle) ring.push_back(From(edges, h));
+  const double shortEdge = kShortEdgeTolerances * tolerance;
+  std::map<int, int> passes;
+  for (int v : ring) ++passes[v];
   const double limit = kStraightTurnSine;
   bool changed = true;
   while (changed && ring.size() > 3) {
@@ -512,7 +524,10 @@ std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vect
       const P2& r = points[static_cast<std::size_t>(ring[(k + 1) % ring.size()])];
       const P2 e0 = Minus(q, p);
       const P2 e1 = Minus(r, q);
-      if (Dot2(e0, e1) > 0 && std::fabs(Cross2(e0, e1)) <= limit * Length2(e0) * Length2(e1)) {
+      const bool straight =
+          Dot2(e0, e1) > 0 && std::fabs(Cross2(e0, e1)) <= limit * Length2(e0) * Length2(e1);
+      const bool once = passes[ring[k]] == 1;
+      if (once && (straight || Length2(e0) < shortEdge)) {
         ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
         changed = true;
       }
@@ -873,7 +888,7 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     for (std::size_t hole : holes[c]) bounding.push_back(&faces.cycles[hole]);
     for (const std::vector<int>* cycle : bounding) {
       polygon.emplace_back();
-      for (int v : StraightenedRing(points, edges, *cycle)) {
+      for (int v : StraightenedRing(points, edges, *cycle, tolerance)) {
         polygon.back().push_back({points[static_cast<std::size_t>(v)].x,
                                   points[static_cast<std::size_t>(v)].y});
         vertexOf.push_back(v);
