@@ -264,8 +264,10 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
       if (!PrepareCapsExpanded(command, splitter, searchPath, resolver, *caps)) {
         return kExitFileError;
       }
-      std::size_t next = 0;
-      capHooks.after = [&](Model& model) { caps->Replay(model, next++); };
+      // The caps of each plane in turn, counted in the hook itself.
+      capHooks.after = [&caps, next = std::size_t{0}](Model& model) mutable {
+        caps->Replay(model, next++);
+      };
     } else {
       capHooks.before = [&](const Model& model, const Plane& plane) {
         caps->Prepare(model, plane);
