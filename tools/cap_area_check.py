@@ -8,10 +8,10 @@ For each part of an LDraw library and each option set (an axis plane):
    beyond any part, nothing deleted; its triangles and quadrilaterals.
 2. Its section: the area of the region of the cut plane inside the part.
    Points of the plane on a fine square grid are each decided inside or
-   outside by counting crossings of the part's polygons along rays: sixteen
-   lying in the plane, and the two perpendicular to it; a point is inside
-   when the weighted majority of the rays cross an odd number of polygons
-   (a tie counts as half; see PERPENDICULAR for the weights). The grid is
+   outside by counting crossings of the part's polygons along rays:
+   twenty-four lying in the plane, and the two perpendicular to it; it is
+   inside when most of the rays cross an odd number of polygons (a tie
+   counts as half; see PERPENDICULAR for why these rays). The grid is
    turned by a few degrees against the axes and shifted by irrational
    fractions of its step, so that no grid row runs along the axis-parallel
    or 7.5-degree edges LDraw parts are made of and no point lies on an edge.
@@ -346,10 +346,14 @@ class Grid:
 # through the grid's points, given by its step (di, dj) from one point of a
 # line to the next; one of the two is 1. A line's label, dj * x - di * y, is
 # constant along it and integral at the grid's points; the position along
-# it is x where di is 1, else y. Rows, columns, the two diagonals and the
-# four knight's moves: sixteen rays through each point, no two more than
-# 27 degrees apart.
-ORIENTATIONS = ((1, 0), (0, 1), (1, 1), (1, -1), (1, 2), (1, -2), (2, 1), (-2, 1))
+# it is x where di is 1, else y. Rows, columns, diagonals, and the steps of
+# two and of three along one axis and one along the other: twenty-four rays
+# through each point, no two more than 18.5 degrees apart. A wall that
+# should not be there (see PERPENDICULAR) lies behind fewer than half of
+# them from any point not on it, and ties them only where it is seen under
+# more than 161.5 degrees, within a tenth of its length of it.
+ORIENTATIONS = ((1, 0), (0, 1), (1, 1), (1, -1), (1, 2), (1, -2), (2, 1), (-2, 1),
+                (1, 3), (1, -3), (3, 1), (-3, 1))
 RAYS = 2 * len(ORIENTATIONS)
 
 
@@ -425,8 +429,8 @@ def assign(buffer, start, stride, first, end, value):
 
 
 def ray_votes(grid, segments, fills):
-    """Per grid point, how many of the sixteen rays through it in the plane
-    (two along each orientation) cross the outline an odd number of times,
+    """Per grid point, how many of the twenty-four rays through it in the
+    plane (two along each orientation) cross the outline an odd number of times,
     as a number whose bytes are the points' counts. On a line with an even number of crossings
     both rays agree (2 between the first and second crossing, the third and
     fourth, ...; 0 elsewhere); with an odd number, where the outline has a
@@ -527,17 +531,17 @@ def union_length(intervals):
 
 
 # The weight of each of the two rays perpendicular to the plane, against 1
-# for each of the sixteen in it. They cross the part away from the plane,
-# where an open end standing on a closed face (a stud's or a tube's end on
-# the top of a brick) casts the same shadow as the face and cancels out,
-# while the rays in the plane see the face run on as a wall between the
-# two; so when both agree they decide, unless all but two of the sixteen
-# rays in the plane say otherwise. When they disagree (a hole in the part's
-# surface along their line) the rays in the plane decide.
-PERPENDICULAR = 6
+# for each of the twenty-four in it. They cross the part away from the plane
+# and fail elsewhere than those in it: where an open end stands on a closed
+# face (a stud's or a tube's end on the top of a brick) the rays in the
+# plane see the face run on as a wall between the two, and near that wall
+# they tie; the rays across the plane do not see it when it runs along them
+# (the stud's open end casts the face's shadow and cancels it), and settle
+# the tie. Where the face runs across them (a wheel's disc ending on the
+# inside of its tyre) they fail, and the twenty-four outvote them.
+PERPENDICULAR = 1
 VOTES = RAYS + 2 * PERPENDICULAR
-MAJORITY = VOTES // 2 + 1
-# A grid point's byte holds its in-plane votes (0 to 16) plus STEP times its
+# A grid point's byte holds its in-plane votes (0 to 24) plus STEP times its
 # perpendicular half votes (0 to 4: 2 for a ray that says inside, 1 for a
 # ray on a row that came out odd), plus FLAT when it lies on a polygon lying
 # in the plane.
@@ -556,10 +560,10 @@ def vote_table(answer):
 
 def decided(in_plane, perpendicular, flat):
     """2 inside the section, 1 tied, 0 outside or on a polygon in the plane."""
-    score = in_plane + perpendicular * PERPENDICULAR // 2
-    if flat or score < VOTES // 2:
+    twice = 2 * in_plane + perpendicular * PERPENDICULAR
+    if flat or twice < VOTES:
         return 0
-    return 2 if score >= MAJORITY else 1
+    return 2 if twice > VOTES else 1
 
 
 SECTION_TABLE = vote_table(decided)
@@ -707,6 +711,12 @@ class CapFindings:
 
 def closes(section_area, cap_area):
     return abs(cap_area - section_area) <= RELATIVE * section_area + FLOOR
+
+
+def in_doubt(result):
+    """Whether the tied points alone could move the section by more than the
+    comparison allows."""
+    return result["tied"] / 2 > RELATIVE * result["section"] + FLOOR
 
 
 # ------------------------------------------------------------------ runs
@@ -879,13 +889,17 @@ def summarise(all_results, parts, seconds, jobs):
             print(f"  {options}: {len(good)} of {len(of_set)} closed "
                   f"({len(nothing)} with nothing to close)")
         not_closed = [(n, r) for n, r in capped if not closes(r["section"], r["caps"])]
+        doubtful = [(n, r) for n, r in not_closed if in_doubt(r)]
+        print(f"Not closed: {len(not_closed)} runs, {len(doubtful)} of them where the section"
+              f" itself is in doubt (half the tied area is more than the tolerance)")
         if not_closed:
-            print("Not closed (section +- sampling uncertainty, caps, open, caps outside"
-                  " the section, in LDU^2):")
+            print("  (section +- sampling uncertainty, caps, section left open, caps beyond the"
+                  " section, tied area, all in LDU^2)")
         for name, r in sorted(not_closed):
             print(f"  {r['set']} {name}: section {r['section']:.3f} +- {r['sigma']:.3f}, "
                   f"caps {r['caps']:.3f} ({r['cap count']} faces), open {r['open']:.3f}, "
-                  f"outside {r['extra']:.3f}; tied {r['tied']:.3f}")
+                  f"beyond {r['extra']:.3f}, tied {r['tied']:.3f}"
+                  f"{' (in doubt)' if in_doubt(r) else ''}")
             for line in r["reasons"][:4]:
                 print(f"      halvex: {line}")
         overlaps = [(n, r) for n, r in capped
