@@ -714,9 +714,11 @@ def closes(section_area, cap_area):
 
 
 def in_doubt(result):
-    """Whether the tied points alone could move the section by more than the
-    comparison allows."""
-    return result["tied"] / 2 > RELATIVE * result["section"] + FLOOR
+    """Whether the points on which the rays split (half the tied ones, and
+    the contested ones) could move the section by more than the comparison
+    allows: there the part's surface does not settle what is inside."""
+    doubt = result["tied"] / 2 + result["contested"]
+    return doubt > RELATIVE * result["section"] + FLOOR
 
 
 # ------------------------------------------------------------------ runs
@@ -870,6 +872,8 @@ def summarise(all_results, parts, seconds, jobs):
         print(f"  area with a tied vote (counted half) / section: median "
               f"{100 * ties[len(ties) // 2]:.3f} %, above 0.5 % in "
               f"{sum(t > 0.005 for t in ties)} runs")
+        print(f"  sections in doubt (half the tied area and the contested area together more"
+              f" than the tolerance): {sum(in_doubt(r) for _, r in with_section)} runs")
         doubtful = sorted(with_section,
                           key=lambda x: -(x[1]["contested"] + x[1]["tied"]) / x[1]["section"])
         for name, r in doubtful[:10]:
@@ -891,14 +895,15 @@ def summarise(all_results, parts, seconds, jobs):
         not_closed = [(n, r) for n, r in capped if not closes(r["section"], r["caps"])]
         doubtful = [(n, r) for n, r in not_closed if in_doubt(r)]
         print(f"Not closed: {len(not_closed)} runs, {len(doubtful)} of them where the section"
-              f" itself is in doubt (half the tied area is more than the tolerance)")
+              f" itself is in doubt (half the tied area and the contested area together more"
+              f" than the tolerance)")
         if not_closed:
             print("  (section +- sampling uncertainty, caps, section left open, caps beyond the"
                   " section, tied area, all in LDU^2)")
         for name, r in sorted(not_closed):
             print(f"  {r['set']} {name}: section {r['section']:.3f} +- {r['sigma']:.3f}, "
                   f"caps {r['caps']:.3f} ({r['cap count']} faces), open {r['open']:.3f}, "
-                  f"beyond {r['extra']:.3f}, tied {r['tied']:.3f}"
+                  f"beyond {r['extra']:.3f}, tied {r['tied']:.3f}, contested {r['contested']:.3f}"
                   f"{' (in doubt)' if in_doubt(r) else ''}")
             for line in r["reasons"][:4]:
                 print(f"      halvex: {line}")
