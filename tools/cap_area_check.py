@@ -737,6 +737,8 @@ def run(args, out):
                               timeout=TIMEOUT_SECONDS)
     except subprocess.TimeoutExpired:
         return f"timeout: {' '.join(command)}", []
+    except OSError as error:
+        return f"could not run ({error.strerror}): {' '.join(command)}", []
     console = (done.stdout + done.stderr).decode("latin-1").splitlines()
     if done.returncode != 0 or not os.path.isfile(out):
         return f"exit code {done.returncode}: {' '.join(command)}", console
@@ -749,9 +751,12 @@ def supports_caps(program):
         box = os.path.join(work, "box.dat")
         with open(box, "w") as f:
             f.write(box_text(10, 10, 10))
-        done = subprocess.run([program, "-s", "-x+", "-ca", "-ff", str(CAP_COLOUR), box,
-                               os.path.join(work, "out.dat")],
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        try:
+            done = subprocess.run([program, "-s", "-x+", "-ca", "-ff", str(CAP_COLOUR), box,
+                                   os.path.join(work, "out.dat")],
+                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        except OSError as error:
+            sys.exit(f"cannot run {program}: {error.strerror}")
         return done.returncode == 0
 
 
