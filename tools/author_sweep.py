@@ -144,15 +144,18 @@ def touches(corners, m):
 
 def uncovered_edges(path, planes, opened):
     """Stretches (count, total length) of polygon edges lying in one of
-    `planes` that no edge line covers, where `opened(midpoint, on)` says the
+    `planes` that no edge line covers, where `opened(midpoint, on, distance)` says the
     cut opened the part (`on` tells whether a point lies in the plane)."""
     polygons, edges = read_flat(path)
     count, length = 0, 0.0
     for normal, offset in planes:
         size = sum(c * c for c in normal) ** 0.5
 
+        def distance(p):
+            return (sum(p[k] * normal[k] for k in range(3)) - offset) / size
+
         def on(p):
-            return abs(sum(p[k] * normal[k] for k in range(3)) - offset) / size <= IN_PLANE
+            return abs(distance(p)) <= IN_PLANE
 
         # A polygon lying in the plane closes the edges it shares with the
         # others: the cut has not opened the part there.
@@ -168,7 +171,7 @@ def uncovered_edges(path, planes, opened):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
                     open_length, middle = uncovered(a, b, closing)
-                    if open_length > SHORT and opened(middle, on):
+                    if open_length > SHORT and opened(middle, on, distance):
                         count += 1
                         length += open_length
     return count, length
@@ -293,7 +296,7 @@ def check(job):
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
-        def opened(middle, on):
+        def opened(middle, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
             # plane (a face in the plane closes what it touches).
@@ -302,7 +305,12 @@ def check(job):
             touching = [c for c in source[0] if touches(c, middle)]
             if any(all(on(p) for p in c) for c in touching):
                 return False
-            return sum(touches(c, middle) for c in touching) >= 2
+            # And the plane went through the part there: polygons met at
+            # the point from both sides of it. Where they all lie on one
+            # side, the plane only touches the part (a rail tangent to it,
+            # 2214.dat), and nothing was opened.
+            sides = {distance(p) > 0 for c in touching for p in c if abs(distance(p)) > IN_PLANE}
+            return len(sides) == 2 and sum(touches(c, middle) for c in touching) >= 2
 
         count, length = uncovered_edges(flat1, planes, opened)
         if count:
