@@ -59,6 +59,11 @@ COVER = 0.003
 # Uncovered stretches up to this long are the ends the outline leaves out
 # below the overlap distance, and the rounding of the check.
 SHORT = 0.002
+# How far along an uncovered stretch, each way from its middle, a polygon
+# must hold it to count as meeting it: well beyond COVER, so that a polygon
+# with only a corner at the middle does not count, and short beside the
+# stretches that matter.
+ALONG = 0.02
 
 library = None
 halvex = None
@@ -171,7 +176,7 @@ def uncovered_edges(path, planes, opened):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
                     open_length, middle = uncovered(a, b, closing)
-                    if open_length > SHORT and opened(middle, on, distance):
+                    if open_length > SHORT and opened(middle, sub(b, a), on, distance):
                         count += 1
                         length += open_length
     return count, length
@@ -296,13 +301,21 @@ def check(job):
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
-        def opened(middle, on, distance):
+        def opened(middle, direction, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
-            # plane (a face in the plane closes what it touches).
+            # plane (a face in the plane closes what it touches). A polygon
+            # counts when it holds the stretch on both sides of the point,
+            # not one that meets it at a corner only (32495.dat: a cone
+            # standing on the ridge that the stretch runs along).
             if not source:
                 source.append(read_flat(flat_in)[0])
-            touching = [c for c in source[0] if touches(c, middle)]
+            size = dot(direction, direction) ** 0.5
+            step = [c * ALONG / size for c in direction]
+            before = [middle[k] - step[k] for k in range(3)]
+            after = [middle[k] + step[k] for k in range(3)]
+            touching = [c for c in source[0]
+                        if touches(c, middle) and touches(c, before) and touches(c, after)]
             if any(all(on(p) for p in c) for c in touching):
                 return False
             # And the plane went through the part there: polygons met at
