@@ -10,17 +10,19 @@ what -a promises:
   the part (axis planes and the planes of the splitter file);
 - the output, fully inlined (an -e output expanded again), has the faces of
   the run without -a: same front side and culling, corners within 0.0002 (plus
-  the rounding of the six-digit numbers of the run without -a), apart from
+  the rounding of the six-digit numbers of the run without -a; its matrices
+  rounded to five places as -a writes them), apart from
   the pieces -a reports tiled anew or dropped; its lines are those of the run
   without -a plus the outlines, less the duplicates it reports removed.
 
 Prints the findings per rule and severity without and with -a, summed over
 every run, each part that breaks a promise, and the time taken.
 
-  tools/author_sweep.py --halvex build/halvex [--sample N] [--jobs 2] LIBDIR
+  tools/author_sweep.py --halvex build/halvex [--sample N | --parts A.dat ...] [--jobs 2] LIBDIR
 """
 
 import argparse
+from decimal import Decimal, InvalidOperation, ROUND_HALF_UP
 import os
 import random
 import re
@@ -57,6 +59,11 @@ COVER = 0.003
 # Uncovered stretches up to this long are the ends the outline leaves out
 # below the overlap distance, and the rounding of the check.
 SHORT = 0.002
+# How far along an uncovered stretch, each way from its middle, a polygon
+# must hold it to count as meeting it: well beyond COVER, so that a polygon
+# with only a corner at the middle does not count, and short beside the
+# stretches that matter.
+ALONG = 0.02
 
 library = None
 halvex = None
@@ -142,15 +149,18 @@ def touches(corners, m):
 
 def uncovered_edges(path, planes, opened):
     """Stretches (count, total length) of polygon edges lying in one of
-    `planes` that no edge line covers, where `opened(midpoint, on)` says the
+    `planes` that no edge line covers, where `opened(midpoint, on, distance)` says the
     cut opened the part (`on` tells whether a point lies in the plane)."""
     polygons, edges = read_flat(path)
     count, length = 0, 0.0
     for normal, offset in planes:
         size = sum(c * c for c in normal) ** 0.5
 
+        def distance(p):
+            return (sum(p[k] * normal[k] for k in range(3)) - offset) / size
+
         def on(p):
-            return abs(sum(p[k] * normal[k] for k in range(3)) - offset) / size <= IN_PLANE
+            return abs(distance(p)) <= IN_PLANE
 
         # A polygon lying in the plane closes the edges it shares with the
         # others: the cut has not opened the part there.
@@ -166,7 +176,7 @@ def uncovered_edges(path, planes, opened):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
                     open_length, middle = uncovered(a, b, closing)
-                    if open_length > SHORT and opened(middle, on):
+                    if open_length > SHORT and opened(middle, sub(b, a), on, distance):
                         count += 1
                         length += open_length
     return count, length
@@ -194,8 +204,17 @@ def uncovered(a, b, edges):
             return dot(sub(x, p), sub(x, p)) ** 0.5
         return dot(cross(e, sub(x, p)), cross(e, sub(x, p))) ** 0.5 / length
 
+    # Only an edge whose box, grown by COVER, meets the stretch's can cover
+    # part of it: the part of its line within COVER of the stretch lies in
+    # that box.
+    low = [min(a[k], b[k]) - 2 * COVER for k in range(3)]
+    high = [max(a[k], b[k]) + 2 * COVER for k in range(3)]
     spans = []
     for p, q in edges:
+        if (max(p[0], q[0]) < low[0] or min(p[0], q[0]) > high[0] or
+                max(p[1], q[1]) < low[1] or min(p[1], q[1]) > high[1] or
+                max(p[2], q[2]) < low[2] or min(p[2], q[2]) > high[2]):
+            continue
         # Measured from the longer of the two lines, whose direction the
         # rounding of its ends bends least.
         if (off(p) <= COVER and off(q) <= COVER) or (
@@ -215,6 +234,27 @@ def uncovered(a, b, edges):
         middle = middle or (t + n) / 2
     point = None if middle is None else tuple(a[k] + middle * d[k] for k in range(3))
     return open_length, point
+
+
+def round_matrices(source, target):
+    """Copies the LDraw file `source` to `target` with the nine matrix
+    numbers of every reference rounded to five places, halves away from
+    zero, as -a writes them."""
+    out = []
+    with open(source, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            fields = line.split()
+            if len(fields) >= 15 and fields[0] == "1":
+                try:
+                    for k in range(5, 14):
+                        value = Decimal(fields[k]).quantize(Decimal("0.00001"), ROUND_HALF_UP)
+                        fields[k] = format(value.normalize(), "f")
+                    line = " ".join(fields)
+                except InvalidOperation:
+                    pass
+            out.append(line)
+    with open(target, "wb") as f:
+        f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
 
 
 def check(job):
@@ -251,20 +291,39 @@ def check(job):
         flat0, flat1 = plain, author
         if "-e" in options:
             flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
-            run(library_sweep.EXPAND_ONLY + ["-l", library, plain, flat0])
+            # -a writes a reference's matrix with five places, the Parts
+            # Tracker's limit, which moves what it places by up to 5e-6 of
+            # its size; the run without -a is compared with its matrices so
+            # rounded, and everything else to TOLERANCE.
+            plain_rounded = os.path.join(work, "plain_rounded.dat")
+            round_matrices(plain, plain_rounded)
+            run(library_sweep.EXPAND_ONLY + ["-l", library, plain_rounded, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
-        def opened(middle, on):
+        def opened(middle, direction, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
-            # plane (a face in the plane closes what it touches).
+            # plane (a face in the plane closes what it touches). A polygon
+            # counts when it holds the stretch on both sides of the point,
+            # not one that meets it at a corner only (32495.dat: a cone
+            # standing on the ridge that the stretch runs along).
             if not source:
                 source.append(read_flat(flat_in)[0])
-            touching = [c for c in source[0] if touches(c, middle)]
+            size = dot(direction, direction) ** 0.5
+            step = [c * ALONG / size for c in direction]
+            before = [middle[k] - step[k] for k in range(3)]
+            after = [middle[k] + step[k] for k in range(3)]
+            touching = [c for c in source[0]
+                        if touches(c, middle) and touches(c, before) and touches(c, after)]
             if any(all(on(p) for p in c) for c in touching):
                 return False
-            return sum(touches(c, middle) for c in touching) >= 2
+            # And the plane went through the part there: polygons met at
+            # the point from both sides of it. Where they all lie on one
+            # side, the plane only touches the part (a rail tangent to it,
+            # 2214.dat), and nothing was opened.
+            sides = {distance(p) > 0 for c in touching for p in c if abs(distance(p)) > IN_PLANE}
+            return len(sides) == 2 and sum(touches(c, middle) for c in touching) >= 2
 
         count, length = uncovered_edges(flat1, planes, opened)
         if count:
@@ -315,12 +374,15 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--sample", type=int, default=0)
     parser.add_argument("--seed", type=int, default=23)
+    parser.add_argument("--parts", nargs="+", help="only these parts (names under parts/)")
     args = parser.parse_args()
     lib = os.path.realpath(args.library)
     parts_dir = os.path.join(lib, "parts")
     parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
                    if n.lower().endswith(".dat"))
-    if args.sample:
+    if args.parts:
+        parts = [os.path.join(parts_dir, name) for name in args.parts]
+    elif args.sample:
         parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
     jobs = [(part, options) for options in OPTION_SETS for part in parts]
     started = time.monotonic()

@@ -22,6 +22,7 @@
 #include "elements/written_line.h"
 #include "geometry/ascii_case.h"
 #include "geometry/number_text.h"
+#include "model/ldraw_reader.h"
 
 namespace halvex {
 namespace {
@@ -96,10 +97,6 @@ std::vector<Segment> SegmentsOf(const Model& edges) {
   return segments;
 }
 
-// Halves of a part modelled apart meet a plane up to some thousandths of an
-// LDU from each other (0.004 in 4585450.dat): a removed polygon's edge this
-// close to a kept polygon's edge in the plane lies along it.
-constexpr double kHalvesApart = 0.01;
 
 bool BoxesApart(const Segment& s, const Segment& t, double slack) {
   return std::max(s.a.x, s.b.x) < std::min(t.a.x, t.b.x) - slack ||
@@ -124,9 +121,12 @@ std::vector<Segment> OpenedEdges(const Model& output, const CutLog& log) {
       const Segment kept{(*corners)[c], (*corners)[(c + 1) % corners->size()]};
       const double length = Length(Difference(kept.a, kept.b));
       if (length < kIdenticalDistance) continue;
+      // Near the plane as the halves are: a corner snapped onto a later,
+      // oblique plane has moved off an earlier one (3.4e-5 LDU in
+      // 14769p03.dat).
       bool inPlane = false;
       for (const Plane& plane : log.planes) {
-        inPlane = inPlane || (LiesInPlane(plane, kept.a) && LiesInPlane(plane, kept.b));
+        inPlane = inPlane || (NearPlane(plane, kept.a) && NearPlane(plane, kept.b));
       }
       if (!inPlane) continue;
       const Vector direction = Scale(Difference(kept.a, kept.b), 1 / length);
@@ -225,20 +225,24 @@ std::vector<Segment> Uncovered(const Stretch& s, const std::vector<Segment>& edg
   return open;
 }
 
-// Appends the outline of the cut: the boundary of the cut pieces and the
-// edges the removal opened, in straight runs, less what edge lines of
-// `output` cover already.
-int AddOutlines(Model& output, const CutLog& log) {
+// Appends to `lines` the outline of the cut of `model`: the boundary of the
+// cut pieces and the edges the removal opened, in straight runs, less what
+// edge lines of `model` cover already. Answers how many lines it appended.
+int AppendOutlines(Model& lines, const Model& model, const CutLog& log) {
   std::vector<Segment> boundary = SegmentsOf(log.boundary);
-  std::vector<Segment> opened = OpenedEdges(output, log);
-  boundary.insert(boundary.end(), opened.begin(), opened.end());
+  for (const Model* kept : {&model, &log.drawnByReferences}) {
+    std::vector<Segment> opened = OpenedEdges(*kept, log);
+    boundary.insert(boundary.end(), opened.begin(), opened.end());
+  }
   std::vector<Stretch> joined = JoinedBoundary(boundary);
   if (joined.empty()) return 0;
-  std::vector<Segment> edges = SegmentsOf(output);
+  std::vector<Segment> edges = SegmentsOf(model);
+  std::vector<Segment> drawn = SegmentsOf(log.drawnByReferences);
+  edges.insert(edges.end(), drawn.begin(), drawn.end());
   int added = 0;
   for (const Stretch& s : joined) {
     for (const Segment& open : Uncovered(s, edges)) {
-      output.Append(output.Arena().Make<EdgeLine>(open.a, open.b, Colour(kOutlineColour)));
+      lines.Append(lines.Arena().Make<EdgeLine>(open.a, open.b, Colour(kOutlineColour)));
       ++added;
     }
   }
@@ -498,6 +502,24 @@ class GeometryPass {
     }
   }
 
+  // Counts the pieces of `pieces` that still break a rule, and how far off
+  // the nearest cut plane their corners lie where that is near.
+  void CountBroken(const Tiling& pieces) {
+    for (const std::vector<Point>& piece : pieces) {
+      if (Passes(piece)) continue;
+      ++report_.piecesLeftBroken;
+      for (const Point& corner : piece) {
+        double nearest = kThinPieceReach;
+        for (const Plane& plane : log_.planes) {
+          Point projection;
+          nearest = std::min(nearest, std::fabs(SignedDistance(plane, corner, &projection)));
+        }
+        if (nearest < kThinPieceReach)
+          report_.thinPieceReach = std::max(report_.thinPieceReach, nearest);
+      }
+    }
+  }
+
   // A five-cornered kept part still in the two pieces the cut made: when
   // rounded they would break a rule, the part is tiled anew as a whole.
   void RetileFiveCorners(const FiveCornerCut& cut) {
@@ -528,8 +550,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(ring);
-    for (const std::vector<Point>& piece : pieces)
-      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    CountBroken(pieces);
     Place({cut.quad, cut.triangle}, pieces, colour, facing);
   }
 
@@ -577,8 +598,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(corners);
-    for (const std::vector<Point>& piece : pieces)
-      report_.piecesLeftBroken += Passes(piece) ? 0 : 1;
+    CountBroken(pieces);
     Place({k}, pieces, colour, facing);
   }
 
@@ -705,10 +725,24 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 
 }  // namespace
 
+void KeepOutline(const Model& cut, const CutLog& log, CutLog& into) {
+  AppendOutlines(into.boundary, cut, log);
+  for (int k = 0; k < cut.Size(); ++k) {
+    const Element& element = cut.ElementAt(k);
+    if (!element.IsPolygon() && element.LineType() != kEdgeType) continue;
+    const ElementPoints points = PointsOf(element);
+    bool near = false;
+    for (int p = 0; p < points.count && !near; ++p) {
+      for (const Plane& plane : log.planes) near = near || NearPlane(plane, points.points[p]);
+    }
+    if (near) into.drawnByReferences.Append(CopyElement(element, into.drawnByReferences.Arena()));
+  }
+}
+
 void MakeGeometryAuthorReady(Model& output, const CutLog& log, const Model& splitter,
                              AuthorReport& report) {
   const int before = output.Size();
-  report.outlinesAdded = AddOutlines(output, log);
+  report.outlinesAdded = AppendOutlines(output, output, log);
   GeometryPass pass(output, log, splitter, report);
   pass.MarkOutlines(before);
   pass.Run();
@@ -748,7 +782,7 @@ void MakeTextAuthorReady(Model& output, int topSize, const std::string& outFile,
   }
 }
 
-void ReportAuthorPass(std::ostream& out, const AuthorReport& report) {
+void ReportAuthorPass(std::ostream& out, std::ostream& err, const AuthorReport& report) {
   out << "Made ready for an author" << std::endl;
   out << report.outlinesAdded << " Outline edge lines added" << std::endl;
   out << report.coordinatesRounded << " Coordinates rounded" << std::endl;
@@ -760,6 +794,18 @@ void ReportAuthorPass(std::ostream& out, const AuthorReport& report) {
   }
   out << (report.nameSet ? "Name: set to the output's name" : "No Name: line") << std::endl;
   out << (report.typeSet ? "Part type made unofficial" : "No part type line") << std::endl;
+  if (report.thinPieceReach > 0) {
+    // A corner snaps onto a plane when it lies strictly nearer than the
+    // precision: the next thousandth above the farthest corner.
+    double snapping = (std::floor(report.thinPieceReach * 1000) + 1) / 1000;
+    if (snapping <= report.thinPieceReach) snapping += 0.001;
+    std::string reach;
+    std::string option;
+    AppendDecimal(reach, report.thinPieceReach, 6);
+    AppendDecimal(option, snapping, 3);
+    err << "Pieces too thin to tile have corners up to " << reach << " LDU off a cut plane: -p "
+        << option << " snaps them onto it" << std::endl;
+  }
 }
 
 }  // namespace halvex

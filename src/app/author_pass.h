@@ -33,9 +33,20 @@ struct AuthorReport {
   int polygonsRetiled = 0;     // polygons replaced by pieces that pass the rules
   int duplicatesRemoved = 0;   // lines the run made identical to another
   int piecesLeftBroken = 0;    // pieces too thin to tile within the rules, left
+  // The farthest that a corner of such a piece lies off the cut planes,
+  // where it lies within kThinPieceReach of one (or 0): a precision above
+  // it would have snapped the corner onto the plane.
+  double thinPieceReach = 0;
   bool nameSet = false;        // the 0 Name: line names the output
   bool typeSet = false;        // the 0 !LDRAW_ORG line says unofficial
 };
+
+// Adds to `into`'s boundary the outline that the steps below would give
+// `cut`, split with `log`, and to its drawnByReferences the polygons and
+// edge lines of `cut` near a cut plane: for geometry the output holds in
+// another form (a cut circular primitive written as fraction primitives),
+// whose cut is outlined all the same.
+void KeepOutline(const Model& cut, const CutLog& log, CutLog& into);
 
 // The geometry steps, after the split and before the winding is made one:
 // outlines from `log`, rounding (with points cut on an axis plane of
@@ -51,7 +62,14 @@ void MakeGeometryAuthorReady(Model& output, const CutLog& log, const Model& spli
 void MakeTextAuthorReady(Model& output, int topSize, const std::string& outFile,
                          AuthorReport& report);
 
-// The report's lines: one per count that is not zero, and the header's.
-void ReportAuthorPass(std::ostream& out, const AuthorReport& report);
+// A piece left too thin by a corner this near a cut plane is the cut of a
+// polygon meant to end on the plane (a seam modelled 0.001 LDU off it):
+// snapping its corners onto the plane would have given no piece at all.
+inline constexpr double kThinPieceReach = 0.01;
+
+// The report's lines: one per count that is not zero, and the header's. On
+// `err`, where pieces were left too thin near a cut plane, the precision
+// that snaps their corners onto it.
+void ReportAuthorPass(std::ostream& out, std::ostream& err, const AuthorReport& report);
 
 }  // namespace halvex

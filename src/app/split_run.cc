@@ -1,5 +1,7 @@
 #include "app/split_run.h"
 
+#include <memory>
+
 #include "app/author_pass.h"
 #include "app/check_run.h"
 #include "app/run_report.h"
@@ -105,13 +107,20 @@ bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostre
   return true;
 }
 
+// Appends copies of the elements of `from` to `to`.
+void AppendLines(Model& to, const Model& from) {
+  for (int k = 0; k < from.Size(); ++k) to.Append(CopyElement(from.ElementAt(k), to.Arena()));
+}
+
 // Inlines the subfiles of `input`, all of them or only those the split
 // changes, and reports it; none when the expansion grows too large or a
 // library archive cannot be read.
+// With `outlines`, the outline of the cut of each primitive written as
+// fractions goes to its boundary.
 std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter,
                                              SearchPath& searchPath, bool libraryUsable,
-                                             const RunSettings& settings, std::ostream& out,
-                                             std::ostream& err) {
+                                             const RunSettings& settings, CutLog* outlines,
+                                             std::ostream& out, std::ostream& err) {
   ReportExpanding(out, searchPath);
   ExpandSummary summary;
   if (settings.expandWhereChanged) {
@@ -126,7 +135,25 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
       if (!polygon.IsPolygon()) continue;
       if (std::optional<Plane> plane = polygon.SplitterPlane()) fractions.planes.push_back(*plane);
     }
-    fractions.split = [&](Model& model) { SplitModel(model, splitter, settings); };
+    // The outline of the cut of the primitive last split, kept until its
+    // fractions are written.
+    std::unique_ptr<CutLog> lastOutline;
+    fractions.split = [&](Model& model) {
+      if (!outlines) {
+        SplitModel(model, splitter, settings);
+        return;
+      }
+      CutLog log;
+      SplitModel(model, splitter, settings, {}, &log);
+      lastOutline = std::make_unique<CutLog>();
+      KeepOutline(model, log, *lastOutline);
+    };
+    if (outlines) {
+      fractions.substituted = [&] {
+        AppendLines(outlines->boundary, lastOutline->boundary);
+        AppendLines(outlines->drawnByReferences, lastOutline->drawnByReferences);
+      };
+    }
     summary = ExpandWhereChanged(input, searchPath, judge, kDefaultElementBudget, &fractions);
   } else {
     summary = ExpandSubfiles(input, searchPath);
@@ -193,20 +220,24 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   ReadTextures(input);
   const int topSize = input.Size();
   ExpandSummary expansion;
+  // A run that only snaps opens nothing: no cut is outlined.
+  const bool logCuts = settings.authorReady && !settings.snapOnly;
+  CutLog fractionOutlines;
   if (settings.expandSubfiles) {
     bool libraryUsable;
     if (!AddLibraries(command, searchPath, err, &libraryUsable)) return kExitFileError;
     std::optional<ExpandSummary> expanded =
-        ExpandAndReport(input, splitter, searchPath, libraryUsable, settings, out, err);
+        ExpandAndReport(input, splitter, searchPath, libraryUsable, settings,
+                        logCuts ? &fractionOutlines : nullptr, out, err);
     if (!expanded) return kExitFileError;
     expansion = std::move(*expanded);
   }
   std::vector<int> keptWhole;
   for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
   CutLog cutLog;
-  // A run that only snaps opens nothing: no cut is outlined.
-  const bool logCuts = settings.authorReady && !settings.snapOnly;
   SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
+  AppendLines(cutLog.boundary, fractionOutlines.boundary);
+  AppendLines(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;
@@ -217,7 +248,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   std::string after = embedded.TextAfter(input, !settings.expandSubfiles);
   if (settings.authorReady) {
     MakeTextAuthorReady(input, topSize, command.outFile, authorReport);
-    ReportAuthorPass(out, authorReport);
+    ReportAuthorPass(out, err, authorReport);
   }
   int code = SaveAndReport(input, statements, after, command.outFile, resolver, out, err);
   // The check's findings follow the save report; the split's exit code stands.

@@ -154,6 +154,9 @@ std::optional<std::vector<FractionSubstitute>> FindFractionSubstitutes(
 struct FractionRules {
   std::vector<Plane> planes;
   std::function<void(Model&)> split;
+  // Called when a primitive is written as fractions, right after the split
+  // of its full expansion that showed they fit (none: nothing to call).
+  std::function<void()> substituted;
 };
 
 }  // namespace halvex

@@ -233,6 +233,7 @@ class Expansion final : private FractionHost {
         ref, record.mirror, record.passesCulling, fractions_->planes, *this, model_.Arena(), held_);
     if (!substitutes) return false;
     ++summary_.fates.substituted;
+    if (fractions_->substituted) fractions_->substituted();
     for (FractionSubstitute& substitute : *substitutes) {
       records_.push_back({record.link, substitute.mirror, record.passesCulling, true});
       model_.Append(std::move(substitute.ref));

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,17 @@ TEST_F(AuthorPassTest, AnEdgeARemovalOpensIsOutlinedAlongTheKeptEdge) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// A rotated copy's corners miss the plane by a little: the removed quad's
+// edge runs from x = -0.0002 to x = -0.0012, along the kept quad's edge on
+// x = 0, and the removal opens the part there all the same.
+TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
+  AddQuad({{{0, 0, -10}, {10, 0, -10}, {10, 0, 10}, {0, 0, 10}}});
+  AddQuad({{{-10, 0, -10}, {-0.0002, 0, -10}, {-0.0012, 0, 10}, {-10, 0, 10}}});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 0 0 -10 10 0 -10 10 0 10 0 0 10",
+                                             "2 24 0 0 -10 0 0 10"}));
+}
+
 // Two quads side by side along the cut give one outline, not two; a run
 // that only snaps outlines nothing.
 TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
@@ -146,6 +158,42 @@ TEST_F(AuthorPassTest, AnOfficialReleaseOrAnUnknownTypeLine) {
   EXPECT_EQ(lines,
             (std::vector<std::string>{"0 !LDRAW_ORG Unofficial_Part", "0 !LDRAW_ORG Model"}));
   EXPECT_FALSE(report_.nameSet);
+}
+
+// Two edges that the cut makes one are written once; two alike already in
+// the input stay as the author drew them (the check reports them).
+TEST_F(AuthorPassTest, OnlyLinesTheRunMadeAlikeAreWrittenOnce) {
+  AddEdge({-10, 0, 0}, {10, 0, 0});
+  AddEdge({10, 0, 0}, {-5, 0, 0});
+  AddEdge({1, 2, 3}, {4, 5, 6});
+  AddEdge({1, 2, 3}, {4, 5, 6});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"2 24 0 0 0 10 0 0", "2 24 1 2 3 4 5 6",
+                                             "2 24 1 2 3 4 5 6"}));
+  EXPECT_EQ(report_.duplicatesRemoved, 1);
+}
+
+// A strip too thin to tile is kept and counted; standard error names the
+// precision that would have snapped its corners: strictly above the
+// farthest, as a corner snaps only nearer than the precision.
+TEST(AuthorReport, ThinPiecesNameThePrecisionThatSnapsThem) {
+  auto hint = [](double reach) {
+    AuthorReport report;
+    report.piecesLeftBroken = 2;
+    report.thinPieceReach = reach;
+    std::ostringstream out;
+    std::ostringstream err;
+    ReportAuthorPass(out, err, report);
+    EXPECT_NE(out.str().find("2 Pieces too thin to tile within the rules\n"), std::string::npos);
+    return err.str();
+  };
+  EXPECT_EQ(hint(0.001134),
+            "Pieces too thin to tile have corners up to 0.001134 LDU off a cut plane: -p 0.002 "
+            "snaps them onto it\n");
+  EXPECT_NE(hint(0.002).find("-p 0.003 "), std::string::npos);
+  EXPECT_NE(hint(0.003).find("-p 0.004 "), std::string::npos);
+  EXPECT_NE(hint(0.0029999).find("-p 0.003 "), std::string::npos);
+  EXPECT_EQ(hint(0), "");
 }
 
 }  // namespace

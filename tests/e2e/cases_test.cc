@@ -98,31 +98,35 @@ TEST_P(Case, AnswersAndWritesWhatItsFolderSays) {
   if (fs::exists(dir / "posix_only")) GTEST_SKIP() << ReadFile(dir / "posix_only");
 #endif
   const std::string library = (kData / "library").string();
-  TempFolder folder;
+  // The run's folder lies in a fresh folder of its own, so that what a case
+  // names beside it ("../lib2/") is never a folder left by something else.
+  TempFolder parent;
+  const fs::path folder = parent.Path() / "run";
+  fs::create_directory(folder);
   if (fs::is_directory(dir / "in")) {
-    fs::copy(dir / "in", folder.Path(), fs::copy_options::recursive);
+    fs::copy(dir / "in", folder, fs::copy_options::recursive);
   }
   auto setup = kSpecials.find(GetParam());
   Special none;
   const Special& special = setup == kSpecials.end() ? none : setup->second;
-  if (special.prepare) special.prepare(folder.Path());
+  if (special.prepare) special.prepare(folder);
   std::string ldrawDir;
   if (fs::exists(dir / "ldrawdir")) {
     ldrawDir = Replaced(Lines(ReadFile(dir / "ldrawdir")).at(0), "@LIBRARY@", library);
   }
   ProgramResult result =
-      RunHalvex(folder.Path(), Lines(Replaced(ReadFile(dir / "args"), "@LIBRARY@", library)),
+      RunHalvex(folder, Lines(Replaced(ReadFile(dir / "args"), "@LIBRARY@", library)),
                 special.limits, ldrawDir);
   if (result.exitCode == kNoDroppedRights) GTEST_SKIP() << "root cannot give up its rights here";
   EXPECT_EQ(Replaced(result.out, library, "@LIBRARY@"), ReadFile(dir / "stdout"));
   EXPECT_EQ(result.exitCode, std::atoi(ReadFile(dir / "exit").c_str()));
-  for (const auto& entry : fs::recursive_directory_iterator(folder.Path())) {
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     std::error_code ignored;
     fs::permissions(entry.path(), fs::perms::owner_read, fs::perm_options::add, ignored);
   }
   std::map<std::string, std::string> expected = Files(dir / "in");
   for (const auto& [name, bytes] : Files(dir / "out")) expected[name] = bytes;
-  EXPECT_EQ(Files(folder.Path()), expected);
+  EXPECT_EQ(Files(folder), expected);
   if (GetParam() == "output_is_input_behind_a_link") {
     EXPECT_TRUE(fs::is_symlink(folder / "link.dat"));
     EXPECT_EQ(fs::status(folder / "real/in.dat").permissions(), fs::perms(0641));
