@@ -880,9 +880,12 @@ class CapFindings:
     def __init__(self, section, output_faces, plane):
         self.plane = plane
         caps, flat = [], []
+        self.off_plane = 0
         for face in output_faces:
             if all(plane.distance(p) == 0.0 for p in face.corners):
                 (caps if face.colour == CAP_COLOUR else flat).append(face)
+            elif face.colour == CAP_COLOUR:
+                self.off_plane += 1
         self.count = len(caps)
         self.area = sum(polygon_area(f.corners) for f in caps)
         # Front sides: the removed side lies toward -keep along the axis.
@@ -1052,8 +1055,10 @@ def check_part(part):
                 outputs[label] = out
             if result["problem"]:
                 continue
-            changed = drawing_lines(outputs["plain"]) - drawing_lines(outputs["caps"])
-            result["other lines changed"] = sum(changed.values())
+            plain, capped = drawing_lines(outputs["plain"]), drawing_lines(outputs["caps"])
+            added = [line for line in (capped - plain).elements()
+                     if line.split()[1:2] != [str(CAP_COLOUR)]]
+            result["other lines changed"] = sum((plain - capped).values()) + len(added)
             flat_out = outputs["caps"]
             if "-e" in options:
                 flat_out = os.path.join(work, "caps_s.dat")
@@ -1070,6 +1075,7 @@ def check_part(part):
                 "wrong facing": findings.wrong_facing,
                 "wrong facing area": findings.wrong_facing_area,
                 "unknown facing": findings.unknown_facing,
+                "off plane": findings.off_plane,
                 "reasons": console_news(consoles["caps"], consoles["plain"]),
             })
     return name, results, time.monotonic() - started
@@ -1151,11 +1157,12 @@ def summarise(all_results, parts, seconds, jobs):
         for name, r in sorted(facing):
             print(f"  {r['set']} {name}: {r['wrong facing']} of {r['cap count']} caps, "
                   f"{r['wrong facing area']:.3f} LDU^2")
-        changed = [(n, r) for n, r in capped if r["other lines changed"]]
-        print(f"Other lines: {len(changed)} runs where -ff changed lines other than the caps")
+        changed = [(n, r) for n, r in capped if r["other lines changed"] or r["off plane"]]
+        print(f"Other lines: {len(changed)} runs where -ff changed lines other than the caps"
+              f" or wrote faces of the caps' colour off the plane")
         for name, r in sorted(changed):
-            print(f"  {r['set']} {name}: {r['other lines changed']} lines of the run without"
-                  f" -ff missing")
+            print(f"  {r['set']} {name}: {r['other lines changed']} lines missing or added, "
+                  f"{r['off plane']} faces of colour {CAP_COLOUR} off the plane")
     else:
         print(f"Caps not checked: {halvex} has no -ff option")
     per_part = seconds * jobs / max(1, len(parts))
@@ -1164,6 +1171,7 @@ def summarise(all_results, parts, seconds, jobs):
     failed = problems + [(n, r) for n, r in measured
                          if "caps" in r and (not closes(r) or
                                              r["wrong facing"] or r["other lines changed"] or
+                                             r["off plane"] or
                                              max(r["cap overlap"], r["flat overlap"]) >
                                              r["overlap tolerance"])]
     return 1 if failed else 0

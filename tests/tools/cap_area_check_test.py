@@ -318,6 +318,12 @@ class CapTest(unittest.TestCase):
         uncertified = caps_of(self.PART, self.KEPT, "-x+", halves, header="")
         self.assertEqual((uncertified.wrong_facing, uncertified.unknown_facing), (0, 2))
 
+    def test_cap_colour_off_the_plane(self):
+        stray = [(1, 0, -10), (1, 0, 10), (1, 8, 10)]
+        found = caps_of(self.PART, self.KEPT, "-x+", [self.CAP, stray])
+        self.assertEqual((found.count, found.off_plane), (1, 1))
+        self.assertAlmostEqual(found.area, 160)
+
     def test_wrong_facing_cap(self):
         found = caps_of(self.PART, self.KEPT, "-x+", [list(reversed(self.CAP))])
         self.assertEqual(found.wrong_facing, 1)
