@@ -59,6 +59,11 @@ COVER = 0.003
 # Uncovered stretches up to this long are the ends the outline leaves out
 # below the overlap distance, and the rounding of the check.
 SHORT = 0.002
+# How far along an uncovered stretch, each way from its middle, a polygon
+# must hold it to count as meeting it: well beyond COVER, so that a polygon
+# with only a corner at the middle does not count, and short beside the
+# stretches that matter.
+ALONG = 0.02
 
 library = None
 halvex = None
@@ -144,15 +149,18 @@ def touches(corners, m):
 
 def uncovered_edges(path, planes, opened):
     """Stretches (count, total length) of polygon edges lying in one of
-    `planes` that no edge line covers, where `opened(midpoint, on)` says the
+    `planes` that no edge line covers, where `opened(midpoint, on, distance)` says the
     cut opened the part (`on` tells whether a point lies in the plane)."""
     polygons, edges = read_flat(path)
     count, length = 0, 0.0
     for normal, offset in planes:
         size = sum(c * c for c in normal) ** 0.5
 
+        def distance(p):
+            return (sum(p[k] * normal[k] for k in range(3)) - offset) / size
+
         def on(p):
-            return abs(sum(p[k] * normal[k] for k in range(3)) - offset) / size <= IN_PLANE
+            return abs(distance(p)) <= IN_PLANE
 
         # A polygon lying in the plane closes the edges it shares with the
         # others: the cut has not opened the part there.
@@ -168,7 +176,7 @@ def uncovered_edges(path, planes, opened):
                 a, b = corners[k], corners[(k + 1) % len(corners)]
                 if on(a) and on(b):
                     open_length, middle = uncovered(a, b, closing)
-                    if open_length > SHORT and opened(middle, on):
+                    if open_length > SHORT and opened(middle, sub(b, a), on, distance):
                         count += 1
                         length += open_length
     return count, length
@@ -293,16 +301,29 @@ def check(job):
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
-        def opened(middle, on):
+        def opened(middle, direction, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
-            # plane (a face in the plane closes what it touches).
+            # plane (a face in the plane closes what it touches). A polygon
+            # counts when it holds the stretch on both sides of the point,
+            # not one that meets it at a corner only (32495.dat: a cone
+            # standing on the ridge that the stretch runs along).
             if not source:
                 source.append(read_flat(flat_in)[0])
-            touching = [c for c in source[0] if touches(c, middle)]
+            size = dot(direction, direction) ** 0.5
+            step = [c * ALONG / size for c in direction]
+            before = [middle[k] - step[k] for k in range(3)]
+            after = [middle[k] + step[k] for k in range(3)]
+            touching = [c for c in source[0]
+                        if touches(c, middle) and touches(c, before) and touches(c, after)]
             if any(all(on(p) for p in c) for c in touching):
                 return False
-            return sum(touches(c, middle) for c in touching) >= 2
+            # And the plane went through the part there: polygons met at
+            # the point from both sides of it. Where they all lie on one
+            # side, the plane only touches the part (a rail tangent to it,
+            # 2214.dat), and nothing was opened.
+            sides = {distance(p) > 0 for c in touching for p in c if abs(distance(p)) > IN_PLANE}
+            return len(sides) == 2 and sum(touches(c, middle) for c in touching) >= 2
 
         count, length = uncovered_edges(flat1, planes, opened)
         if count:

@@ -97,10 +97,6 @@ std::vector<Segment> SegmentsOf(const Model& edges) {
   return segments;
 }
 
-// Halves of a part modelled apart meet a plane up to some thousandths of an
-// LDU from each other (0.004 in 4585450.dat): a removed polygon's edge this
-// close to a kept polygon's edge in the plane lies along it.
-constexpr double kHalvesApart = 0.01;
 
 bool BoxesApart(const Segment& s, const Segment& t, double slack) {
   return std::max(s.a.x, s.b.x) < std::min(t.a.x, t.b.x) - slack ||
@@ -109,11 +105,6 @@ bool BoxesApart(const Segment& s, const Segment& t, double slack) {
          std::min(s.a.y, s.b.y) > std::max(t.a.y, t.b.y) + slack ||
          std::max(s.a.z, s.b.z) < std::min(t.a.z, t.b.z) - slack ||
          std::min(s.a.z, s.b.z) > std::max(t.a.z, t.b.z) + slack;
-}
-
-bool NearPlane(const Plane& plane, const Point& p) {
-  Point projection;
-  return std::fabs(SignedDistance(plane, p, &projection)) <= kHalvesApart;
 }
 
 // The stretches of the edges in a cut plane of `output`'s polygons along

@@ -23,15 +23,21 @@ bool LiesInPlane(const Plane& plane, const Point& p) {
   return std::fabs(SignedDistance(plane, p, &projection)) <= kInPlaneRounding * scale;
 }
 
+bool NearPlane(const Plane& plane, const Point& p) {
+  Point projection;
+  return std::fabs(SignedDistance(plane, p, &projection)) <= kHalvesApart;
+}
+
 namespace {
 
-// Adds the edges of `piece` that lie in `plane` to `edges`.
-void AddInPlaneEdges(Model& edges, const Plane& plane, const std::vector<Point>& piece) {
+// Adds the edges of `piece` whose ends both pass `inPlane` to `edges`.
+void AddInPlaneEdges(Model& edges, const Plane& plane, const std::vector<Point>& piece,
+                     bool (*inPlane)(const Plane&, const Point&) = LiesInPlane) {
   for (std::size_t k = 0; k < piece.size(); ++k) {
     const Point& a = piece[k];
     const Point& b = piece[(k + 1) % piece.size()];
     if (Length(Difference(a, b)) < kIdenticalDistance) continue;
-    if (LiesInPlane(plane, a) && LiesInPlane(plane, b)) {
+    if (inPlane(plane, a) && inPlane(plane, b)) {
       edges.Append(edges.Arena().Make<EdgeLine>(a, b, Colour(kOutlineColour)));
     }
   }
@@ -79,7 +85,7 @@ void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, con
 
 void RecordRemovedPolygon(CutLog& log, const Plane& plane, const Element& polygon) {
   if (std::optional<std::vector<Point>> corners = PolygonCorners(polygon)) {
-    AddInPlaneEdges(log.removedEdges, plane, *corners);
+    AddInPlaneEdges(log.removedEdges, plane, *corners, NearPlane);
   }
 }
 

@@ -89,6 +89,17 @@ TEST_F(AuthorPassTest, AnEdgeARemovalOpensIsOutlinedAlongTheKeptEdge) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// A rotated copy's corners miss the plane by a little: the removed quad's
+// edge runs from x = -0.0002 to x = -0.0012, along the kept quad's edge on
+// x = 0, and the removal opens the part there all the same.
+TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
+  AddQuad({{{0, 0, -10}, {10, 0, -10}, {10, 0, 10}, {0, 0, 10}}});
+  AddQuad({{{-10, 0, -10}, {-0.0002, 0, -10}, {-0.0012, 0, 10}, {-10, 0, 10}}});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"4 16 0 0 -10 10 0 -10 10 0 10 0 0 10",
+                                             "2 24 0 0 -10 0 0 10"}));
+}
+
 // Two quads side by side along the cut give one outline, not two; a run
 // that only snaps outlines nothing.
 TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
