@@ -100,6 +100,30 @@ TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// A primitive written as fractions is split apart from the output; the
+// edges its removed half leaves in the plane open the output's own polygon
+// beside them (4181.dat: a quad of the part against a ring primitive).
+TEST_F(AuthorPassTest, AnEdgeOfAPrimitivesRemovedHalfOpensTheOutputsPolygon) {
+  Model primitive;
+  primitive.Append(primitive.Arena().Make<Quad>(
+      std::array<Point, 4>{{{-3, 0, 7}, {-4, 0, 9}, {0, 0, 10}, {0, 0, 8}}}, Colour(kMainColour)));
+  CutLog primitiveLog;
+  SplitModel(primitive, splitter_, settings_, {}, &primitiveLog);
+  CutLog fromFractions;
+  KeepOutline(primitive, primitiveLog, fromFractions);
+  AddQuad({{{0, 0, 8}, {0, 0, 10}, {6, 0, 10}, {8, 0, 8}}});
+  CutLog log;
+  SplitModel(model_, splitter_, settings_, {}, &log);
+  for (int k = 0; k < fromFractions.removedEdges.Size(); ++k) {
+    const auto& edge = static_cast<const EdgeLine&>(fromFractions.removedEdges.ElementAt(k));
+    log.removedEdges.Append(log.removedEdges.Arena().Make<EdgeLine>(edge.P1(), edge.P2(),
+                                                                    Colour(kOutlineColour)));
+  }
+  MakeGeometryAuthorReady(model_, log, splitter_, report_);
+  ASSERT_EQ(model_.Size(), 2);
+  EXPECT_EQ(model_.ElementAt(1).ToText(), "2 24 0 0 8 0 0 10");
+}
+
 // Two quads side by side along the cut give one outline, not two; a run
 // that only snaps outlines nothing.
 TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
