@@ -197,6 +197,20 @@ TEST_F(AuthorPassTest, OnlyLinesTheRunMadeAlikeAreWrittenOnce) {
   EXPECT_EQ(report_.duplicatesRemoved, 1);
 }
 
+// Snapping is the run's work as cutting is: an edge 0.0002 long that it
+// makes a point is dropped, and of two edges it makes alike one is written;
+// an edge that was a point already stays.
+TEST_F(AuthorPassTest, LinesThatSnappingMakesPointsOrAlikeAreDropped) {
+  AddEdge({0.0005, 0, 0}, {0.0003, 0, 0});
+  AddEdge({0.0005, 1, 1}, {5, 1, 1});
+  AddEdge({0.0003, 1, 1}, {5, 1, 1});
+  AddEdge({3, 3, 3}, {3, 3, 3});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"2 24 0 1 1 5 1 1", "2 24 3 3 3 3 3 3"}));
+  EXPECT_EQ(report_.piecesDropped, 1);
+  EXPECT_EQ(report_.duplicatesRemoved, 1);
+}
+
 // A strip too thin to tile is kept and counted; standard error names the
 // precision that would have snapped its corners: strictly above the
 // farthest, as a corner snaps only nearer than the precision.
