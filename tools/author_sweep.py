@@ -236,25 +236,39 @@ def uncovered(a, b, edges):
     return open_length, point
 
 
-def round_matrices(source, target):
-    """Copies the LDraw file `source` to `target` with the nine matrix
-    numbers of every reference rounded to five places, halves away from
-    zero, as -a writes them."""
+def rewrite_references(source, target, fields_from, fields_to, rounded):
+    """Copies the LDraw file `source` to `target` with the fields
+    fields_from to fields_to - 1 of every reference line given by
+    `rounded`."""
     out = []
     with open(source, "rb") as f:
         for line in f.read().decode("latin-1").splitlines():
             fields = line.split()
             if len(fields) >= 15 and fields[0] == "1":
                 try:
-                    for k in range(5, 14):
-                        value = Decimal(fields[k]).quantize(Decimal("0.00001"), ROUND_HALF_UP)
-                        fields[k] = format(value.normalize(), "f")
+                    for k in range(fields_from, fields_to):
+                        fields[k] = rounded(fields[k])
                     line = " ".join(fields)
-                except InvalidOperation:
+                except (InvalidOperation, ValueError):
                     pass
             out.append(line)
     with open(target, "wb") as f:
         f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
+
+
+def round_matrices(source, target):
+    """The nine matrix numbers of every reference rounded to five places,
+    halves away from zero, as -a writes them."""
+    def rounded(text):
+        value = Decimal(text).quantize(Decimal("0.00001"), ROUND_HALF_UP)
+        return format(value.normalize(), "f")
+    rewrite_references(source, target, 5, 14, rounded)
+
+
+def round_positions(source, target):
+    """The three position numbers of every reference with six significant
+    digits, as the run without -a writes them."""
+    rewrite_references(source, target, 2, 5, lambda text: "%.6g" % float(text))
 
 
 def check(job):
@@ -295,10 +309,15 @@ def check(job):
             # Tracker's limit, which moves what it places by up to 5e-6 of
             # its size; the run without -a is compared with its matrices so
             # rounded, and everything else to TOLERANCE.
+            # The run without -a writes a reference's position with six
+            # significant digits (-121.244 for -121.2436); the -a output is
+            # compared with its positions so written.
             plain_rounded = os.path.join(work, "plain_rounded.dat")
             round_matrices(plain, plain_rounded)
+            author_rounded = os.path.join(work, "author_rounded.dat")
+            round_positions(author, author_rounded)
             run(library_sweep.EXPAND_ONLY + ["-l", library, plain_rounded, flat0])
-            run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
+            run(library_sweep.EXPAND_ONLY + ["-l", library, author_rounded, flat1])
         source = []
 
         def opened(middle, direction, on, distance):

@@ -471,6 +471,15 @@ class GeometryPass {
  private:
   static std::size_t At(int k) { return static_cast<std::size_t>(k); }
 
+  // The points of the element at `k`, or of the one it was cut from, before
+  // the run snapped or cut anything; as the pass found them for elements the
+  // run made otherwise.
+  const ElementPoints& BeforeRun(int k) const {
+    if (auto source = log_.sources.find(k); source != log_.sources.end()) return source->second;
+    if (At(k) < log_.before.size()) return log_.before[At(k)];
+    return originals_[At(k)];
+  }
+
   bool IsRunMade(int k) const {
     return k >= outlinesFrom_ || k >= static_cast<int>(runMade_.size()) || runMade_[At(k)];
   }
@@ -563,18 +572,27 @@ class GeometryPass {
     const ElementPoints& original = originals_[At(k)];
     ElementPoints rounded = original;
     for (int p = 0; p < rounded.count; ++p) rounded.points[p] = rounder_.Round(original.points[p]);
-    bool moved = false;
-    for (int p = 0; p < rounded.count; ++p) {
-      const Point& a = rounded.points[p];
-      const Point& b = original.points[p];
-      moved = moved || a.x != b.x || a.y != b.y || a.z != b.z;
-    }
-    if (!moved && !IsRunMade(k)) return;
+    auto differ = [](const ElementPoints& x, const ElementPoints& y) {
+      if (x.count != y.count) return true;
+      for (int p = 0; p < x.count; ++p) {
+        const Point& a = x.points[p];
+        const Point& b = y.points[p];
+        if (a.x != b.x || a.y != b.y || a.z != b.z) return true;
+      }
+      return false;
+    };
+    const bool moved = differ(rounded, original);
+    // Snapped onto a plane, an element may have become a point or flat.
+    const bool snapped = differ(BeforeRun(k), original);
+    if (!moved && !snapped && !IsRunMade(k)) return;
     const Point* r = rounded.points;
     const Facing facing = FacingOf(element);
     if (type == kEdgeType || type == kCondType) {
-      // A line that rounding or the cut shrank to a point is dropped.
-      const bool wasPoint = EdgeFinding(original.points[0], original.points[1]).has_value();
+      // A line that rounding, snapping or the cut shrank to a point is
+      // dropped: one that was a point before the run stays (the check
+      // reports it).
+      const ElementPoints& before = BeforeRun(k);
+      const bool wasPoint = EdgeFinding(before.points[0], before.points[1]).has_value();
       if (!wasPoint && EdgeFinding(r[0], r[1])) {
         output_.ReplaceWithEmpty(k);
         ++report_.piecesDropped;
@@ -592,7 +610,7 @@ class GeometryPass {
     }
     const std::vector<Point> corners = PointsVector(rounded);
     const bool wasBroken = IsRunMade(k) ? broken_.size() > At(k) && broken_[At(k)]
-                                        : BreaksPolygonRules(PointsVector(original));
+                                        : BreaksPolygonRules(PointsVector(BeforeRun(k)));
     if (wasBroken || Passes(corners)) {
       if (moved) output_.ReplaceAt(k, MakePolygon(output_.Arena(), corners, colour, facing));
       return;
@@ -628,9 +646,7 @@ class GeometryPass {
       const int first = now.AddLine(type, colour, {points.points, At(points.count)}, k);
       int firstBefore = -1;
       if (k < originalSize) {
-        auto source = log_.sources.find(k);
-        const ElementPoints& original =
-            source != log_.sources.end() ? source->second : originals_[At(k)];
+        const ElementPoints& original = BeforeRun(k);
         firstBefore = before.AddLine(type, colour, {original.points, At(original.count)}, k);
       }
       if (first < 0) continue;
@@ -727,6 +743,9 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 
 void KeepOutline(const Model& cut, const CutLog& log, CutLog& into) {
   AppendOutlines(into.boundary, cut, log);
+  for (int k = 0; k < log.removedEdges.Size(); ++k) {
+    into.removedEdges.Append(CopyElement(log.removedEdges.ElementAt(k), into.removedEdges.Arena()));
+  }
   for (int k = 0; k < cut.Size(); ++k) {
     const Element& element = cut.ElementAt(k);
     if (!element.IsPolygon() && element.LineType() != kEdgeType) continue;

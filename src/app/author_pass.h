@@ -42,10 +42,11 @@ struct AuthorReport {
 };
 
 // Adds to `into`'s boundary the outline that the steps below would give
-// `cut`, split with `log`, and to its drawnByReferences the polygons and
-// edge lines of `cut` near a cut plane: for geometry the output holds in
-// another form (a cut circular primitive written as fraction primitives),
-// whose cut is outlined all the same.
+// `cut`, split with `log`, to its removedEdges those of `log`, and to its
+// drawnByReferences the polygons and edge lines of `cut` near a cut plane:
+// for geometry the output holds in another form (a cut circular primitive
+// written as fraction primitives), whose cut is outlined all the same, and
+// beside which the output's own polygons are opened as beside any other.
 void KeepOutline(const Model& cut, const CutLog& log, CutLog& into);
 
 // The geometry steps, after the split and before the winding is made one:

@@ -58,9 +58,13 @@ bool BreaksPolygonRules(const std::vector<Point>& corners) {
 
 void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, const Element& first,
                int firstIndex, const Element* second, int secondIndex, bool sourceBroken) {
-  // A piece cut again keeps the source of the first cut.
+  // A piece cut again keeps the source of the first cut; an element of the
+  // input is its own source as the run found it, before any snapping.
   auto known = log.sources.find(firstIndex);
-  const ElementPoints origin = known != log.sources.end() ? known->second : source;
+  const ElementPoints origin =
+      known != log.sources.end()                                 ? known->second
+      : static_cast<std::size_t>(firstIndex) < log.before.size() ? log.before[firstIndex]
+                                                                 : source;
   log.sources[firstIndex] = origin;
   if (second) log.sources[secondIndex] = origin;
   log.pieces.push_back(firstIndex);

@@ -52,6 +52,9 @@ struct CutLog {
   // from, by the piece's place: two pieces are alike before the run when
   // these are.
   std::unordered_map<int, ElementPoints> sources;
+  // The points of the elements as the run found them, by place, before the
+  // first plane snapped or cut any of them.
+  std::vector<ElementPoints> before;
 };
 
 // Halves of a part modelled apart meet a plane up to some thousandths of an

@@ -138,6 +138,10 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
     skipped.resize(static_cast<std::size_t>(input.Size()));
     for (int k : keptWhole) skipped[static_cast<std::size_t>(k)] = true;
   }
+  if (log) {
+    log->before.reserve(static_cast<std::size_t>(input.Size()));
+    for (int k = 0; k < input.Size(); ++k) log->before.push_back(PointsOf(input.ElementAt(k)));
+  }
   RunSettings boundarySettings;
   boundarySettings.cutAcross = true;
   for (int s = 0; s < splitter.Size(); ++s) {

@@ -153,6 +153,7 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
       fractions.substituted = [&] {
         AppendLines(outlines->boundary, lastOutline->boundary);
         AppendLines(outlines->drawnByReferences, lastOutline->drawnByReferences);
+        AppendLines(outlines->removedEdges, lastOutline->removedEdges);
       };
     }
     summary = ExpandWhereChanged(input, searchPath, judge, kDefaultElementBudget, &fractions);
@@ -279,6 +280,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
              caps ? &capHooks : nullptr);
   AppendLines(cutLog.boundary, fractionOutlines.boundary);
   AppendLines(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
+  AppendLines(cutLog.removedEdges, fractionOutlines.removedEdges);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;

@@ -100,6 +100,30 @@ TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// A primitive written as fractions is split apart from the output; the
+// edges its removed half leaves in the plane open the output's own polygon
+// beside them (4181.dat: a quad of the part against a ring primitive).
+TEST_F(AuthorPassTest, AnEdgeOfAPrimitivesRemovedHalfOpensTheOutputsPolygon) {
+  Model primitive;
+  primitive.Append(primitive.Arena().Make<Quad>(
+      std::array<Point, 4>{{{-3, 0, 7}, {-4, 0, 9}, {0, 0, 10}, {0, 0, 8}}}, Colour(kMainColour)));
+  CutLog primitiveLog;
+  SplitModel(primitive, splitter_, settings_, {}, &primitiveLog);
+  CutLog fromFractions;
+  KeepOutline(primitive, primitiveLog, fromFractions);
+  AddQuad({{{0, 0, 8}, {0, 0, 10}, {6, 0, 10}, {8, 0, 8}}});
+  CutLog log;
+  SplitModel(model_, splitter_, settings_, {}, &log);
+  for (int k = 0; k < fromFractions.removedEdges.Size(); ++k) {
+    const auto& edge = static_cast<const EdgeLine&>(fromFractions.removedEdges.ElementAt(k));
+    log.removedEdges.Append(log.removedEdges.Arena().Make<EdgeLine>(edge.P1(), edge.P2(),
+                                                                    Colour(kOutlineColour)));
+  }
+  MakeGeometryAuthorReady(model_, log, splitter_, report_);
+  ASSERT_EQ(model_.Size(), 2);
+  EXPECT_EQ(model_.ElementAt(1).ToText(), "2 24 0 0 8 0 0 10");
+}
+
 // Two quads side by side along the cut give one outline, not two; a run
 // that only snaps outlines nothing.
 TEST_F(AuthorPassTest, PiecesOfOneStraightBoundaryAreJoined) {
@@ -170,6 +194,20 @@ TEST_F(AuthorPassTest, OnlyLinesTheRunMadeAlikeAreWrittenOnce) {
   std::vector<std::string> lines = Run();
   EXPECT_EQ(lines, (std::vector<std::string>{"2 24 0 0 0 10 0 0", "2 24 1 2 3 4 5 6",
                                              "2 24 1 2 3 4 5 6"}));
+  EXPECT_EQ(report_.duplicatesRemoved, 1);
+}
+
+// Snapping is the run's work as cutting is: an edge 0.0002 long that it
+// makes a point is dropped, and of two edges it makes alike one is written;
+// an edge that was a point already stays.
+TEST_F(AuthorPassTest, LinesThatSnappingMakesPointsOrAlikeAreDropped) {
+  AddEdge({0.0005, 0, 0}, {0.0003, 0, 0});
+  AddEdge({0.0005, 1, 1}, {5, 1, 1});
+  AddEdge({0.0003, 1, 1}, {5, 1, 1});
+  AddEdge({3, 3, 3}, {3, 3, 3});
+  std::vector<std::string> lines = Run();
+  EXPECT_EQ(lines, (std::vector<std::string>{"2 24 0 1 1 5 1 1", "2 24 3 3 3 3 3 3"}));
+  EXPECT_EQ(report_.piecesDropped, 1);
   EXPECT_EQ(report_.duplicatesRemoved, 1);
 }
 
