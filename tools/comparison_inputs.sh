@@ -27,6 +27,8 @@ WINDOWS_OPTION_SETS=(
   "-s -c -z- -l LIB"
   "-x++ 3 -c -y- -p 0.01 -da"
   "-i -x-- -5 -ca -s -l LIB"
+  "+-s -x+ -ca -f -l LIB"
+  "-e -z- -ca -ff 4 -a -l LIB"
 )
 # tools/compare_windows.sh only (the WASI build reads no archives): ZIP
 # stands for the sample library packed as LDraw.org ships complete.zip.

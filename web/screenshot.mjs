@@ -9,7 +9,8 @@
 // default; front, top, side); BUTTON is run (Split, the default) or check.
 // HALVEX_CHECK, the ids of the page's check boxes separated by commas
 // ("partial,author"), ticks them before the button is pressed; see below
-// for HALVEX_UNCHECK and HALVEX_TURN.
+// for HALVEX_UNCHECK and HALVEX_TURN. HALVEX_FILL, "id=value" pairs
+// separated by commas ("capColour=4"), types values into text boxes.
 // The times are taken in the page: from the browser's handing over the
 // picked library (its change event) to the page's "ready", and from the
 // click on the button (the event's time stamp) to the second frame after
@@ -55,6 +56,10 @@ const fromPick = Date.now() - start;
 await page.setInputFiles('#input', input);
 for (const box of (process.env.HALVEX_CHECK ?? '').split(',').filter(Boolean)) {
   await page.check(`#${box}`);
+}
+for (const pair of (process.env.HALVEX_FILL ?? '').split(',').filter(Boolean)) {
+  const [id, value] = pair.split('=');
+  await page.fill(`#${id}`, value);
 }
 await page.click(`#${button}`);
 await page.waitForFunction(() => window.timing.drawn, null, { timeout: 600000 });

@@ -1,6 +1,9 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string_view>
 
 #include "geometry/number_text.h"
 #include "geometry/precision.h"
@@ -29,6 +32,8 @@ constexpr const char* kUsage[] = {
     "-e: expand subfiles only where the split changes them",
     "-k: check by LDraw.org's library rules: Outfile, or Infile alone (exit code 3 on errors)",
     "-a: write Outfile as an author submits it: outlines along the cut, clean numbers, header",
+    "-f: close the cut: cover the part's cross-section in each plane with faces of colour 16",
+    "-ff <colour>: close the cut with faces of the colour given",
 };
 
 bool IsSign(char c) { return c == '+' || c == '-'; }
@@ -115,6 +120,21 @@ bool SetSwitch(const std::string& option, RunSettings& settings,
   }
 }
 
+// Whether `text` is a colour as LDraw lines write one: a decimal number, or
+// "0x" and up to eight hexadecimal digits (a direct colour).
+bool IsColourText(const std::string& text) {
+  auto all = [](std::string_view digits, auto test) {
+    return !digits.empty() && std::all_of(digits.begin(), digits.end(), test);
+  };
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    return text.size() <= 10 && all(std::string_view(text).substr(2), [](char c) {
+             return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+           });
+  }
+  return text.size() <= 9 &&
+         all(text, [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
 // The parse of a command line of any length.
 ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
   ParsedCommandLine parsed;
@@ -163,6 +183,23 @@ ParsedCommandLine ParseArguments(const std::vector<std::string>& args) {
         splitSpecified = true;
         break;
       }
+      case 'f':
+        if (option == "-f") {
+          settings.closeCut = true;
+          settings.capColour = "16";
+        } else if (option == "-ff") {
+          takesValue = true;
+          if (value) {
+            if (!IsColourText(*value)) {
+              return Refuse(std::move(messages), "Invalid colour " + *value, "");
+            }
+            settings.closeCut = true;
+            settings.capColour = *value;
+          }
+        } else {
+          return Refuse(std::move(messages), "", unknown);
+        }
+        break;
       case 'l':
         takesValue = true;
         if (value) command.libraries.push_back(*value);

@@ -2,6 +2,8 @@
 // afterwards. The tolerance lives with the geometry (geometry/precision.h).
 #pragma once
 
+#include <string>
+
 namespace halvex {
 
 struct RunSettings {
@@ -17,6 +19,8 @@ struct RunSettings {
   bool expandWhereChanged = false;   // -e; sets expandSubfiles too
   bool check = false;                // -k
   bool authorReady = false;          // -a
+  bool closeCut = false;             // -f, -ff
+  std::string capColour = "16";      // -ff: the caps' colour, as LDraw writes it
 };
 
 }  // namespace halvex

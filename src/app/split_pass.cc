@@ -132,7 +132,7 @@ void HandleInPlane(Model& input, int k, const RunSettings& settings) {
 }  // namespace
 
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> keptWhole, CutLog* log) {
+                std::span<const int> keptWhole, CutLog* log, const PlaneHooks* hooks) {
   std::vector<bool> skipped;
   if (!keptWhole.empty()) {
     skipped.resize(static_cast<std::size_t>(input.Size()));
@@ -152,7 +152,10 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
       SplitByPolygon(log->removedEdges, polygon, boundarySettings);
       if (std::optional<Plane> plane = polygon.SplitterPlane()) log->planes.push_back(*plane);
     }
+    const std::optional<Plane> plane = hooks ? polygon.SplitterPlane() : std::nullopt;
+    if (plane && hooks->before) hooks->before(input, *plane);
     SplitByPolygon(input, polygon, settings, skipped, log);
+    if (plane && hooks->after) hooks->after(input);
   }
 }
 

@@ -2,6 +2,7 @@
 // given where it lies relative to each splitting polygon.
 #pragma once
 
+#include <functional>
 #include <span>
 
 #include "app/cut_log.h"
@@ -19,13 +20,22 @@ inline constexpr int kAsymmetricPolygonColour = 5;
 inline constexpr int kInPlaneLineColour = 1;
 inline constexpr int kInPlanePolygonColour = 9;
 
+// What a run does around each plane's pass: `before` sees the model as the
+// pass will, `after` the model the pass left; either may be empty.
+struct PlaneHooks {
+  std::function<void(const Model&, const Plane&)> before;
+  std::function<void(Model&)> after;
+};
+
 // Runs SplitByPolygon for every polygon of `splitter`, in order, each pass on
 // the result of the one before. Other elements of the splitter are skipped.
 // The elements at the indices `keptWhole` (references kept whole) are left
 // as they are. With a `log`, the cuts are recorded in it (see RecordCut),
 // and before each plane's pass the boundary recorded so far is cut by it.
+// With `hooks`, they run around the pass of each polygon that has a plane.
 void SplitModel(Model& input, const Model& splitter, const RunSettings& settings,
-                std::span<const int> keptWhole = {}, CutLog* log = nullptr);
+                std::span<const int> keptWhole = {}, CutLog* log = nullptr,
+                const PlaneHooks* hooks = nullptr);
 
 // One pass over `input` against the polygon `splitter`. Walks by index and
 // re-reads the size, so pieces appended by a cut are visited in the same

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/author_pass.h"
+#include "app/cap_pass.h"
 #include "app/check_run.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
@@ -193,6 +194,25 @@ int RunCheckOnly(const CommandLine& command, std::ostream& out, std::ostream& er
   return outcome.errors > 0 ? kExitCheckErrors : kExitSuccess;
 }
 
+// With -e, works out the caps of every plane on a full expansion of the
+// input, split as the run splits: -e keeps references whole and puts
+// fraction primitives in place of cut circular ones, and the caps need
+// every polygon at the cut. False when the input cannot be read again.
+bool PrepareCapsExpanded(const CommandLine& command, const Model& splitter,
+                         SearchPath& searchPath, PathResolver& resolver, CapPass& caps) {
+  Model full;
+  EmbeddedFiles sections;
+  std::string reason;
+  if (!Load(full, command.inFile, resolver, &reason, &sections)) return false;
+  ReadTextures(full);
+  ExpandSubfiles(full, searchPath);
+  PlaneHooks hooks;
+  hooks.before = [&](const Model& model, const Plane& plane) { caps.Prepare(model, plane); };
+  hooks.after = [&](Model& model) { caps.Append(model); };
+  SplitModel(full, splitter, command.settings, {}, nullptr, &hooks);
+  return true;
+}
+
 }  // namespace
 
 int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
@@ -236,7 +256,28 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   std::vector<int> keptWhole;
   for (const KeptReference& ref : expansion.kept) keptWhole.push_back(ref.index);
   CutLog cutLog;
-  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr);
+  // A run that only snaps opens nothing: no cut is closed either.
+  std::optional<CapPass> caps;
+  PlaneHooks capHooks;
+  if (settings.closeCut && !settings.snapOnly) {
+    caps.emplace(settings, input, topSize, settings.expandSubfiles, err);
+    if (settings.expandWhereChanged) {
+      if (!PrepareCapsExpanded(command, splitter, searchPath, resolver, *caps)) {
+        return kExitFileError;
+      }
+      // The caps of each plane in turn, counted in the hook itself.
+      capHooks.after = [&caps, next = std::size_t{0}](Model& model) mutable {
+        caps->Replay(model, next++);
+      };
+    } else {
+      capHooks.before = [&](const Model& model, const Plane& plane) {
+        caps->Prepare(model, plane);
+      };
+      capHooks.after = [&](Model& model) { caps->Append(model); };
+    }
+  }
+  SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr,
+             caps ? &capHooks : nullptr);
   AppendLines(cutLog.boundary, fractionOutlines.boundary);
   AppendLines(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
   AppendLines(cutLog.removedEdges, fractionOutlines.removedEdges);
@@ -258,6 +299,7 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
     CheckWrittenFile(command.outFile, resolver, settings.expandSubfiles ? &searchPath : nullptr,
                      out, err);
   }
+  if (settings.closeCut) ReportCaps(out, caps ? caps->Report() : CapReport{});
   return code;
 }
 
@@ -270,6 +312,10 @@ std::optional<int> RunInfoRequest(const std::vector<std::string>& args, std::ost
     out << "A splitter file's polygon keeps the side from which its corners run clockwise"
         << std::endl;
     out << "-k with -s or -e also checks the geometry as placed, naming the subfile" << std::endl;
+    out << "-f and -ff close the cut with faces facing the removed side, appended to the top file;"
+        << std::endl;
+    out << "  a region whose inside cannot be found is left open and named on standard error"
+        << std::endl;
     out << "-h or --help: this help; --version: the version" << std::endl;
     return kExitSuccess;
   }

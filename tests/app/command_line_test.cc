@@ -134,5 +134,31 @@ TEST(CommandLine, ReportPutsTheReasonOnStandardError) {
   EXPECT_EQ(err.str(), "missing Outfile\n");
 }
 
+// -f caps the cut in colour 16, -ff in the colour given: a decimal number
+// or a direct colour, as LDraw lines write colours; anything else is
+// refused, and -ff at the end lacks its value.
+TEST(CommandLine, CapOptionsTakeAColourAsLDrawWritesOne) {
+  ParsedCommandLine plain = ParseCommandLine({"-x+", "-ca", "-f", "in.dat", "out.dat"});
+  ASSERT_TRUE(plain.command);
+  EXPECT_TRUE(plain.command->settings.closeCut);
+  EXPECT_EQ(plain.command->settings.capColour, "16");
+  for (const char* colour : {"4", "0x2FF0000", "0X2ff0000", "0"}) {
+    ParsedCommandLine parsed = ParseCommandLine({"-x+", "-ff", colour, "in.dat", "out.dat"});
+    ASSERT_TRUE(parsed.command) << colour;
+    EXPECT_TRUE(parsed.command->settings.closeCut);
+    EXPECT_EQ(parsed.command->settings.capColour, colour);
+  }
+  for (const char* colour : {"red", "-4", "4.5", "0x", "0x2FF00000G", "1234567890", ""}) {
+    ParsedCommandLine parsed = ParseCommandLine({"-x+", "-ff", colour, "in.dat", "out.dat"});
+    EXPECT_FALSE(parsed.command) << colour;
+    EXPECT_EQ(parsed.error.message, std::string("Invalid colour ") + colour);
+  }
+  ParsedCommandLine last = ParseCommandLine({"-x+", "-y+", "-ff"});
+  EXPECT_FALSE(last.command);
+  EXPECT_EQ(last.error.reason, "missing value after -ff");
+  EXPECT_FALSE(ParseCommandLine({"-x+", "-fx", "in.dat", "out.dat"}).command);
+  EXPECT_FALSE(ParseCommandLine({"-x+", "in.dat", "out.dat"}).command->settings.closeCut);
+}
+
 }  // namespace
 }  // namespace halvex

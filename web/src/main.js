@@ -92,6 +92,12 @@ function options(removed = false) {
   else if ($('expand').checked) list.push('-s');
   // The removed side is only drawn: it needs no outline and no header.
   if ($('author').checked && !removed) list.push('-a');
+  // The removed side is drawn faint: only the kept side is closed. A colour
+  // is passed on as typed: the program says what is wrong with it.
+  if ($('caps').checked && !removed) {
+    const colour = $('capColour').value.trim();
+    list.push(...(colour === '' ? ['-f'] : ['-ff', colour]));
+  }
   return list;
 }
 
@@ -253,7 +259,7 @@ for (const button of document.querySelectorAll('[data-view]')) {
 }
 $('showPlanes').addEventListener('change', (e) => view.setShowPlanes(e.target.checked));
 $('addPlane').addEventListener('click', () => addPlane());
-for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert', 'author']) {
+for (const id of ['precision', 'across', 'deleteMode', 'verify', 'expand', 'partial', 'invert', 'author', 'caps', 'capColour']) {
   $(id).addEventListener('input', update);
 }
 

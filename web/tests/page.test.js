@@ -3,7 +3,8 @@
 // and with a splitter file, checked against the Linux build's output; an
 // MPD; values the program refuses, which must get its own message; runs
 // whose subfiles are not found, which must say so; and archives and entries
-// that cannot be read, named. (The check: check.test.js.)
+// that cannot be read, named; and a cut closed with faces, seen from the
+// removed side. (The check: check.test.js.)
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -280,6 +281,60 @@ test('ready for an author, the page writes what the command line writes with -a'
 
   const saved = await downloaded(page);
   expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-e', '-a', '-l', library, part, 'block-cut.dat']))).toBe(true);
+});
+
+// The view turned to look at the model's centre along +x (from x < 0, the
+// side -x+ removes), and the colour of the pixel in its middle.
+async function colourSeenAlongX(page) {
+  return page.evaluate(() => {
+    const view = window.halvexView;
+    const { camera, controls } = view;
+    const distance = camera.position.distanceTo(controls.target);
+    camera.position.set(controls.target.x - distance, controls.target.y, controls.target.z);
+    controls.update();
+    view.render();
+    const source = view.canvas;
+    const canvas = document.createElement('canvas');
+    canvas.width = source.width;
+    canvas.height = source.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(source, 0, 0);
+    const x = Math.floor(canvas.width / 2);
+    const y = Math.floor(canvas.height / 2);
+    return [...context.getImageData(x, y, 1, 1).data.slice(0, 3)];
+  });
+}
+
+test('closing the cut, the cut side shows a solid section in the colour given', async ({ page }) => {
+  const box = path.join(repo, 'tests/data/cases/caps_box/in/box.dat');
+  await page.goto('./');
+  await page.setInputFiles('#libraryFolder', library);
+  await expect(page.locator('body')).toHaveAttribute('data-library', 'ready');
+  await page.setInputFiles('#input', box);
+  await page.uncheck('#showRemoved');
+  await page.uncheck('#showPlanes');
+  const background = [0x1d, 0x21, 0x27];
+  const away = (colour) => colour.reduce((sum, value, k) => sum + Math.abs(value - background[k]), 0);
+
+  // Open: looking into the cut, the walls are seen from behind, culled,
+  // and the background shows through.
+  await split(page);
+  await expect(page.locator('#outcome')).toContainText('Exit code 0');
+  expect(away(await colourSeenAlongX(page))).toBeLessThan(30);
+
+  await page.check('#caps');
+  await page.fill('#capColour', '4');
+  await expect(page.locator('#commandLine')).toHaveText('halvex -x+ -ca -s -ff 4 -l library box.dat box-cut.dat');
+  await split(page);
+  await expect(page.locator('#outcome')).toContainText('Exit code 0');
+  await expect(page.locator('#report')).toContainText('1 Regions closed');
+  const seen = await colourSeenAlongX(page);
+  expect(away(seen)).toBeGreaterThan(60);
+  expect(seen[0]).toBeGreaterThan(seen[1] + 40);  // red, the colour 4 of the faces
+  expect(seen[0]).toBeGreaterThan(seen[2] + 40);
+
+  const saved = await downloaded(page);
+  expect(saved.bytes.equals(linuxOutput(['-x+', '-ca', '-s', '-ff', '4', '-l', library, box, 'box-cut.dat']))).toBe(true);
 });
 
 test('with a splitter file, the faint part is what the splitter file removes', async ({ page }) => {
