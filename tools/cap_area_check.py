@@ -1090,6 +1090,13 @@ def percent(part, whole):
     return f"{100.0 * part / whole:.2f} %" if whole else "-"
 
 
+def by_name_and_set(item):
+    """Sorts (part name, result) pairs by name, then option set: results of
+    one part under several sets must not be compared as dictionaries."""
+    name, result = item
+    return name, result["set"]
+
+
 def summarise(all_results, parts, seconds, jobs):
     runs = [(name, r) for name, results in all_results for r in results]
     problems = [(n, r) for n, r in runs if r.get("problem")]
@@ -1135,7 +1142,7 @@ def summarise(all_results, parts, seconds, jobs):
         if not_closed:
             print("  (section +- sampling uncertainty, closed, caps, section left open, caps"
                   " beyond the section, tied area, all in LDU^2)")
-        for name, r in sorted(not_closed):
+        for name, r in sorted(not_closed, key=by_name_and_set):
             print(f"  {r['set']} {name}: section {r['section']:.3f} +- {r['sigma']:.3f}, "
                   f"closed {r['closed section']:.3f}, caps {r['caps']:.3f} ({r['cap count']}"
                   f" faces), open {r['open']:.3f}, beyond {r['extra']:.3f}, tied"
@@ -1146,7 +1153,7 @@ def summarise(all_results, parts, seconds, jobs):
                     if max(r["cap overlap"], r["flat overlap"]) > r["overlap tolerance"]]
         print(f"Overlaps: {len(overlaps)} runs with caps over a face in the plane or over"
               f" each other")
-        for name, r in sorted(overlaps):
+        for name, r in sorted(overlaps, key=by_name_and_set):
             print(f"  {r['set']} {name}: over faces in the plane {r['flat overlap']:.4f}, "
                   f"caps over caps {r['cap overlap']:.4f} (tolerance "
                   f"{r['overlap tolerance']:.4f}) LDU^2")
@@ -1154,13 +1161,13 @@ def summarise(all_results, parts, seconds, jobs):
         unknown = sum(r["unknown facing"] for _, r in capped)
         print(f"Wrong facing: {len(facing)} runs with caps whose front side faces the kept side"
               f" ({unknown} caps in files without certification not judged)")
-        for name, r in sorted(facing):
+        for name, r in sorted(facing, key=by_name_and_set):
             print(f"  {r['set']} {name}: {r['wrong facing']} of {r['cap count']} caps, "
                   f"{r['wrong facing area']:.3f} LDU^2")
         changed = [(n, r) for n, r in capped if r["other lines changed"] or r["off plane"]]
         print(f"Other lines: {len(changed)} runs where -ff changed lines other than the caps"
               f" or wrote faces of the caps' colour off the plane")
-        for name, r in sorted(changed):
+        for name, r in sorted(changed, key=by_name_and_set):
             print(f"  {r['set']} {name}: {r['other lines changed']} lines missing or added, "
                   f"{r['off plane']} faces of colour {CAP_COLOUR} off the plane")
     else:
