@@ -743,9 +743,7 @@ std::optional<std::string> TypeLineText(std::string_view rest) {
 
 void KeepOutline(const Model& cut, const CutLog& log, CutLog& into) {
   AppendOutlines(into.boundary, cut, log);
-  for (int k = 0; k < log.removedEdges.Size(); ++k) {
-    into.removedEdges.Append(CopyElement(log.removedEdges.ElementAt(k), into.removedEdges.Arena()));
-  }
+  AppendCopies(into.removedEdges, log.removedEdges);
   for (int k = 0; k < cut.Size(); ++k) {
     const Element& element = cut.ElementAt(k);
     if (!element.IsPolygon() && element.LineType() != kEdgeType) continue;

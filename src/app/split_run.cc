@@ -108,11 +108,6 @@ bool AddLibraries(const CommandLine& command, SearchPath& searchPath, std::ostre
   return true;
 }
 
-// Appends copies of the elements of `from` to `to`.
-void AppendLines(Model& to, const Model& from) {
-  for (int k = 0; k < from.Size(); ++k) to.Append(CopyElement(from.ElementAt(k), to.Arena()));
-}
-
 // Inlines the subfiles of `input`, all of them or only those the split
 // changes, and reports it; none when the expansion grows too large or a
 // library archive cannot be read.
@@ -151,9 +146,9 @@ std::optional<ExpandSummary> ExpandAndReport(Model& input, const Model& splitter
     };
     if (outlines) {
       fractions.substituted = [&] {
-        AppendLines(outlines->boundary, lastOutline->boundary);
-        AppendLines(outlines->drawnByReferences, lastOutline->drawnByReferences);
-        AppendLines(outlines->removedEdges, lastOutline->removedEdges);
+        AppendCopies(outlines->boundary, lastOutline->boundary);
+        AppendCopies(outlines->drawnByReferences, lastOutline->drawnByReferences);
+        AppendCopies(outlines->removedEdges, lastOutline->removedEdges);
       };
     }
     summary = ExpandWhereChanged(input, searchPath, judge, kDefaultElementBudget, &fractions);
@@ -278,9 +273,9 @@ int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   }
   SplitModel(input, splitter, settings, keptWhole, logCuts ? &cutLog : nullptr,
              caps ? &capHooks : nullptr);
-  AppendLines(cutLog.boundary, fractionOutlines.boundary);
-  AppendLines(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
-  AppendLines(cutLog.removedEdges, fractionOutlines.removedEdges);
+  AppendCopies(cutLog.boundary, fractionOutlines.boundary);
+  AppendCopies(cutLog.drawnByReferences, fractionOutlines.drawnByReferences);
+  AppendCopies(cutLog.removedEdges, fractionOutlines.removedEdges);
   AuthorReport authorReport;
   if (settings.authorReady) MakeGeometryAuthorReady(input, cutLog, splitter, authorReport);
   std::vector<InsertedLine> statements;

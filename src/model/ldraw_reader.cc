@@ -235,6 +235,10 @@ ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena) {
   }
 }
 
+void AppendCopies(Model& to, const Model& from) {
+  for (int k = 0; k < from.Size(); ++k) to.Append(CopyElement(from.ElementAt(k), to.Arena()));
+}
+
 std::string WhyNoFile(std::string_view name, PathResolver& resolver) {
   if (resolver.IsFolder(name)) return ReasonNoFile(FileKind::kFolder);
   return resolver.IsPresent(name) ? ReasonNoFile(FileKind::kOther) : std::string();

@@ -36,6 +36,9 @@ std::string_view MetaTextOf(std::string_view line);
 // so they must outlive it.
 ArenaPtr<Element> CopyElement(const Element& element, ElementArena& arena);
 
+// Appends copies (see CopyElement) of the elements of `from` to `to`.
+void AppendCopies(Model& to, const Model& from);
+
 // Appends the elements of `text` to `model` and sets their winding: +1 on
 // subfile references, on every other element the winding the file's last
 // BFC CERTIFY line declared (0 before one). Load's work on a file's text, and

@@ -15,6 +15,7 @@
 #include "elements/meta_line.h"
 #include "elements/polygons.h"
 #include "geometry/precision.h"
+#include "model/ldraw_reader.h"
 
 namespace halvex {
 namespace {
@@ -114,11 +115,7 @@ TEST_F(AuthorPassTest, AnEdgeOfAPrimitivesRemovedHalfOpensTheOutputsPolygon) {
   AddQuad({{{0, 0, 8}, {0, 0, 10}, {6, 0, 10}, {8, 0, 8}}});
   CutLog log;
   SplitModel(model_, splitter_, settings_, {}, &log);
-  for (int k = 0; k < fromFractions.removedEdges.Size(); ++k) {
-    const auto& edge = static_cast<const EdgeLine&>(fromFractions.removedEdges.ElementAt(k));
-    log.removedEdges.Append(log.removedEdges.Arena().Make<EdgeLine>(edge.P1(), edge.P2(),
-                                                                    Colour(kOutlineColour)));
-  }
+  AppendCopies(log.removedEdges, fromFractions.removedEdges);
   MakeGeometryAuthorReady(model_, log, splitter_, report_);
   ASSERT_EQ(model_.Size(), 2);
   EXPECT_EQ(model_.ElementAt(1).ToText(), "2 24 0 0 8 0 0 10");
