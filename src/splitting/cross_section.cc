@@ -176,6 +176,9 @@ struct Edge {
 // vertices than a section is worth: the plane is then left open.
 constexpr std::size_t kMostVertices = 1000000;
 
+// Walls that end this near another are taken to meet it (see Bridges).
+constexpr double kGapReach = 0.01;
+
 class Arrangement {
  public:
   explicit Arrangement(double tolerance) : tolerance_(tolerance) {}
@@ -206,6 +209,9 @@ class Arrangement {
   }
 
   void Build(const std::vector<Segment>& segments, const Frame& frame);
+  // Segments that join each end where no other edge meets to the nearest
+  // point of another edge within `reach`.
+  std::vector<Segment> Bridges(double reach, const Frame& frame) const;
   void PruneDangling(std::vector<std::vector<int>>& chains);
 
   const std::vector<P2>& Points() const { return points_; }
@@ -341,6 +347,52 @@ void Arrangement::Build(const std::vector<Segment>& segments, const Frame& frame
       from = to;
     }
   }
+}
+
+// Library parts are often drawn to three or four decimals, so the pieces of
+// a wall can end a few thousandths of an LDU short of the wall they meet.
+// Left so, the outline of a hole would dangle and be pruned, and the hole
+// would merge with the solid round it. A bridge carries the wall on for
+// counting crossings, but tells no side: the vote round a face ignores it.
+std::vector<Segment> Arrangement::Bridges(double reach, const Frame& frame) const {
+  std::vector<int> degree(points_.size(), 0);
+  for (const Edge& edge : edges_) {
+    ++degree[static_cast<std::size_t>(edge.a)];
+    ++degree[static_cast<std::size_t>(edge.b)];
+  }
+  std::vector<int> ends;
+  for (std::size_t v = 0; v < points_.size(); ++v) {
+    if (degree[v] == 1) ends.push_back(static_cast<int>(v));
+  }
+  // Every end against every edge: past this, the ends are left dangling.
+  constexpr double kMostComparisons = 5e7;
+  std::vector<Segment> bridges;
+  if (static_cast<double>(ends.size()) * static_cast<double>(edges_.size()) > kMostComparisons) {
+    return bridges;
+  }
+  for (int v : ends) {
+    const P2 p = points_[static_cast<std::size_t>(v)];
+    std::optional<P2> best;
+    double bestDistance = reach;
+    for (const Edge& edge : edges_) {
+      if (edge.a == v || edge.b == v) continue;
+      const P2 a = points_[static_cast<std::size_t>(edge.a)];
+      const P2 d = Minus(points_[static_cast<std::size_t>(edge.b)], a);
+      const double squared = Dot2(d, d);
+      const double t = squared > 0 ? std::clamp(Dot2(Minus(p, a), d) / squared, 0.0, 1.0) : 0.0;
+      const P2 q{a.x + d.x * t, a.y + d.y * t};
+      const double distance = Length2(Minus(p, q));
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = q;
+      }
+    }
+    if (best) {
+      bridges.push_back({p, *best, points3_[static_cast<std::size_t>(v)], frame.To3(*best), 1,
+                         {0, 0}});
+    }
+  }
+  return bridges;
 }
 
 // Removes, one after another, the edges with an end that no other edge
@@ -602,6 +654,22 @@ void ImproveByFlips(const std::vector<P2>& points, std::vector<Triangle2>& trian
   }
 }
 
+// Drops the triangles no thicker than `thickness` across their longest
+// side: where a ring runs on within a bridge's reach of a corner (a bridged
+// gap, a T-junction not quite on its wall) no flip helps, and such a
+// triangle covers next to nothing while its corners, rounded, may turn it
+// over.
+void DropSlivers(const std::vector<P2>& points, double thickness,
+                 std::vector<Triangle2>& triangles) {
+  auto at = [&](int k) -> const P2& { return points[static_cast<std::size_t>(k)]; };
+  std::erase_if(triangles, [&](const Triangle2& t) {
+    const double longest = std::max({Length2(Minus(at(t[1]), at(t[0]))),
+                                     Length2(Minus(at(t[2]), at(t[1]))),
+                                     Length2(Minus(at(t[0]), at(t[2])))});
+    return std::fabs(Orient(at(t[0]), at(t[1]), at(t[2]))) <= thickness * longest;
+  });
+}
+
 // Joins pairs of triangles that make a convex quadrilateral with no angle
 // near 180 degrees into one.
 std::vector<std::vector<int>> JoinQuads(const std::vector<P2>& points,
@@ -785,6 +853,15 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   if (input.segments.empty()) return caps;
   Arrangement arrangement(tolerance);
   arrangement.Build(input.segments, frame);
+  const double reach = std::max(kGapReach, 10 * tolerance);
+  if (!arrangement.TooComplex()) {
+    const std::vector<Segment> bridges = arrangement.Bridges(reach, frame);
+    if (!bridges.empty()) {
+      input.segments.insert(input.segments.end(), bridges.begin(), bridges.end());
+      arrangement = Arrangement(tolerance);
+      arrangement.Build(input.segments, frame);
+    }
+  }
   if (arrangement.TooComplex()) {
     caps.open.push_back({input.segments[0].a3, OpenReason::kTooComplex});
     return caps;
@@ -797,13 +874,19 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   for (const std::vector<int>& chain : chains) {
     // A chain of polygons' edges in the plane alone is the rim of a face
     // there, which lies against a removed polygon: nothing is open.
+    // A chain no longer than a bridge reaches is the stub a bridge leaves
+    // where it meets the wall beside the end it joins: nothing is open.
     bool wall = false;
+    double length = 0;
     for (int e : chain) {
-      for (int s : edges[static_cast<std::size_t>(e)].sources) {
+      const Edge& edge = edges[static_cast<std::size_t>(e)];
+      length += Length2(Minus(points[static_cast<std::size_t>(edge.b)],
+                              points[static_cast<std::size_t>(edge.a)]));
+      for (int s : edge.sources) {
         wall = wall || input.segments[static_cast<std::size_t>(s)].weight > 0;
       }
     }
-    if (wall) {
+    if (wall && length > reach) {
       caps.open.push_back(
           {points3[static_cast<std::size_t>(edges[static_cast<std::size_t>(chain[0])].a)],
            OpenReason::kBoundaryOpen});
@@ -927,6 +1010,7 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     }
     verdict[c] = 1;
     ImproveByFlips(points, triangles);
+    DropSlivers(points, reach, triangles);
     for (const std::vector<int>& face : JoinQuads(points, triangles)) {
       std::vector<Point> corners;
       for (int v : face) corners.push_back(points3[static_cast<std::size_t>(v)]);

@@ -324,13 +324,28 @@ TEST_F(SectionTest, EndsThatMissEachOtherWithinTheToleranceStillClose) {
   EXPECT_EQ(caps.regionsClosed, 1);
   EXPECT_TRUE(caps.open.empty());
   EXPECT_NEAR(FacingArea(caps, {1, 0, 0}), 400, 0.01);
-  // Farther apart, the boundary stays open.
+  // Farther apart than walls are taken to meet, the boundary stays open.
   polygons_.clear();
   AddBox({-10, -10, -10}, {10, 10, 10}, false, "y+");
-  Add({{-10, 10.01, -10}, {-10, 10.01, 10}, {10, 10.01, 10}, {10, 10.01, -10}});
+  Add({{-10, 10.05, -10}, {-10, 10.05, 10}, {10, 10.05, 10}, {10, 10.05, -10}});
   caps = Cap(AxisPlane(0, 0));
   EXPECT_EQ(caps.regionsClosed, 0);
   EXPECT_FALSE(caps.open.empty());
+}
+
+// A square hole through a block whose walls, drawn to few decimals, end a
+// little short of each other: beyond the tolerance, but the hole is still a
+// hole, not part of the solid round it, and nothing is left open.
+TEST_F(SectionTest, AHoleWhoseWallsEndShortOfEachOtherStaysOpen) {
+  AddBox({-10, -10, -10}, {10, 10, 10});
+  AddBox({-10, -3, -3}, {10, 3, 3}, true, "x-x+z+");
+  Add({{-10, 2.997, 3.002}, {10, 2.997, 3.002}, {10, -2.998, 3.002}, {-10, -2.998, 3.002}});
+  SectionCaps caps = Cap(AxisPlane(0, 0));
+  EXPECT_EQ(caps.regionsClosed, 1);
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_NEAR(FacingArea(caps, {1, 0, 0}), 400 - 36, 0.05);
+  EXPECT_FALSE(Covers(caps, {0, 0, 0}, 0));
+  EXPECT_TRUE(Covers(caps, {0, 0, 5}, 0));
 }
 
 // Many tubes without front sides: too many faces and edges for the rays to
