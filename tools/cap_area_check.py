@@ -255,11 +255,15 @@ class Slice:
     which cancel. `above` and `below` are those edge pieces on the kept and
     the removed side: the open ends of the part, and the edges of T-joins."""
 
-    def __init__(self, corner_lists, plane):
+    def __init__(self, corner_lists, plane, fronts=None):
         self.segments, self.flat, self.above, self.below = [], [], [], []
+        # The segments with the side of the part they bound: (a, b, inward)
+        # where `inward`, in (u, v), points to the polygon's back; None when
+        # a polygon has no known front side.
+        self.oriented = [] if fronts is not None and all(fronts) else None
         u, v = plane.u, plane.v
         single = set()
-        for corners in corner_lists:
+        for index, corners in enumerate(corner_lists):
             count = len(corners)
             for k in range(count):
                 a, b = corners[k], corners[(k + 1) % count]
@@ -282,9 +286,14 @@ class Slice:
                     a, b = (k, j) if corners[k] < corners[j] else (j, k)
                     points.append(crossing(corners[a], corners[b], d[a], d[b], u, v))
             points.sort()
+            if self.oriented is not None:
+                normal = newell(corners)
+                inward = (-fronts[index] * normal[u], -fronts[index] * normal[v])
             for k in range(0, len(points) - 1, 2):
                 if points[k] != points[k + 1]:
                     self.segments.append((points[k], points[k + 1]))
+                    if self.oriented is not None:
+                        self.oriented.append((points[k], points[k + 1], inward))
         for a, b in single:
             da, db = plane.distance(a), plane.distance(b)
             pa, pb = (a[u], a[v]), (b[u], b[v])
@@ -639,6 +648,59 @@ def ray_votes(grid, segments, fills):
     return total
 
 
+def winding_votes(grid, oriented):
+    """Per grid point, how many of the twenty-four rays through it in the
+    plane find it inside by the front sides of the polygons they cross (as
+    ray_votes, a number whose bytes are the counts): walking a ray in from
+    its far end, crossing a polygon from its front to its back enters the
+    part and from its back to its front leaves it; the point is inside when
+    it has been entered more often than left. Unlike the parity of the
+    crossings, this counts pieces of a part sunk into one another, with no
+    face where they meet, as solid (a pin through a hip, a stud in a
+    tube). `oriented`: (a, b, inward) in grid coordinates."""
+    total = 0
+    corners = ((0, 0), (grid.width - 1, 0), (0, grid.height - 1),
+               (grid.width - 1, grid.height - 1))
+    values = {n: memoryview(bytes([n]) * max(grid.width, grid.height)) for n in (1, 2)}
+    for orientation in ORIENTATIONS:
+        di, dj = orientation
+        first_label, last_label = min(dj * i - di * j for i, j in corners), \
+            max(dj * i - di * j for i, j in corners)
+        # Positions grow along (di, dj): crossing towards the inward side
+        # enters the part.
+        by_sign = {1: [], -1: []}
+        for a, b, inward in oriented:
+            toward = di * inward[0] + dj * inward[1]
+            if toward != 0:
+                by_sign[1 if toward > 0 else -1].append((a, b))
+        lines = {}
+        for sign, segments in by_sign.items():
+            for k, positions in line_crossings(orientation, segments,
+                                               (first_label, last_label)).items():
+                lines.setdefault(k, []).extend((position, sign) for position in positions)
+        votes = bytearray(grid.size)
+        for k, crossings in lines.items():
+            points = line_points(grid, orientation, k)
+            if points is None:
+                continue
+            first, end, start, stride = points
+            crossings.sort()
+            total_sign = sum(sign for _, sign in crossings)
+            entered = 0
+            bounds = [-math.inf] + [position for position, _ in crossings] + [math.inf]
+            for m in range(len(bounds) - 1):
+                if m > 0:
+                    entered += crossings[m - 1][1]
+                count = (entered >= 1) + (entered - total_sign >= 1)
+                if count:
+                    a = first if bounds[m] == -math.inf else max(first, math.ceil(bounds[m]))
+                    b = end if bounds[m + 1] == math.inf else \
+                        min(end, math.ceil(bounds[m + 1]))
+                    assign(votes, start, stride, a, b, values[count])
+        total += int.from_bytes(votes, "little")
+    return total
+
+
 def perpendicular_votes(grid, outline):
     """The vote of the ray perpendicular to the plane from each grid point,
     given the even-odd outline of the shadows it crosses: two half votes
@@ -775,12 +837,15 @@ class Estimate:
     point's class: 2 inside, 1 tied, 0 outside or on a polygon lying in the
     plane."""
 
-    def __init__(self, grid, outline, fixed):
+    def __init__(self, grid, outline, fixed, votes=None):
         """`outline`: segments in grid coordinates; `fixed`: the votes that
         do not depend on it (the rays across the plane, the polygons lying
-        in it)."""
-        fills = {n: memoryview(bytes([n]) * max(grid.width, grid.height)) for n in (1, 2)}
-        data = (ray_votes(grid, outline, fills) + fixed).to_bytes(grid.size, "little")
+        in it); `votes`: the rays' votes in the plane when they are not
+        those of the outline's parity."""
+        if votes is None:
+            fills = {n: memoryview(bytes([n]) * max(grid.width, grid.height)) for n in (1, 2)}
+            votes = ray_votes(grid, outline, fills)
+        data = (votes + fixed).to_bytes(grid.size, "little")
         self.classes = codes = data.translate(SECTION_TABLE)
         cell = grid.step * grid.step
         w = grid.width
@@ -808,13 +873,17 @@ class Section:
     the part fool the first, pieces sunk into one another without a face
     where they meet the second."""
 
-    def __init__(self, corner_lists, plane, grid=None, points=GRID_POINTS):
+    def __init__(self, corner_lists, plane, grid=None, points=GRID_POINTS, fronts=None):
         self.plane, self.corner_lists, self.points = plane, corner_lists, points
-        self.slice = Slice(corner_lists, plane)
+        self.fronts = fronts
+        self.slice = Slice(corner_lists, plane, fronts)
         ends = [p for segment in self.slice.segments for p in segment]
         self.grid = grid
         self.estimates = []
         self.area = self.sigma = self.contested = self.tied = self.closed_area = 0.0
+        # The third estimate, by the front sides (see winding_votes): None
+        # for a part without certification.
+        self.winding_area = None
         if not ends and grid is None:
             return
         if grid is None:
@@ -826,8 +895,8 @@ class Section:
         for pieces in (self.slice.above, self.slice.below):
             shadows = segments + [(to_grid(a), to_grid(b)) for a, b in pieces]
             across += perpendicular_votes(grid, shadows)
-        fixed = across + mark(grid, row_intervals(grid, flat),
-                              memoryview(bytes([FLAT]) * grid.width))
+        flat_marks = mark(grid, row_intervals(grid, flat), memoryview(bytes([FLAT]) * grid.width))
+        fixed = across + flat_marks
         first = Estimate(grid, segments, fixed)
         across = across.to_bytes(grid.size, "little")
 
@@ -855,6 +924,15 @@ class Section:
         self.area, self.sigma = first.area, first.sigma
         self.tied, self.contested = first.tied, first.contested
         self.closed_area = second.area
+        if self.slice.oriented is not None:
+            # The rays in the plane alone: the two across it count as one
+            # each way, a tie.
+            neutral = int.from_bytes(bytes([2 * STEP]) * grid.size, "little")
+            oriented = [(to_grid(a), to_grid(b), grid.turn(inward))
+                        for a, b, inward in self.slice.oriented]
+            third = Estimate(grid, None, flat_marks + neutral, winding_votes(grid, oriented))
+            self.estimates.append(third)
+            self.winding_area = third.area
 
     def covering(self, points_uv):
         """This section, or the same measured on a grid that also covers
@@ -862,7 +940,8 @@ class Section:
         if not points_uv or (self.grid is not None and self.grid.covers(points_uv)):
             return self
         ends = [p for segment in self.slice.segments for p in segment]
-        return Section(self.corner_lists, self.plane, Grid(ends + points_uv, self.points))
+        return Section(self.corner_lists, self.plane, Grid(ends + points_uv, self.points),
+                       fronts=self.fronts)
 
     def against(self, extra, area):
         """The classes of the points by the estimate nearer to `area`, plus
@@ -939,9 +1018,19 @@ def agrees(section_area, cap_area):
 
 
 def closes(result):
-    """Whether the caps' area agrees with either estimate of the section."""
+    """Whether the caps' area agrees with any estimate of the section."""
     return agrees(result["section"], result["caps"]) or \
-        agrees(result["closed section"], result["caps"])
+        agrees(result["closed section"], result["caps"]) or \
+        by_winding_only(result)
+
+
+def by_winding_only(result):
+    """Whether the caps' area agrees with the estimate by the front sides
+    alone."""
+    return result.get("winding section") is not None and \
+        agrees(result["winding section"], result["caps"]) and \
+        not agrees(result["section"], result["caps"]) and \
+        not agrees(result["closed section"], result["caps"])
 
 
 def in_doubt(result):
@@ -1029,17 +1118,20 @@ def check_part(part):
         failure, _ = run(EXPAND_ONLY + ["-l", library, part], flat_in)
         if failure:
             return name, [{"set": "input", "problem": failure}], time.monotonic() - started
-        corner_lists = [face.corners for face in read_faces(flat_in)]
+        faces = read_faces(flat_in)
+        corner_lists = [face.corners for face in faces]
+        fronts = [face.front for face in faces]
         sections = {}
         for option_text in OPTION_SETS:
             options = option_text.split()
             plane = plane_of(options)
             key = (plane.axis, plane.keep, plane.offset)
             if key not in sections:
-                sections[key] = Section(corner_lists, plane, points=grid_points)
+                sections[key] = Section(corner_lists, plane, points=grid_points, fronts=fronts)
             section = sections[key]
             result = {"set": option_text, "section": section.area, "sigma": section.sigma,
-                      "closed section": section.closed_area, "contested": section.contested,
+                      "closed section": section.closed_area,
+                      "winding section": section.winding_area, "contested": section.contested,
                       "tied": section.tied, "problem": None}
             results.append(result)
             if not caps_supported:
@@ -1128,7 +1220,11 @@ def summarise(all_results, parts, seconds, jobs):
         closed = [(n, r) for n, r in capped if closes(r)]
         print(f"Caps: {len(closed)} of {len(capped)} runs closed "
               f"({percent(len(closed), len(capped))}): |caps - section| <= "
-              f"{100 * RELATIVE:g} % of the section + {FLOOR} LDU^2, for either estimate")
+              f"{100 * RELATIVE:g} % of the section + {FLOOR} LDU^2, for any estimate")
+        winding = [(n, r) for n, r in closed if by_winding_only(r)]
+        print(f"  {len(winding)} of them by the estimate by front sides alone (pieces sunk"
+              f" into one another):" + "".join(f" {r['set']} {n};"
+                                               for n, r in sorted(winding, key=by_name_and_set)))
         for options in OPTION_SETS:
             of_set = [r for _, r in capped if r["set"] == options]
             good = [r for r in of_set if closes(r)]
@@ -1140,11 +1236,14 @@ def summarise(all_results, parts, seconds, jobs):
         print(f"Not closed: {len(not_closed)} runs, {len(doubtful)} of them where the section"
               f" itself is in doubt (its two estimates differ by more than the tolerance)")
         if not_closed:
-            print("  (section +- sampling uncertainty, closed, caps, section left open, caps"
-                  " beyond the section, tied area, all in LDU^2)")
+            print("  (section +- sampling uncertainty, closed, by front sides, caps, section"
+                  " left open, caps beyond the section, tied area, all in LDU^2)")
         for name, r in sorted(not_closed, key=by_name_and_set):
+            winding = r.get("winding section")
             print(f"  {r['set']} {name}: section {r['section']:.3f} +- {r['sigma']:.3f}, "
-                  f"closed {r['closed section']:.3f}, caps {r['caps']:.3f} ({r['cap count']}"
+                  f"closed {r['closed section']:.3f}, by front sides "
+                  f"{'-' if winding is None else format(winding, '.3f')}, "
+                  f"caps {r['caps']:.3f} ({r['cap count']}"
                   f" faces), open {r['open']:.3f}, beyond {r['extra']:.3f}, tied"
                   f" {r['tied']:.3f}{' (in doubt)' if in_doubt(r) else ''}")
             for line in r["reasons"][:4]:
@@ -1189,10 +1288,13 @@ def check_files(original, output, plane_option, points):
     plane = plane_of([plane_option])
     if plane is None:
         sys.exit(f"not an axis plane: {plane_option}")
-    section = Section([f.corners for f in read_faces(original)], plane, points=points)
+    originals = read_faces(original)
+    section = Section([f.corners for f in originals], plane, points=points,
+                      fronts=[f.front for f in originals])
+    winding = "-" if section.winding_area is None else f"{section.winding_area:.4f}"
     print(f"section {section.area:.4f} +- {section.sigma:.4f} LDU^2 in the plane {plane.name()}"
-          f" (closed {section.closed_area:.4f}, contested {section.contested:.4f},"
-          f" tied {section.tied:.4f})")
+          f" (closed {section.closed_area:.4f}, by front sides {winding}, contested"
+          f" {section.contested:.4f}, tied {section.tied:.4f})")
     if not output:
         return 0
     faces = read_faces(output)
@@ -1203,7 +1305,7 @@ def check_files(original, output, plane_option, points):
           f"{findings.cap_overlap:.4f} LDU^2; wrong facing {findings.wrong_facing}, not judged "
           f"{findings.unknown_facing}")
     good = closes({"section": section.area, "closed section": section.closed_area,
-                   "caps": findings.area})
+                   "winding section": section.winding_area, "caps": findings.area})
     print("closed" if good else "not closed")
     return 0 if good else 1
 

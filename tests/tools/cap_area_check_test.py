@@ -163,6 +163,20 @@ class SectionAreaTest(unittest.TestCase):
         missing = check.Section(faces, check.plane_of(["-x++", "40"]), points=POINTS)
         self.assertEqual(missing.area, 0.0)
 
+    def test_boxes_sunk_into_one_another(self):
+        # No face where they meet: the parity of the crossings counts the
+        # overlap out, the front sides count it in; without front sides
+        # there is no estimate by them.
+        faces = box(-10, 10, -10, 10, -10, 10) + box(-10, 10, -5, 5, 5, 15)
+        plane = check.plane_of(["-x+"])
+        result = check.Section(faces, plane, points=POINTS, fronts=[1] * len(faces))
+        self.assertArea(result, 400 + 100 - 2 * 50, share=2e-3)
+        self.assertLessEqual(abs(result.winding_area - 450), 1e-3 * 450)
+        # Turned inside out (fronts all -1) nothing is inside by them.
+        inverted = check.Section(faces, plane, points=POINTS, fronts=[-1] * len(faces))
+        self.assertEqual(inverted.winding_area, 0.0)
+        self.assertIsNone(section(faces, "-x+").winding_area)
+
     def test_thin_wall(self):
         # A wall 0.5 LDU thick and 80 long: the grid resolves it.
         self.assertArea(section(box(-10, 10, 0, 0.5, -40, 40), "-x+"), 0.5 * 80)
@@ -446,7 +460,8 @@ class LibraryRunTest(unittest.TestCase):
         self.assertIn("1 parts, 3 runs, 0 that did not run", out)
         self.assertIn("Caps: 2 of 3 runs closed", out)
         self.assertRegex(out, r"-s -z- -ca box.dat: section (319\.99|320\.00)\d \+- 0\.0\d\d, "
-                         r"closed (319\.99|320\.00)\d, caps 160\.000 \(1 faces\), "
+                         r"closed (319\.99|320\.00)\d, by front sides (319\.99|320\.00)\d, "
+                         r"caps 160\.000 \(1 faces\), "
                          r"open (159\.99|160\.00)\d, beyond 0\.000")
         self.assertIn("halvex: Region left open at 5 8 0", out)
         self.assertIn("Overlaps: 0 runs", out)
