@@ -43,6 +43,34 @@ void AddInPlaneEdges(Model& edges, const Plane& plane, const std::vector<Point>&
   }
 }
 
+// Adds the stretches of the edges of the polygon `corners` that run along
+// the plane, within kHalvesApart, on its removed side: the cut removed
+// them, as it removes a polygon lying there whole, and a kept polygon's
+// edge beside them is opened alike (a face drawn a few thousandths across
+// the plane beside one that ends in it, 44292.dat).
+void AddRemovedAlongPlane(Model& edges, const Plane& plane, const ElementPoints& corners) {
+  for (int k = 0; k < corners.count; ++k) {
+    const Point& a = corners.points[k];
+    const Point& b = corners.points[(k + 1) % corners.count];
+    Point projection;
+    const double da = SignedDistance(plane, a, &projection);
+    const double db = SignedDistance(plane, b, &projection);
+    if (!(std::fabs(da) <= kHalvesApart && std::fabs(db) <= kHalvesApart)) continue;
+    // An edge lying in the plane is the kept piece's.
+    if ((da <= 0 && db <= 0) || (LiesInPlane(plane, a) && LiesInPlane(plane, b))) continue;
+    // The part of the edge beyond the plane: a and b, the one on the kept
+    // side moved to where the edge crosses the plane.
+    Point from = a;
+    Point to = b;
+    if (da < 0 || db < 0) {
+      const Point crossing = Add(a, Scale(Difference(a, b), da / (da - db)));
+      (da < 0 ? from : to) = crossing;
+    }
+    if (Length(Difference(from, to)) < kIdenticalDistance) continue;
+    edges.Append(edges.Arena().Make<EdgeLine>(from, to, Colour(kOutlineColour)));
+  }
+}
+
 }  // namespace
 
 std::optional<std::vector<Point>> PolygonCorners(const Element& element) {
@@ -75,6 +103,7 @@ void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, con
   }
   std::optional<std::vector<Point>> firstCorners = PolygonCorners(first);
   if (!firstCorners) return;
+  AddRemovedAlongPlane(log.removedEdges, plane, source);
   AddInPlaneEdges(log.boundary, plane, *firstCorners);
   if (!second) return;
   std::optional<std::vector<Point>> secondCorners = PolygonCorners(*second);

@@ -101,6 +101,21 @@ TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// The other half drawn a few thousandths across the plane: its edge runs
+// from x = 0.0035 (kept) to x = -0.0022, so the cut keeps a sliver of it
+// along z = -10 to 2.28 and removes the rest. The removed rest opens the
+// kept quad's edge as a polygon removed whole would.
+TEST_F(AuthorPassTest, ThePartOfACutPolygonsEdgeRemovedAlongThePlaneOpensThePart) {
+  AddQuad({{{0, 0, -10}, {10, 0, -10}, {10, 0, 10}, {0, 0, 10}}});
+  AddQuad({{{-10, 0, -10}, {0.0035, 0, -10}, {-0.0022, 0, 10}, {-10, 0, 10}}});
+  std::vector<std::string> lines = Run();
+  std::vector<std::string> outlines;
+  for (const std::string& line : lines) {
+    if (line.rfind("2 24 ", 0) == 0) outlines.push_back(line);
+  }
+  EXPECT_EQ(outlines, (std::vector<std::string>{"2 24 0 0 -10 0 0 10"}));
+}
+
 // A primitive written as fractions is split apart from the output; the
 // edges its removed half leaves in the plane open the output's own polygon
 // beside them (4181.dat: a quad of the part against a ring primitive).
