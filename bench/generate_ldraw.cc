@@ -8,6 +8,12 @@
 //                                       lines and a comment every 64 lines.
 //   halvex_bench_gen expansion N FILE   N references placing stud.dat and other
 //                                       files of the sample library.
+//   halvex_bench_gen model N FILE LIBDIR
+//                                       A model: N placements of up to 400
+//                                       parts of the library LIBDIR (every
+//                                       k-th of its parts/ by name) on a
+//                                       square grid 160 LDU apart, turned by
+//                                       multiples of 90 degrees.
 //   halvex_bench_gen strips N FILE      N strips of 26 lines, each a comment and
 //                                       half a cylinder as library parts draw
 //                                       it: 8 quads, 4 triangles, 8 edge lines
@@ -20,12 +26,16 @@
 // half on each. In the strip file 10% of the strips cross x = 0, the others
 // lie wholly on one side, half on each.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -352,12 +362,77 @@ int GenerateStrips(long count, std::FILE* file) {
   return 0;
 }
 
+// The parts a model places: up to `most` of the .dat files of
+// `library`/parts, every k-th by name, so that they spread over the library.
+std::vector<std::string> ModelParts(const std::filesystem::path& library, std::size_t most) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(library / "parts", error)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_regular_file(error) && name.size() > 4 &&
+        name.compare(name.size() - 4, 4, ".dat") == 0) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  if (names.size() <= most) return names;
+  std::vector<std::string> picked;
+  for (std::size_t k = 0; k < most; ++k) picked.push_back(names[k * names.size() / most]);
+  return picked;
+}
+
+int GenerateModel(long count, std::FILE* file, const char* library) {
+  const std::vector<std::string> parts = ModelParts(library, 400);
+  if (parts.empty()) {
+    std::fprintf(stderr, "no parts in %s/parts\n", library);
+    return 1;
+  }
+  static const int kColours[] = {1, 2, 4, 14, 15, 16, 71, 72};
+  static const int kRotations[4][9] = {{1, 0, 0, 0, 1, 0, 0, 0, 1},
+                                       {0, 0, 1, 0, 1, 0, -1, 0, 0},
+                                       {-1, 0, 0, 0, 1, 0, 0, 0, -1},
+                                       {0, 0, -1, 0, 1, 0, 1, 0, 0}};
+  Random random(0x5eed0004);
+  Writer writer(file);
+  for (const char* header : {"0 Synthetic benchmark model of library parts",
+                             "0 Name: bench_model.ldr", "0 Author: Halvex benchmark generator",
+                             "0 BFC CERTIFY CCW", ""}) {
+    writer.Line().append(header);
+    writer.EndLine();
+  }
+  const long side = std::max(1L, static_cast<long>(std::ceil(std::sqrt(static_cast<double>(count)))));
+  for (long k = 0; k < count; ++k) {
+    std::string& line = writer.Line();
+    line.append("1 ");
+    line.append(std::to_string(kColours[random.Below(8)]));
+    // Grid columns centred on x = 0, so that the plane x = 0 runs through
+    // the middle of the model.
+    line.append(" " + std::to_string((k % side - side / 2) * 160) + " 0 " +
+                std::to_string((k / side - side / 2) * 160));
+    for (int e : kRotations[random.Below(4)]) line.append(" " + std::to_string(e));
+    line.append(" " + parts[static_cast<std::size_t>(k) % parts.size()]);
+    writer.EndLine();
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "model") == 0) {
+    std::FILE* file = std::fopen(argv[3], "wb");
+    if (!file) {
+      std::perror(argv[3]);
+      return 1;
+    }
+    int code = GenerateModel(std::strtol(argv[2], nullptr, 10), file, argv[4]);
+    if (std::fclose(file) != 0) return 1;
+    return code;
+  }
   if (argc != 4 || (std::strcmp(argv[1], "polygons") != 0 &&
                     std::strcmp(argv[1], "expansion") != 0 && std::strcmp(argv[1], "strips") != 0)) {
-    std::fprintf(stderr, "usage: %s polygons|expansion|strips COUNT FILE\n", argv[0]);
+    std::fprintf(stderr, "usage: %s polygons|expansion|strips COUNT FILE\n"
+                 "       %s model COUNT FILE LIBDIR\n", argv[0], argv[0]);
     return 1;
   }
   long count = std::strtol(argv[2], nullptr, 10);

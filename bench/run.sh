@@ -113,6 +113,31 @@ if [[ -d "$lib" ]]; then
 else
   echo "expansion 20k: skipped, no sample library at $lib"
 fi
+# A model of 2,000 placements of library parts on a grid: flattened with -s
+# and expanded where the cut changes it with -e. The sample library's parts,
+# and the full library's when HALVEX_LDRAW_LIBRARY names one.
+model_libraries=()
+[[ -d "$lib" ]] && model_libraries+=("sample:$lib")
+[[ -n "${HALVEX_LDRAW_LIBRARY:-}" ]] && model_libraries+=("full:$(realpath "$HALVEX_LDRAW_LIBRARY")")
+for entry in "${model_libraries[@]}"; do
+  name="${entry%%:*}"
+  library="${entry#*:}"
+  model="$data/model_2000_$name.ldr"
+  "$gen" model 2000 "$model" "$library"
+  bytes=$(stat -c %s "$model")
+  for options in "-s -x+ -ca" "-e -x+ -ca"; do
+    h_walls=() h_cpus=() h_kbs=()
+    for ((k = 0; k < runs; k++)); do
+      # shellcheck disable=SC2086
+      time_once h "$halvex" $options -l "$library" "$model" "$data/out_model.ldr"
+    done
+    read -r h_wall h_cpu h_kb < <(summary h)
+    printf '%-27s %8s | %8s %8s %8s | %8s %8s %8s | %6s %6s %10s\n' \
+      "model 2000 $name ($options)" "$(mb "$bytes")" "$(seconds "$h_wall")" \
+      "$(seconds "$h_cpu")" "$(mb $((h_kb * 1024)))" - - - - - \
+      "out $(mb "$(stat -c %s "$data/out_model.ldr")") MB"
+  done
+done
 echo
 echo "Median of $runs runs each (wall and processor time); peak = largest resident set of those runs."
 echo "ratio = Halvex/floor wall time, cpu = Halvex/floor processor time."
