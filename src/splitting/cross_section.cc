@@ -61,10 +61,12 @@ Frame FrameOf(const Plane& plane) {
 // ---- Segments ----
 
 // Where the plane meets a polygon. A segment along which a polygon crosses
-// the plane weighs 1; one along which a polygon only touches it, an edge in
-// the plane, weighs 1/2: a closed surface brings two such polygons to the
-// edge, one from each side. The edges of polygons in the plane weigh 0: they
-// divide the plane, but are no wall of the part.
+// the plane weighs 1, and so does an edge in the plane of a polygon that
+// touches it from the kept side: the section is the kept part's, a hair
+// on the kept side of the plane. A polygon touching the plane from the
+// removed side bounds only what the cut removes, and gives nothing. The
+// edges of polygons in the plane weigh 0: they divide the plane, but are no
+// wall of the part.
 struct Segment {
   P2 a;
   P2 b;
@@ -134,13 +136,14 @@ void AddPolygon(const Frame& frame, const Plane& plane, const SectionPolygon& po
       inward = {front.x * s, front.y * s};
     }
   }
-  if (below == 0 || above == 0) {
-    // Touching: its edges in the plane.
+  if (above > 0 && below == 0) return;  // touching from the removed side
+  if (above == 0) {
+    // Touching from the kept side: its edges in the plane.
     for (std::size_t k = 0; k < n; ++k) {
       const std::size_t next = (k + 1) % n;
       if (side[k] == 0 && side[next] == 0) {
         input.segments.push_back({frame.To2(onPlane[k]), frame.To2(onPlane[next]), onPlane[k],
-                                  onPlane[next], 0.5, inward});
+                                  onPlane[next], 1, inward});
       }
     }
     return;
@@ -177,7 +180,7 @@ struct Edge {
 constexpr std::size_t kMostVertices = 1000000;
 
 // Walls that end this near another are taken to meet it (see Bridges).
-constexpr double kGapReach = 0.01;
+constexpr double kGapReach = 0.05;
 
 class Arrangement {
  public:
@@ -718,7 +721,7 @@ std::vector<std::vector<int>> JoinQuads(const std::vector<P2>& points,
 // ---- Inside or outside ----
 
 // Whether an edge is a wall of the part for counting crossings: a polygon
-// crosses the plane along it, or two touch it from either side.
+// crosses the plane along it, or touches it there from the kept side.
 bool IsWall(const Edge& edge, const std::vector<Segment>& segments) {
   double weight = 0;
   for (int s : edge.sources) weight += segments[static_cast<std::size_t>(s)].weight;

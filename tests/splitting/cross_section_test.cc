@@ -333,6 +333,20 @@ TEST_F(SectionTest, EndsThatMissEachOtherWithinTheToleranceStillClose) {
   EXPECT_FALSE(caps.open.empty());
 }
 
+// Two boxes open where they stand on the plane: the one on the kept side
+// ends there and is closed; the one on the removed side goes with the cut,
+// and nothing of the kept part lies where it stood.
+TEST_F(SectionTest, OnlyWhatTouchesThePlaneFromTheKeptSideIsSection) {
+  AddBox({-10, -10, -10}, {0, 10, 10}, false, "x+");
+  AddBox({0, 20, -10}, {10, 40, 10}, false, "x-");
+  SectionCaps caps = Cap(AxisPlane(0, 0));
+  EXPECT_EQ(caps.regionsClosed, 1);
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_NEAR(FacingArea(caps, {1, 0, 0}), 400, 1e-6);
+  EXPECT_TRUE(Covers(caps, {0, 0, 0}, 0));
+  EXPECT_FALSE(Covers(caps, {0, 30, 0}, 0));
+}
+
 // A square hole through a block whose walls, drawn to few decimals, end a
 // little short of each other: beyond the tolerance, but the hole is still a
 // hole, not part of the solid round it, and nothing is left open.
