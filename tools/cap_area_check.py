@@ -1246,7 +1246,10 @@ def summarise(all_results, parts, seconds, jobs):
                   f"caps {r['caps']:.3f} ({r['cap count']}"
                   f" faces), open {r['open']:.3f}, beyond {r['extra']:.3f}, tied"
                   f" {r['tied']:.3f}{' (in doubt)' if in_doubt(r) else ''}")
-            for line in r["reasons"][:4]:
+            # The regions left open and why first, then the counts.
+            named = [line for line in r["reasons"] if " left open near " in line]
+            counts = [line for line in r["reasons"] if line not in named]
+            for line in named[:4] + counts:
                 print(f"      halvex: {line}")
         overlaps = [(n, r) for n, r in capped
                     if max(r["cap overlap"], r["flat overlap"]) > r["overlap tolerance"]]
