@@ -353,7 +353,8 @@ void Arrangement::Build(const std::vector<Segment>& segments, const Frame& frame
 }
 
 // Library parts are often drawn to three or four decimals, so the pieces of
-// a wall can end a few thousandths of an LDU short of the wall they meet.
+// a wall can end some thousandths of an LDU short of the wall they meet
+// (0.0024 in 3186.dat, 0.0129 in 103.dat).
 // Left so, the outline of a hole would dangle and be pruned, and the hole
 // would merge with the solid round it. A bridge carries the wall on for
 // counting crossings, but tells no side: the vote round a face ignores it.
