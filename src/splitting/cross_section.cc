@@ -773,7 +773,12 @@ class Classifier {
     return 0;
   }
 
-  // Majority of the rays from `sample`: an odd number of walls crossed is
+  // Majority of the rays from `sample`. Where every polygon a ray crosses
+  // has a known front side, the point is inside when the ray leaves the
+  // part more often than it enters it (a wall it leaves by faces it with
+  // its front): two pieces sunk into one another, or a face between two
+  // solids (a disc filling a ring, each drawn with its own wall), are then
+  // solid, as they are. Otherwise an odd number of walls crossed is
   // inside. A ray that passes a vertex within the tolerance is not counted.
   int CountCrossings(const P2& sample) const {
     const std::vector<Edge>& edges = arrangement_.Edges();
@@ -784,6 +789,8 @@ class Classifier {
       const P2 d{ray.x / Length2(ray), ray.y / Length2(ray)};
       bool grazes = false;
       int count = 0;
+      int leaves = 0;
+      bool sided = true;
       for (const Edge& edge : edges) {
         if (!edge.live || !IsWall(edge, segments_)) continue;
         const P2& a = points[static_cast<std::size_t>(edge.a)];
@@ -798,10 +805,19 @@ class Classifier {
         const P2 w = Minus(a, sample);
         const double t = Cross2(w, e) / den;
         const double s = Cross2(w, d) / den;
-        if (t > 0 && s > 0 && s < 1) ++count;
+        if (!(t > 0 && s > 0 && s < 1)) continue;
+        ++count;
+        for (int source : edge.sources) {
+          const Segment& segment = segments_[static_cast<std::size_t>(source)];
+          if (segment.weight == 0) continue;
+          const double toward = Dot2(d, segment.inward);
+          if (toward == 0) sided = false;
+          leaves += toward < 0 ? 1 : -1;
+        }
       }
       if (grazes) continue;
-      (count % 2 == 1 ? odd : even) += 1;
+      const bool inside = sided ? leaves >= 1 : count % 2 == 1;
+      (inside ? odd : even) += 1;
     }
     if (odd > even) return 1;
     if (even > odd) return -1;

@@ -333,6 +333,18 @@ TEST_F(SectionTest, EndsThatMissEachOtherWithinTheToleranceStillClose) {
   EXPECT_FALSE(caps.open.empty());
 }
 
+// A tube with a disc filling its hollow, each drawn with its own wall: the
+// two walls meet face to face, and the section is the whole disc.
+TEST_F(SectionTest, ADiscFillingATubeIsSolidThroughTheFaceBetweenThem) {
+  AddWall(0, 0, 8, 16, 0, 10);
+  AddWall(0, 0, 6, 16, 0, 10, true);
+  AddWall(0, 0, 6, 16, 0, 10);
+  SectionCaps caps = Cap(AxisPlane(1, 4, true));
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_NEAR(FacingArea(caps, {0, -1, 0}), RegularArea(16, 8), 1e-9);
+  EXPECT_TRUE(Covers(caps, {0, 4, 0}, 1));
+}
+
 // Two boxes open where they stand on the plane: the one on the kept side
 // ends there and is closed; the one on the removed side goes with the cut,
 // and nothing of the kept part lies where it stood.
