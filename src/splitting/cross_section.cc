@@ -1022,7 +1022,12 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     for (const std::vector<P2>& ring : input.inPlane) covered = covered || InsideRing(sample, ring);
     if (covered) continue;
     int inside = classifier.Vote(bounding);
-    if (inside == 0) inside = raysAffordable ? classifier.CountCrossings(sample) : parity[c];
+    if (inside <= 0 && raysAffordable) {
+      const int rays = classifier.CountCrossings(sample);
+      if (rays > 0 || inside == 0) inside = rays;
+    } else if (inside == 0) {
+      inside = parity[c];
+    }
     if (inside < 0) continue;
     if (inside == 0) {
       caps.open.push_back({frame.To3(sample), OpenReason::kUndecided});

@@ -345,6 +345,19 @@ TEST_F(SectionTest, ADiscFillingATubeIsSolidThroughTheFaceBetweenThem) {
   EXPECT_TRUE(Covers(caps, {0, 4, 0}, 1));
 }
 
+// Three solid bars sunk into a box, nothing between them and it: their
+// walls, longer than the box's round the section, face away from the solid
+// between them. The front sides around that piece say outside, the rays
+// leave the part once more than they enter it: inside.
+TEST_F(SectionTest, BarsSunkIntoABoxLeaveNoGapAroundThem) {
+  AddBox({-10, -10, -10}, {10, 10, 10});
+  for (double z : {-8.0, -1.0, 6.0}) AddBox({-5, -9, z}, {5, 9, z + 2});
+  SectionCaps caps = Cap(AxisPlane(0, 0));
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_NEAR(FacingArea(caps, {1, 0, 0}), 400, 1e-9);
+  EXPECT_TRUE(Covers(caps, {0, 0, -4}, 0));
+}
+
 // Two boxes open where they stand on the plane: the one on the kept side
 // ends there and is closed; the one on the removed side goes with the cut,
 // and nothing of the kept part lies where it stood.
