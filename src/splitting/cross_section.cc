@@ -1021,6 +1021,10 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     bool covered = false;
     for (const std::vector<P2>& ring : input.inPlane) covered = covered || InsideRing(sample, ring);
     if (covered) continue;
+    // The front sides decide. Where they say outside or nothing, the rays
+    // are asked too: the walls of solids sunk into one another face away
+    // from the solid round them and can outweigh the walls that hold it,
+    // while the rays count those walls entered and left alike.
     int inside = classifier.Vote(bounding);
     if (inside <= 0 && raysAffordable) {
       const int rays = classifier.CountCrossings(sample);
