@@ -155,7 +155,11 @@ void AddPolygon(const Frame& frame, const Plane& plane, const SectionPolygon& po
     const std::size_t next = (k + 1) % n;
     if (side[k] == 0) meets.push_back(onPlane[k]);
     if (side[k] * side[next] < 0) {
-      const Point p = CrossingPoint(plane, c[k], c[next]);
+      // The crossing, put onto the plane: interpolating leaves it a rounding
+      // off (z = 8.88178e-16 on z = 0), and the caps' corners are made of
+      // these; on an axis plane the projection gives the plane's value exactly.
+      Point p;
+      SignedDistance(plane, CrossingPoint(plane, c[k], c[next]), &p);
       meets.push_back(p);
       crossings.push_back(p);
     }

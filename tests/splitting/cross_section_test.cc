@@ -116,6 +116,13 @@ class SectionTest : public ::testing::Test {
       for (const Point& p : face) {
         Point projection;
         EXPECT_LE(std::fabs(SignedDistance(plane, p, &projection)), 1e-9);
+        // On an axis plane a corner has the plane's value exactly: the
+        // face is written with it, and 8.88178e-16 for 0 is no number for
+        // a part.
+        const Vector& n = plane.normal;
+        if (n.y == 0 && n.z == 0) EXPECT_EQ(p.x, plane.origin.x);
+        if (n.x == 0 && n.z == 0) EXPECT_EQ(p.y, plane.origin.y);
+        if (n.x == 0 && n.y == 0) EXPECT_EQ(p.z, plane.origin.z);
       }
       std::optional<Finding> finding = PolygonFinding(face);
       EXPECT_FALSE(finding && finding->severity == Severity::kError) << finding->message;
@@ -356,6 +363,26 @@ TEST_F(SectionTest, BarsSunkIntoABoxLeaveNoGapAroundThem) {
   EXPECT_TRUE(caps.open.empty());
   EXPECT_NEAR(FacingArea(caps, {1, 0, 0}), 400, 1e-9);
   EXPECT_TRUE(Covers(caps, {0, 0, -4}, 0));
+}
+
+// A slanted prism whose edges the plane crosses between corners drawn to
+// few decimals: the crossings, worked out along the edges, land a rounding
+// off the plane unless put onto it.
+TEST_F(SectionTest, CapsOfASlantedSolidLieExactlyInAnAxisPlane) {
+  const std::vector<Point> low = {{-0.3, 0, -0.7}, {0.7, 0, -0.1}, {0.2, 0, 0.9}};
+  std::vector<Point> high;
+  for (const Point& p : low) high.push_back({p.x + 0.3, 1.7, p.z + 0.1});
+  Add({low[0], low[1], low[2]});
+  Add({high[2], high[1], high[0]});
+  for (std::size_t k = 0; k < 3; ++k) {
+    const std::size_t next = (k + 1) % 3;
+    Add({low[next], low[k], high[k], high[next]});
+  }
+  for (double y : {0.1, 0.3, 1.1}) {
+    SectionCaps caps = Cap(AxisPlane(1, y));
+    EXPECT_EQ(caps.regionsClosed, 1);
+    EXPECT_NEAR(FacingArea(caps, {0, 1, 0}), 0.65, 1e-9);
+  }
 }
 
 // Two boxes open where they stand on the plane: the one on the kept side
