@@ -629,10 +629,11 @@ def assign(buffer, start, stride, first, end, value):
 # holding the points of each line in turn, by position along it, each line
 # followed by a cell that takes what lies beyond its end. Each crossing adds
 # at the first point past it on its line (the ceil of its position, clipped
-# to the line); the running sum along the table, less that before the
-# line, then gives at every point the crossings before it, as the sorted
-# positions of the loops above do, and at the line's last cell its whole
-# count. The grid's points read their values from the table.
+# to the line). Running sums along the table, forward and backward, started
+# afresh at each line, give at every point the crossings on either side of
+# it: those the ray toward the line's low end meets, and those the ray
+# toward its high end meets, as the sorted positions of the loops above do.
+# The grid's points read their values from the table.
 
 def line_space(grid, orientation):
     """The table of a family of lines: (lowest label, each line's first
@@ -714,29 +715,34 @@ def crossings_array(grid, orientation, segments):
 
 def running_counts(grid, orientation, label, position, weight=None, dtype=np.int64):
     """Per cell of the family's table (see line_space): the crossings (or
-    the sum of their `weight`) on its line before it, and on its whole line.
+    the sum of their `weight`) on its line before it, and those after it.
     In `dtype`: a narrow unsigned one keeps only the counts' low bits."""
     low, first, count, start = line_space(grid, orientation)
     line = label.astype(np.intp) - low
     cell = start[line] + np.clip(np.ceil(position) - first[line], 0, count[line]).astype(np.intp)
     table = np.bincount(cell, weights=weight, minlength=int(start[-1] + count[-1] + 1))
-    table = table.astype(dtype).cumsum(dtype=dtype)
-    through = table[start + count]
-    before = np.concatenate((np.zeros(1, dtype), through[:-1]))
-    return table - np.repeat(before, count + 1), np.repeat(through - before, count + 1)
+    table = table.astype(dtype)
+    whole = np.bincount(line, weights=weight, minlength=len(start)).astype(dtype)
+    # Each line's sum is taken off where the next one starts (forward), or
+    # where the one before ends (backward), so that the sums start afresh.
+    forward = table.copy()
+    forward[start[1:]] -= whole[:-1]
+    backward = table.copy()
+    backward[start[1:] - 1] -= whole[1:]
+    before = forward.cumsum(dtype=dtype)
+    after = backward[::-1].cumsum(dtype=dtype)[::-1] - table
+    return before, after
 
 
-def parity_values(grid, orientation, segments, odd, inside):
-    """Per grid point (uint8, in grid order), the value of the two rays
-    along one orientation by the parity of the outline's crossings:
-    `inside` between the first and second crossing of a line, the third and
-    fourth, ...; 0 elsewhere; `odd` all along a line crossed an odd number
-    of times."""
+def odd_rays(grid, orientation, segments):
+    """Per grid point (uint8, in grid order), how many of the two rays
+    along one orientation cross the outline an odd number of times: 2
+    between the first and second crossing of a line, the third and fourth,
+    ...; 0 elsewhere; 1 all along a line crossed an odd number of times."""
     label, position, _ = crossings_array(grid, orientation, segments)
     # Only the parity counts: eight bits keep it.
-    before, whole = running_counts(grid, orientation, label, position, dtype=np.uint8)
-    values = np.where(whole & 1, np.uint8(odd), np.uint8(inside) * (before & 1))
-    return values[point_cells(grid, orientation)]
+    before, after = running_counts(grid, orientation, label, position, dtype=np.uint8)
+    return ((before & 1) + (after & 1))[point_cells(grid, orientation)]
 
 
 def as_number(values):
@@ -749,14 +755,16 @@ def ray_votes_numpy(grid, segments):
     total = np.zeros(grid.size, dtype=np.uint8)
     segments = segment_array(segments)
     for orientation in ORIENTATIONS:
-        total += parity_values(grid, orientation, segments, 1, 2)
+        total += odd_rays(grid, orientation, segments)
     return as_number(total)
 
 
 def winding_votes_numpy(grid, oriented):
-    """winding_votes, counted by NumPy: a line's count before a point is
-    how often the ray from the low end has entered the part less how often
-    it has left; its whole count the same for the whole line."""
+    """winding_votes, counted by NumPy: the ray toward a line's low end finds
+    a point inside when walking it in from that end enters the part more
+    often than it leaves (the signs before the point sum to 1 or more); the
+    ray toward the high end when walking in from there does (the signs after
+    it, entering counted +1 from the low end, sum to -1 or less)."""
     total = np.zeros(grid.size, dtype=np.uint8)
     segments = segment_array([(a, b) for a, b, _ in oriented])
     inward = np.array([inward for _, _, inward in oriented], dtype=float).reshape(-1, 2)
@@ -766,9 +774,9 @@ def winding_votes_numpy(grid, oriented):
         label, position, segment = crossings_array(grid, orientation, segments)
         sign = np.sign(toward)[segment]
         crossing = sign != 0
-        entered, whole = running_counts(grid, orientation, label[crossing], position[crossing],
-                                        sign[crossing])
-        count = (entered >= 1).astype(np.uint8) + (entered - whole >= 1)
+        before, after = running_counts(grid, orientation, label[crossing], position[crossing],
+                                       sign[crossing])
+        count = (before >= 1).astype(np.uint8) + (after <= -1)
         total += count[point_cells(grid, orientation)]
     return as_number(total)
 
@@ -870,7 +878,7 @@ def perpendicular_votes(grid, outline):
     The outline is closed, so every row crosses it an even number of times;
     a row that does not (a rounding slip) gives half a vote throughout."""
     if np is not None:
-        return as_number(parity_values(grid, (1, 0), segment_array(outline), STEP, 2 * STEP))
+        return as_number(STEP * odd_rays(grid, (1, 0), segment_array(outline)))
     votes = bytearray(grid.size)
     full = memoryview(bytes([2 * STEP]) * grid.width)
     half = memoryview(bytes([STEP]) * grid.width)
