@@ -713,7 +713,7 @@ def crossings_array(grid, orientation, segments):
     return label, position, segment
 
 
-def running_counts(grid, orientation, label, position, weight=None, dtype=np.int64):
+def running_counts(grid, orientation, label, position, weight=None, dtype="int64"):
     """Per cell of the family's table (see line_space): the crossings (or
     the sum of their `weight`) on its line before it, and those after it.
     In `dtype`: a narrow unsigned one keeps only the counts' low bits."""
