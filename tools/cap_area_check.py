@@ -713,24 +713,31 @@ def crossings_array(grid, orientation, segments):
     return label, position, segment
 
 
-def running_counts(grid, orientation, label, position, weight=None, dtype="int64"):
-    """Per cell of the family's table (see line_space): the crossings (or
-    the sum of their `weight`) on its line before it, and those after it.
-    In `dtype`: a narrow unsigned one keeps only the counts' low bits."""
+def table_cells(grid, orientation, label, position):
+    """The lines (counted from the lowest label) and the table cells of
+    crossings: the first point past each on its line, or the cell beyond."""
     low, first, count, start = line_space(grid, orientation)
     line = label.astype(np.intp) - low
-    cell = start[line] + np.clip(np.ceil(position) - first[line], 0, count[line]).astype(np.intp)
+    return line, start[line] + np.clip(np.ceil(position) - first[line], 0,
+                                       count[line]).astype(np.intp)
+
+
+def running_counts(grid, orientation, label, position, weight):
+    """Per cell of the family's table (see line_space): the sum of the
+    `weight` of the crossings on its line before it, and of those after."""
+    _, _, count, start = line_space(grid, orientation)
+    line, cell = table_cells(grid, orientation, label, position)
     table = np.bincount(cell, weights=weight, minlength=int(start[-1] + count[-1] + 1))
-    table = table.astype(dtype)
-    whole = np.bincount(line, weights=weight, minlength=len(start)).astype(dtype)
+    table = table.astype(np.int32)
+    whole = np.bincount(line, weights=weight, minlength=len(start)).astype(np.int32)
     # Each line's sum is taken off where the next one starts (forward), or
     # where the one before ends (backward), so that the sums start afresh.
     forward = table.copy()
     forward[start[1:]] -= whole[:-1]
     backward = table.copy()
     backward[start[1:] - 1] -= whole[1:]
-    before = forward.cumsum(dtype=dtype)
-    after = backward[::-1].cumsum(dtype=dtype)[::-1] - table
+    before = forward.cumsum(dtype=np.int32)
+    after = backward[::-1].cumsum(dtype=np.int32)[::-1] - table
     return before, after
 
 
@@ -739,10 +746,20 @@ def odd_rays(grid, orientation, segments):
     along one orientation cross the outline an odd number of times: 2
     between the first and second crossing of a line, the third and fourth,
     ...; 0 elsewhere; 1 all along a line crossed an odd number of times."""
+    _, _, count, start = line_space(grid, orientation)
     label, position, _ = crossings_array(grid, orientation, segments)
-    # Only the parity counts: eight bits keep it.
-    before, after = running_counts(grid, orientation, label, position, dtype=np.uint8)
-    return ((before & 1) + (after & 1))[point_cells(grid, orientation)]
+    line, cell = table_cells(grid, orientation, label, position)
+    odd = np.flatnonzero(np.bincount(line, minlength=len(start)) & 1)
+    # One more crossing beyond the end of each line crossed an odd number
+    # of times: every line's count is then even, and the parity of the
+    # running count starts afresh at each line by itself. On a line of even
+    # count both rays see the parity of the crossings before the point.
+    cell = np.concatenate((cell, start[odd] + count[odd]))
+    table = np.bincount(cell, minlength=int(start[-1] + count[-1] + 1)).astype(np.uint8)
+    values = (table.cumsum(dtype=np.uint8) & 1) << 1
+    for k in odd:
+        values[start[k]:start[k] + count[k]] = 1
+    return values[point_cells(grid, orientation)]
 
 
 def as_number(values):
