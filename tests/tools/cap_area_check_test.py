@@ -9,6 +9,7 @@ hand-written caps added to its output through the command line."""
 
 import math
 import os
+import random
 import subprocess
 import sys
 import tempfile
@@ -438,6 +439,66 @@ if done.returncode == 0 and colour:
         print("Region left open at 5 8 0")
 sys.exit(done.returncode)
 """
+
+
+@unittest.skipIf(check.np is None, "needs NumPy")
+class NumpyCountTest(unittest.TestCase):
+    """The rays counted by NumPy give the pure-Python loops' votes to the
+    last point, on outlines that stress where they could part: crossings on
+    grid points and lines, segments along lines, beyond the grid, lines
+    crossed an odd number of times, and grids long either way."""
+
+    def pure(self, function, *args):
+        saved, check.np = check.np, None
+        try:
+            return function(*args)
+        finally:
+            check.np = saved
+
+    def outlines(self, grid, seed):
+        """Closed polygons with some corners on grid points, and an open
+        chain; `oriented` with sides of every sign along each orientation."""
+        rng = random.Random(seed)
+        w, h = grid.width, grid.height
+
+        def corner():
+            x, y = rng.uniform(-3, w + 2), rng.uniform(-3, h + 2)
+            return (float(round(x)), float(round(y))) if rng.random() < 0.3 else (x, y)
+
+        segments = []
+        for _ in range(6):
+            ring = [corner() for _ in range(rng.randint(3, 9))]
+            segments += list(zip(ring, ring[1:] + ring[:1]))
+        chain = [corner() for _ in range(5)]
+        segments += list(zip(chain, chain[1:]))
+        oriented = [(a, b, (float(rng.randint(-2, 2)), float(rng.randint(-2, 2))))
+                    for a, b in segments]
+        return segments, oriented
+
+    def test_votes_match_the_loops(self):
+        for extent, points in ((((0, 0), (30, 7)), 3000), (((0, 0), (5, 40)), 2000),
+                               (((0, 0), (1, 1)), 4)):
+            grid = check.Grid(list(extent), points)
+            for seed in range(4):
+                segments, oriented = self.outlines(grid, seed)
+                fills = {n: memoryview(bytes([n]) * max(grid.width, grid.height)) for n in (1, 2)}
+                with self.subTest(size=(grid.width, grid.height), seed=seed):
+                    self.assertEqual(check.ray_votes(grid, segments, fills),
+                                     self.pure(check.ray_votes, grid, segments, fills))
+                    self.assertEqual(check.winding_votes(grid, oriented),
+                                     self.pure(check.winding_votes, grid, oriented))
+                    self.assertEqual(check.perpendicular_votes(grid, segments),
+                                     self.pure(check.perpendicular_votes, grid, segments))
+
+    def test_sections_match_the_loops(self):
+        faces = box(-20, 20, 0, 8, -10, 10) + prism(16, 6, 1, -4, 0, ends=(True, False))
+        for option in ("-x+", "-z-"):
+            fast = section(faces, option)
+            slow = self.pure(section, faces, option)
+            self.assertEqual([fast.area, fast.sigma, fast.closed_area, fast.winding_area,
+                              fast.tied, fast.contested],
+                             [slow.area, slow.sigma, slow.closed_area, slow.winding_area,
+                              slow.tied, slow.contested])
 
 
 @unittest.skipUnless(os.environ.get("HALVEX_BINARY"), "HALVEX_BINARY not set")
