@@ -120,9 +120,15 @@ class SectionTest : public ::testing::Test {
         // face is written with it, and 8.88178e-16 for 0 is no number for
         // a part.
         const Vector& n = plane.normal;
-        if (n.y == 0 && n.z == 0) EXPECT_EQ(p.x, plane.origin.x);
-        if (n.x == 0 && n.z == 0) EXPECT_EQ(p.y, plane.origin.y);
-        if (n.x == 0 && n.y == 0) EXPECT_EQ(p.z, plane.origin.z);
+        if (n.y == 0 && n.z == 0) {
+          EXPECT_EQ(p.x, plane.origin.x);
+        }
+        if (n.x == 0 && n.z == 0) {
+          EXPECT_EQ(p.y, plane.origin.y);
+        }
+        if (n.x == 0 && n.y == 0) {
+          EXPECT_EQ(p.z, plane.origin.z);
+        }
       }
       std::optional<Finding> finding = PolygonFinding(face);
       EXPECT_FALSE(finding && finding->severity == Severity::kError) << finding->message;
