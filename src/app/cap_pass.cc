@@ -30,6 +30,8 @@ const char* OpenReasonText(OpenReason reason) {
       return "the polygons' front sides face into the part";
     case OpenReason::kTooComplex:
       return "its segments cross each other too often to be worked out";
+    case OpenReason::kNotTiled:
+      return "no faces were found that cover it exactly once";
   }
   return "";
 }

@@ -598,6 +598,133 @@ std::vector<int> StraightenedRing(const std::vector<P2>& points, const std::vect
 
 using Triangle2 = std::array<int, 3>;
 
+// The triangles of the region inside `rings[0]` and outside the rest (each
+// a ring of vertices), counter-clockwise.
+std::vector<Triangle2> Tile(const std::vector<P2>& points,
+                            const std::vector<std::vector<int>>& rings) {
+  std::vector<std::vector<std::array<double, 2>>> polygon;
+  std::vector<int> vertexOf;
+  for (const std::vector<int>& ring : rings) {
+    polygon.emplace_back();
+    for (int v : ring) {
+      polygon.back().push_back(
+          {points[static_cast<std::size_t>(v)].x, points[static_cast<std::size_t>(v)].y});
+      vertexOf.push_back(v);
+    }
+  }
+  const std::vector<std::uint32_t> indices = mapbox::earcut<std::uint32_t>(polygon);
+  std::vector<Triangle2> triangles;
+  for (std::size_t k = 0; k + 2 < indices.size(); k += 3) {
+    Triangle2 t{vertexOf[indices[k]], vertexOf[indices[k + 1]], vertexOf[indices[k + 2]]};
+    if (Orient(points[static_cast<std::size_t>(t[0])], points[static_cast<std::size_t>(t[1])],
+               points[static_cast<std::size_t>(t[2])]) < 0) {
+      std::swap(t[1], t[2]);
+    }
+    triangles.push_back(t);
+  }
+  return triangles;
+}
+
+// Twice the signed area of a ring of vertices: the fan from its first.
+double RingArea(const std::vector<P2>& points, const std::vector<int>& ring) {
+  double twice = 0;
+  for (std::size_t k = 1; k + 1 < ring.size(); ++k) {
+    twice += Orient(points[static_cast<std::size_t>(ring[0])],
+                    points[static_cast<std::size_t>(ring[k])],
+                    points[static_cast<std::size_t>(ring[k + 1])]);
+  }
+  return twice;
+}
+
+// Whether `triangles` cover the twice-area `expected` of the rings they
+// tile and no more: a triangulation that covers a hole, or a piece of the
+// face twice, covers more. The two sums differ by roundings otherwise,
+// far below the slack.
+bool TilesArea(const std::vector<P2>& points, const std::vector<Triangle2>& triangles,
+               double expected) {
+  double twice = 0;
+  for (const Triangle2& t : triangles) {
+    twice += Orient(points[static_cast<std::size_t>(t[0])], points[static_cast<std::size_t>(t[1])],
+                    points[static_cast<std::size_t>(t[2])]);
+  }
+  return !triangles.empty() && std::fabs(twice - expected) <= 1e-6 * std::max(expected, 1.0);
+}
+
+// The loops of a ring that passes a vertex more than once, each passing
+// every vertex once. A wall with the face on both sides (a bridge between
+// two holes, or between a hole and the rim) is walked there and back: the
+// loop it leaves has no area and is dropped.
+std::vector<std::vector<int>> SimpleLoops(const std::vector<int>& ring) {
+  std::vector<std::vector<int>> loops;
+  std::vector<int> path;
+  std::map<int, std::size_t> at;  // the place of each vertex on the path
+  for (int v : ring) {
+    const auto seen = at.find(v);
+    if (seen != at.end()) {
+      const std::size_t start = seen->second;
+      loops.emplace_back(path.begin() + static_cast<std::ptrdiff_t>(start), path.end());
+      for (std::size_t k = start; k < path.size(); ++k) at.erase(path[k]);
+      path.resize(start);
+    }
+    at[v] = path.size();
+    path.push_back(v);
+  }
+  loops.push_back(std::move(path));
+  return loops;
+}
+
+// The face inside `rings[0]` less the holes `rings[1..]`, tiled loop by
+// loop: earcut can cover a hole, or part of the face twice, where a ring
+// passes a vertex twice. The caller checks the area again. The outer ring's loops that turn counter-clockwise
+// are rims, those that turn clockwise holes; a hole's loops that turn
+// counter-clockwise bound another face within it.
+std::vector<Triangle2> TileSimpleLoops(const std::vector<P2>& points,
+                                       const std::vector<std::vector<int>>& rings) {
+  std::vector<std::vector<int>> rims;
+  std::vector<std::vector<int>> holes;
+  for (std::size_t r = 0; r < rings.size(); ++r) {
+    for (std::vector<int>& loop : SimpleLoops(rings[r])) {
+      if (loop.size() < 3) continue;
+      const double area = RingArea(points, loop);
+      if (area > 0 && r == 0) rims.push_back(std::move(loop));
+      if (area < 0) holes.push_back(std::move(loop));
+    }
+  }
+  std::vector<std::vector<P2>> rimPoints;
+  for (const std::vector<int>& rim : rims) {
+    rimPoints.emplace_back();
+    for (int v : rim) rimPoints.back().push_back(points[static_cast<std::size_t>(v)]);
+  }
+  // Each hole goes with the rim that holds most of its corners: a corner
+  // may lie on the rim it touches.
+  std::vector<std::vector<std::vector<int>>> groups;
+  for (std::vector<int>& rim : rims) groups.push_back({std::move(rim)});
+  for (std::vector<int>& hole : holes) {
+    std::size_t best = groups.size();
+    std::size_t most = 0;
+    for (std::size_t g = 0; g < rimPoints.size(); ++g) {
+      std::size_t inside = 0;
+      for (int v : hole) inside += InsideRing(points[static_cast<std::size_t>(v)], rimPoints[g]);
+      if (inside > most) best = g, most = inside;
+    }
+    if (best < groups.size()) groups[best].push_back(std::move(hole));
+  }
+  // Holes that touch each other at a corner can still mislead earcut,
+  // depending on their order: each rim's holes are also tried in the other.
+  std::vector<Triangle2> triangles;
+  for (std::vector<std::vector<int>>& group : groups) {
+    double expected = 0;
+    for (const std::vector<int>& ring : group) expected += RingArea(points, ring);
+    std::vector<Triangle2> part = Tile(points, group);
+    if (!TilesArea(points, part, expected) && group.size() > 2) {
+      std::reverse(group.begin() + 1, group.end());
+      part = Tile(points, group);
+    }
+    triangles.insert(triangles.end(), part.begin(), part.end());
+  }
+  return triangles;
+}
+
 // The sine of the smallest angle of a triangle, which grows with the angle:
 // the smallest angle lies opposite the shortest side and is at most 60
 // degrees. Square roots and arithmetic only, which every platform rounds
@@ -989,39 +1116,34 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
   for (std::size_t c = 0; c < cycleCount; ++c) {
     if (faces.area[c] <= 0) continue;
     // Triangulate the face, its holes left out.
-    std::vector<std::vector<std::array<double, 2>>> polygon;
-    std::vector<int> vertexOf;
     std::vector<const std::vector<int>*> bounding{&faces.cycles[c]};
     for (std::size_t hole : holes[c]) bounding.push_back(&faces.cycles[hole]);
+    std::vector<std::vector<int>> outline;
     for (const std::vector<int>* cycle : bounding) {
-      polygon.emplace_back();
-      for (int v : StraightenedRing(points, edges, *cycle, tolerance)) {
-        polygon.back().push_back({points[static_cast<std::size_t>(v)].x,
-                                  points[static_cast<std::size_t>(v)].y});
-        vertexOf.push_back(v);
-      }
+      outline.push_back(StraightenedRing(points, edges, *cycle, tolerance));
     }
-    const std::vector<std::uint32_t> indices = mapbox::earcut<std::uint32_t>(polygon);
-    std::vector<Triangle2> triangles;
+    double expected = 0;
+    for (const std::vector<int>& ring : outline) expected += RingArea(points, ring);
+    std::vector<Triangle2> triangles = Tile(points, outline);
+    if (triangles.empty()) continue;
+    bool tiled = TilesArea(points, triangles, expected);
+    if (!tiled) {
+      std::vector<Triangle2> loops = TileSimpleLoops(points, outline);
+      tiled = TilesArea(points, loops, expected);
+      if (tiled) triangles = std::move(loops);
+    }
     double largest = -1;
-    P2 sample = points[static_cast<std::size_t>(vertexOf[0])];
-    for (std::size_t k = 0; k + 2 < indices.size(); k += 3) {
-      Triangle2 t{vertexOf[indices[k]], vertexOf[indices[k + 1]], vertexOf[indices[k + 2]]};
+    P2 sample = points[static_cast<std::size_t>(outline[0][0])];
+    for (const Triangle2& t : triangles) {
       const P2& a = points[static_cast<std::size_t>(t[0])];
       const P2& b = points[static_cast<std::size_t>(t[1])];
       const P2& d = points[static_cast<std::size_t>(t[2])];
-      double area = Orient(a, b, d);
-      if (area < 0) {
-        std::swap(t[1], t[2]);
-        area = -area;
-      }
+      const double area = Orient(a, b, d);
       if (area > largest) {
         largest = area;
         sample = {(a.x + b.x + d.x) / 3, (a.y + b.y + d.y) / 3};
       }
-      triangles.push_back(t);
     }
-    if (triangles.empty()) continue;
     bool covered = false;
     for (const std::vector<P2>& ring : input.inPlane) covered = covered || InsideRing(sample, ring);
     if (covered) continue;
@@ -1039,6 +1161,10 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     if (inside < 0) continue;
     if (inside == 0) {
       caps.open.push_back({frame.To3(sample), OpenReason::kUndecided});
+      continue;
+    }
+    if (!tiled) {
+      caps.open.push_back({frame.To3(sample), OpenReason::kNotTiled});
       continue;
     }
     verdict[c] = 1;

@@ -34,6 +34,7 @@ enum class OpenReason {
   kUndecided,     // neither the front sides nor the rays tell inside from outside
   kInsideOut,     // the front sides face into the part: outside the part looks inside
   kTooComplex,    // the segments cross each other too often to be worked out
+  kNotTiled,      // no triangulation covers the region exactly once
 };
 
 struct OpenRegion {

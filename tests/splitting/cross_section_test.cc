@@ -391,6 +391,35 @@ TEST_F(SectionTest, CapsOfASlantedSolidLieExactlyInAnAxisPlane) {
   }
 }
 
+// A block with two openings through it that touch at a corner, as where a
+// bar stops against a wall that runs on behind it: the outline of the
+// openings passes that corner twice. Tiled as one hole, the openings were
+// covered and the block in part twice.
+TEST_F(SectionTest, TwoOpeningsTouchingAtACornerAreBothLeftOpen) {
+  // Walls from y = -10 to 10 along a ring of (x, z), each facing to the
+  // left of the way the ring runs (seen with x to the right and z up).
+  auto walls = [this](const std::vector<std::pair<double, double>>& ring) {
+    for (std::size_t k = 0; k < ring.size(); ++k) {
+      const auto [x0, z0] = ring[k];
+      const auto [x1, z1] = ring[(k + 1) % ring.size()];
+      Add({{x0, -10, z0}, {x1, -10, z1}, {x1, 10, z1}, {x0, 10, z0}});
+    }
+  };
+  walls({{-260, 100}, {-40, 160}, {50, 100}, {20, 20}, {-140, 0}, {-270, 80}});
+  walls({{-50, 20}, {-50, 130}, {-250, 90}});
+  walls({{-10, 130}, {-50, 20}, {-30, 20}});
+  const Plane plane = AxisPlane(1, 0);
+  SectionCaps caps = Cap(plane);
+  EXPECT_TRUE(caps.open.empty());
+  EXPECT_EQ(caps.regionsClosed, 1);
+  // The block's 32,600 less the openings' 11,000 and 1,100, covered once.
+  EXPECT_NEAR(Area(caps), 20500, 1e-6);
+  EXPECT_NEAR(FacingArea(caps, plane.normal), 20500, 1e-6);
+  EXPECT_FALSE(Covers(caps, {-100, 0, 90}, 1));
+  EXPECT_FALSE(Covers(caps, {-30, 0, 60}, 1));
+  EXPECT_TRUE(Covers(caps, {0, 0, 60}, 1));
+}
+
 // Two boxes open where they stand on the plane: the one on the kept side
 // ends there and is closed; the one on the removed side goes with the cut,
 // and nothing of the kept part lies where it stood.
