@@ -636,6 +636,13 @@ double RingArea(const std::vector<P2>& points, const std::vector<int>& ring) {
   return twice;
 }
 
+// Twice the area inside `rings[0]` and outside the rest.
+double OutlineArea(const std::vector<P2>& points, const std::vector<std::vector<int>>& rings) {
+  double twice = 0;
+  for (const std::vector<int>& ring : rings) twice += RingArea(points, ring);
+  return twice;
+}
+
 // Whether `triangles` cover the twice-area `expected` of the rings they
 // tile and no more: a triangulation that covers a hole, or a piece of the
 // face twice, covers more. The two sums differ by roundings otherwise,
@@ -675,9 +682,10 @@ std::vector<std::vector<int>> SimpleLoops(const std::vector<int>& ring) {
 
 // The face inside `rings[0]` less the holes `rings[1..]`, tiled loop by
 // loop: earcut can cover a hole, or part of the face twice, where a ring
-// passes a vertex twice. The caller checks the area again. The outer ring's loops that turn counter-clockwise
+// passes a vertex twice. The outer ring's loops that turn counter-clockwise
 // are rims, those that turn clockwise holes; a hole's loops that turn
-// counter-clockwise bound another face within it.
+// counter-clockwise bound another face within it. The caller checks the
+// area of the result again.
 std::vector<Triangle2> TileSimpleLoops(const std::vector<P2>& points,
                                        const std::vector<std::vector<int>>& rings) {
   std::vector<std::vector<int>> rims;
@@ -713,10 +721,8 @@ std::vector<Triangle2> TileSimpleLoops(const std::vector<P2>& points,
   // depending on their order: each rim's holes are also tried in the other.
   std::vector<Triangle2> triangles;
   for (std::vector<std::vector<int>>& group : groups) {
-    double expected = 0;
-    for (const std::vector<int>& ring : group) expected += RingArea(points, ring);
     std::vector<Triangle2> part = Tile(points, group);
-    if (!TilesArea(points, part, expected) && group.size() > 2) {
+    if (!TilesArea(points, part, OutlineArea(points, group)) && group.size() > 2) {
       std::reverse(group.begin() + 1, group.end());
       part = Tile(points, group);
     }
@@ -1122,8 +1128,7 @@ SectionCaps CapSection(const Plane& plane, std::span<const SectionPolygon> polyg
     for (const std::vector<int>* cycle : bounding) {
       outline.push_back(StraightenedRing(points, edges, *cycle, tolerance));
     }
-    double expected = 0;
-    for (const std::vector<int>& ring : outline) expected += RingArea(points, ring);
+    const double expected = OutlineArea(points, outline);
     std::vector<Triangle2> triangles = Tile(points, outline);
     if (triangles.empty()) continue;
     bool tiled = TilesArea(points, triangles, expected);
