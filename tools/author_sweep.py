@@ -18,10 +18,16 @@ what -a promises:
 Prints the findings per rule and severity without and with -a, summed over
 every run, each part that breaks a promise, and the time taken.
 
-  tools/author_sweep.py --halvex build/halvex [--sample N | --parts A.dat ...] [--jobs 2] LIBDIR
+  tools/author_sweep.py --halvex build/halvex [--sample N | --parts A.dat ...]
+      [--piece K/N] [--summary FILE.json] [--jobs 2] LIBDIR
+  tools/author_sweep.py --merge FILE.json ...
+
+The library can be swept a piece at a time (`--piece 3/8`), each piece's sums
+kept with `--summary`, and the pieces put together with `--merge`.
 """
 
 import argparse
+import json
 import os
 import random
 import re
@@ -261,8 +267,23 @@ def adopt_references(source, numbers, target):
         f.write(("\r\n".join(out) + "\r\n").encode("latin-1"))
 
 
-def check(job):
-    part, option_text = job
+def check_part(part):
+    """The four option sets on one part: the input is placed and checked once."""
+    with tempfile.TemporaryDirectory(prefix="halvex-author-") as work:
+        # The input fully placed: expanded, with a plane that removes nothing.
+        flat_in = os.path.join(work, "input_s.dat")
+        run(library_sweep.EXPAND_ONLY + ["-l", library, part, flat_in])
+        counts_input = findings([flat_in])
+        source = []
+        results = [check(part, options, flat_in, counts_input, source)
+                   for options in OPTION_SETS]
+    return os.path.basename(part), results
+
+
+def check(part, option_text, flat_in, counts_input, source):
+    """One option set on a part, `flat_in` being the part fully placed, with
+    the findings `counts_input` of -k on it; `source` keeps its polygons once
+    read."""
     options = option_text.split()
     inputs = [part] + ([splitter_file] if "SPLITTER" in options else [])
     options = [o for o in options if o != "SPLITTER"]
@@ -270,20 +291,16 @@ def check(job):
         AXIS_PLANES[o] for o in options if o in AXIS_PLANES]
     result = {"counts_without": Counter(), "counts_with": Counter(), "counts_input": Counter(),
               "problems": [], "report": Counter(), "faces": Counter()}
-    name = os.path.basename(part)
     with tempfile.TemporaryDirectory(prefix="halvex-author-") as work:
         plain, author = os.path.join(work, "plain.dat"), os.path.join(work, "author.dat")
         r0 = run(options + ["-l", library] + inputs + [plain])
         r1 = run(options + ["-a", "-l", library] + inputs + [author])
         if r0.returncode != 0 or r1.returncode != 0:
             result["problems"].append(f"exit codes {r0.returncode} {r1.returncode}")
-            return name, option_text, result
+            return option_text, result
         for m in REPORT.finditer(r1.stdout.decode("latin-1")):
             result["report"][m.group(2)] += int(m.group(1))
-        # The input fully placed: expanded, with a plane that removes nothing.
-        flat_in = os.path.join(work, "input_s.dat")
-        run(library_sweep.EXPAND_ONLY + ["-l", library, part, flat_in])
-        result["counts_input"] = findings([flat_in])
+        result["counts_input"] = counts_input
         kept = ["-s", "-l", library] if "-e" in options else []
         result["counts_without"] = findings(kept + [plain])
         result["counts_with"] = findings(kept + [author])
@@ -305,8 +322,6 @@ def check(job):
             adopt_references(plain, author, plain_adopted)
             run(library_sweep.EXPAND_ONLY + ["-l", library, plain_adopted, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
-        source = []
-
         def opened(middle, direction, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
@@ -357,7 +372,7 @@ def check(job):
             result["faces"]["parts with faces tiled anew"] += 1
         else:
             result["faces"]["parts with the same faces"] += 1
-    return name, option_text, result
+    return option_text, result
 
 
 def start_worker(lib, program, splitter):
@@ -373,45 +388,45 @@ def table(title, counts):
         print(f"  {rule}: {counts[(rule, 'error')]} errors, {counts[(rule, 'warning')]} warnings")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("library")
-    parser.add_argument("--halvex", required=True)
-    parser.add_argument("--jobs", type=int, default=2)
-    parser.add_argument("--sample", type=int, default=0)
-    parser.add_argument("--seed", type=int, default=23)
-    parser.add_argument("--parts", nargs="+", help="only these parts (names under parts/)")
-    args = parser.parse_args()
-    lib = os.path.realpath(args.library)
-    parts_dir = os.path.join(lib, "parts")
-    parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
-                   if n.lower().endswith(".dat"))
-    if args.parts:
-        parts = [os.path.join(parts_dir, name) for name in args.parts]
-    elif args.sample:
-        parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
-    jobs = [(part, options) for options in OPTION_SETS for part in parts]
-    started = time.monotonic()
-    totals = {key: Counter() for key in ("counts_input", "counts_without", "counts_with",
-                                         "report", "faces")}
-    by_set = {options: Counter() for options in OPTION_SETS}
-    failures = 0
-    with tempfile.TemporaryDirectory(prefix="halvex-author-sweep-") as inputs:
-        splitter = os.path.join(inputs, "splitter.dat")
-        with open(splitter, "wb") as f:
-            f.write(SPLITTER_TEXT.encode())
-        with Pool(args.jobs, start_worker, (lib, os.path.realpath(args.halvex), splitter)) as pool:
-            for name, options, result in pool.imap_unordered(check, jobs, chunksize=2):
-                for key in totals:
-                    totals[key].update(result[key])
-                by_set[options]["runs"] += 1
-                if result["problems"]:
-                    failures += 1
-                    by_set[options]["failed"] += 1
-                    print(f"{options} {name}: {'; '.join(result['problems'])}", flush=True)
-    seconds = time.monotonic() - started
-    print(f"{len(parts)} parts, {len(jobs)} runs, {failures} with a problem")
-    for options, counts in by_set.items():
+COUNTED = ("counts_input", "counts_without", "counts_with", "report", "faces")
+
+
+def new_summary():
+    return {"parts": 0, "runs": 0, "failed": 0, "seconds": 0.0, "workers": 0,
+            "totals": {key: Counter() for key in COUNTED},
+            "by_set": {options: Counter() for options in OPTION_SETS}, "problems": []}
+
+
+def save_summary(summary, path):
+    """Writes a summary as JSON, the (rule, severity) keys as "rule severity"."""
+    def keys(counter):
+        return {" ".join(k) if isinstance(k, tuple) else k: v for k, v in counter.items()}
+    data = dict(summary, totals={k: keys(v) for k, v in summary["totals"].items()},
+                by_set={k: dict(v) for k, v in summary["by_set"].items()})
+    with open(path, "w") as f:
+        json.dump(data, f, indent=1, sort_keys=True)
+
+
+def add_saved(summary, path):
+    """Adds the summary saved in `path` to `summary`."""
+    with open(path) as f:
+        data = json.load(f)
+    for key in ("parts", "runs", "failed", "seconds", "problems"):
+        summary[key] += data[key]
+    summary["workers"] = max(summary["workers"], data["workers"])
+    for key, counts in data["totals"].items():
+        for k, v in counts.items():
+            fields = k.split(" ")
+            tuple_key = key.startswith("counts_") and len(fields) == 2
+            summary["totals"][key][tuple(fields) if tuple_key else k] += v
+    for options, counts in data["by_set"].items():
+        summary["by_set"].setdefault(options, Counter()).update(counts)
+
+
+def print_summary(summary):
+    totals = summary["totals"]
+    print(f"{summary['parts']} parts, {summary['runs']} runs, {summary['failed']} with a problem")
+    for options, counts in summary["by_set"].items():
         print(f"  {options}: {counts['runs']} runs, {counts['failed']} with a problem")
     table("Findings on the inputs fully placed, summed over the runs:", totals["counts_input"])
     table("Findings on the outputs without -a:", totals["counts_without"])
@@ -422,8 +437,70 @@ def main():
     print("Faces and lines against the run without -a:")
     for key, value in sorted(totals["faces"].items()):
         print(f"  {key}: {value}")
-    print(f"wall time {seconds:.0f} s on {args.jobs} workers")
-    return 1 if failures else 0
+    print(f"time {summary['seconds']:.0f} s of wall time on {summary['workers']} workers")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("library", nargs="?")
+    parser.add_argument("--halvex")
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--sample", type=int, default=0)
+    parser.add_argument("--seed", type=int, default=23)
+    parser.add_argument("--parts", nargs="+", help="only these parts (names under parts/)")
+    parser.add_argument("--piece", help="K/N: the K-th of N pieces of the parts (by name)")
+    parser.add_argument("--summary", help="also write the sums to this JSON file")
+    parser.add_argument("--merge", nargs="+", metavar="SUMMARY",
+                        help="print the sums of these JSON summaries instead of running")
+    args = parser.parse_args()
+    summary = new_summary()
+    if args.merge:
+        for path in args.merge:
+            add_saved(summary, path)
+        for line in summary["problems"]:
+            print(line)
+        print_summary(summary)
+        return 1 if summary["failed"] else 0
+    if not args.library or not args.halvex:
+        parser.error("LIBDIR and --halvex are needed unless --merge is given")
+    lib = os.path.realpath(args.library)
+    parts_dir = os.path.join(lib, "parts")
+    parts = sorted(os.path.join(parts_dir, n) for n in os.listdir(parts_dir)
+                   if n.lower().endswith(".dat"))
+    if args.parts:
+        parts = [os.path.join(parts_dir, name) for name in args.parts]
+    elif args.sample:
+        parts = sorted(random.Random(args.seed).sample(parts, min(args.sample, len(parts))))
+    if args.piece:
+        k, n = (int(x) for x in args.piece.split("/"))
+        if not 1 <= k <= n:
+            parser.error("--piece K/N needs 1 <= K <= N")
+        parts = parts[len(parts) * (k - 1) // n:len(parts) * k // n]
+    started = time.monotonic()
+    summary["parts"], summary["workers"] = len(parts), args.jobs
+    totals, by_set = summary["totals"], summary["by_set"]
+    with tempfile.TemporaryDirectory(prefix="halvex-author-sweep-") as inputs:
+        splitter = os.path.join(inputs, "splitter.dat")
+        with open(splitter, "wb") as f:
+            f.write(SPLITTER_TEXT.encode())
+        with Pool(args.jobs, start_worker, (lib, os.path.realpath(args.halvex), splitter)) as pool:
+            for name, results in pool.imap_unordered(check_part, parts):
+                for options, result in results:
+                    for key in totals:
+                        totals[key].update(result[key])
+                    summary["runs"] += 1
+                    by_set[options]["runs"] += 1
+                    if result["problems"]:
+                        summary["failed"] += 1
+                        by_set[options]["failed"] += 1
+                        line = f"{options} {name}: {'; '.join(result['problems'])}"
+                        summary["problems"].append(line)
+                        print(line, flush=True)
+    summary["seconds"] = time.monotonic() - started
+    print_summary(summary)
+    if args.summary:
+        save_summary(summary, args.summary)
+    return 1 if summary["failed"] else 0
 
 
 if __name__ == "__main__":
