@@ -512,21 +512,31 @@ class GeometryPass {
   }
 
   // Counts the pieces of `pieces` that still break a rule, and how far off
-  // the nearest cut plane their corners lie where that is near.
-  void CountBroken(const Tiling& pieces) {
+  // the nearest cut plane the corners near one lie: the pieces' own and
+  // those of `source`, the polygon they were cut from. A piece is left thin
+  // by a corner near the plane, kept or cut away (a triangle whose tip lies
+  // 0.002 LDU beyond the plane leaves a quad with an edge 0.001 long);
+  // snapping that corner onto the plane leaves no such piece.
+  void CountBroken(const Tiling& pieces, const ElementPoints& source) {
+    auto note = [&](const Point& corner) {
+      double nearest = kThinPieceReach;
+      for (const Plane& plane : log_.planes) {
+        Point projection;
+        nearest = std::min(nearest, std::fabs(SignedDistance(plane, corner, &projection)));
+      }
+      if (nearest < kThinPieceReach) {
+        report_.thinPieceReach = std::max(report_.thinPieceReach, nearest);
+      }
+    };
+    bool broken = false;
     for (const std::vector<Point>& piece : pieces) {
       if (Passes(piece)) continue;
+      broken = true;
       ++report_.piecesLeftBroken;
-      for (const Point& corner : piece) {
-        double nearest = kThinPieceReach;
-        for (const Plane& plane : log_.planes) {
-          Point projection;
-          nearest = std::min(nearest, std::fabs(SignedDistance(plane, corner, &projection)));
-        }
-        if (nearest < kThinPieceReach)
-          report_.thinPieceReach = std::max(report_.thinPieceReach, nearest);
-      }
+      for (const Point& corner : piece) note(corner);
     }
+    if (!broken) return;
+    for (int p = 0; p < source.count; ++p) note(source.points[p]);
   }
 
   // A five-cornered kept part still in the two pieces the cut made: when
@@ -559,7 +569,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(ring);
-    CountBroken(pieces);
+    CountBroken(pieces, BeforeRun(cut.quad));
     Place({cut.quad, cut.triangle}, pieces, colour, facing);
   }
 
@@ -616,7 +626,7 @@ class GeometryPass {
       return;
     }
     const Tiling pieces = Tile(corners);
-    CountBroken(pieces);
+    CountBroken(pieces, BeforeRun(k));
     Place({k}, pieces, colour, facing);
   }
 

@@ -223,6 +223,31 @@ TEST_F(AuthorPassTest, LinesThatSnappingMakesPointsOrAlikeAreDropped) {
   EXPECT_EQ(report_.duplicatesRemoved, 1);
 }
 
+// A triangle whose tip lies 0.002 LDU beyond the plane (10057.dat) leaves a
+// quad with an edge 0.0008 long on it: rounded, it bends past 3 degrees,
+// and either diagonal makes a sliver. It is counted with its tip's distance,
+// for the hint; snapping the tip away (-p 0.003) leaves a triangle.
+void AddTipBeyondThePlane(Model& model) {
+  const std::array<Point, 3> corners{
+      {{-0.002, -22.281, 7.448}, {2.862, -21.501, 7.03}, {2.815, -22.375, 7.674}}};
+  model.Append(model.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+}
+
+TEST_F(AuthorPassTest, APieceLeftThinByACornerCutAwayNamesThatCornersDistance) {
+  AddTipBeyondThePlane(model_);
+  Run();
+  EXPECT_EQ(report_.piecesLeftBroken, 1);
+  EXPECT_NEAR(report_.thinPieceReach, 0.002, 1e-12);
+}
+
+TEST_F(AuthorPassTest, SnappingTheCornerTheHintNamesLeavesNoThinPiece) {
+  precision = 0.003;
+  AddTipBeyondThePlane(model_);
+  EXPECT_EQ(Run(), (std::vector<std::string>{
+                       "3 16 0 -22.281 7.448 2.862 -21.501 7.03 2.815 -22.375 7.674"}));
+  EXPECT_EQ(report_.piecesLeftBroken, 0);
+}
+
 // A strip too thin to tile is kept and counted; standard error names the
 // precision that would have snapped its corners: strictly above the
 // farthest, as a corner snaps only nearer than the precision.
