@@ -85,7 +85,7 @@ bool BreaksPolygonRules(const std::vector<Point>& corners) {
 }
 
 void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, const Element& first,
-               int firstIndex, const Element* second, int secondIndex, bool sourceBroken) {
+               int firstIndex, const Element* second, int secondIndex) {
   // A piece cut again keeps the source of the first cut; an element of the
   // input is its own source as the run found it, before any snapping.
   auto known = log.sources.find(firstIndex);
@@ -95,6 +95,12 @@ void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, con
                                                                  : source;
   log.sources[firstIndex] = origin;
   if (second) log.sources[secondIndex] = origin;
+  // Judged on the polygon the run found: a piece of an earlier plane's cut
+  // that this plane cuts again may break a rule that cut made (a corner
+  // near the first plane turned straight), which the author pass mends.
+  const bool sourceBroken =
+      first.IsPolygon() &&
+      BreaksPolygonRules(std::vector<Point>(origin.points, origin.points + origin.count));
   log.pieces.push_back(firstIndex);
   if (sourceBroken) log.brokenPieces.push_back(firstIndex);
   if (second) {

@@ -81,10 +81,11 @@ bool BreaksPolygonRules(const std::vector<Point>& corners);
 // Records the cut of an element whose points were `source` into `first`,
 // now at `firstIndex` (the cut element's place), and `second` (or none),
 // now at `secondIndex`: the pieces' places and sources and, for the pieces
-// of a polygon, their edges that lie in `plane`. `sourceBroken` tells
-// whether the cut polygon broke a polygon rule already.
+// of a polygon, their edges that lie in `plane`. The pieces of a polygon
+// that broke a polygon rule before the run (not a piece of an earlier
+// plane's cut) are recorded as broken.
 void RecordCut(CutLog& log, const Plane& plane, const ElementPoints& source, const Element& first,
-               int firstIndex, const Element* second, int secondIndex, bool sourceBroken);
+               int firstIndex, const Element* second, int secondIndex);
 
 // Records the edges that `polygon`, about to be removed as lying on the
 // removed side of `plane`, has in the plane or near it (see kHalvesApart):

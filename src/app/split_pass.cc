@@ -92,16 +92,12 @@ void HandleAcross(Model& input, int k, const Element& splitter, const RunSetting
   if (settings.deleteAcross && !settings.snapOnly) input.EraseElement(k);
   if (settings.cutAcross) {
     Element& element = input.ElementAt(k);
-    std::optional<std::vector<Point>> corners;
     ElementPoints source;
-    if (log) {
-      corners = PolygonCorners(element);
-      source = PointsOf(element);
-    }
+    if (log) source = PointsOf(element);
     CutPieces pieces = element.Cut(splitter, input.Arena());
     if (log && pieces.first) {
       RecordCut(*log, *splitter.SplitterPlane(), source, *pieces.first, k, pieces.second.get(),
-                input.Size(), corners && BreaksPolygonRules(*corners));
+                input.Size());
     }
     if (pieces.first) {
       input.ReplaceAt(k, std::move(pieces.first));

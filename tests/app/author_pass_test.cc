@@ -223,6 +223,29 @@ TEST_F(AuthorPassTest, LinesThatSnappingMakesPointsOrAlikeAreDropped) {
   EXPECT_EQ(report_.duplicatesRemoved, 1);
 }
 
+// A triangle of 13787.dat (mirrored) cut by x = 0 and then by -x + z = 8:
+// the first cut leaves a corner of 179.91 degrees near the tip 0.005 LDU
+// off x = 0, the second cuts that piece again. It was not broken before
+// the run, so it is tiled; split at the straight corner, not rid of it
+// (which would take a sliver 0.005 LDU wide off the face).
+TEST_F(AuthorPassTest, APieceBentStraightByAnEarlierPlaneIsTiledKeepingItsCorners) {
+  const std::array<Point, 3> oblique{{{-8, 10, 0}, {0, 0, 8}, {-8, 0, 0}}};
+  splitter_.Append(splitter_.Arena().Make<Triangle>(oblique, Colour(kMainColour)));
+  const std::array<Point, 3> corners{
+      {{-0.0418, 16.5709, 13.1421}, {0.005, -15.25, 12.867}, {4.8444, 16.1876, 12.465}}};
+  model_.Append(model_.Arena().Make<Triangle>(corners, Colour(kMainColour)));
+  std::vector<std::string> lines = Run();
+  std::vector<std::string> polygons;
+  for (const std::string& line : lines) {
+    if (line[0] == '3' || line[0] == '4') polygons.push_back(line);
+  }
+  EXPECT_EQ(polygons, (std::vector<std::string>{
+                          "3 16 4.5112 16.2137 12.5112 0 16.5676 13.1363 0 -11.8503 12.8964",
+                          "3 16 0.005 -15.25 12.867 4.4941 13.912 12.4941 4.5112 16.2137 12.5112",
+                          "3 16 0 -11.8503 12.8964 0.005 -15.25 12.867 4.5112 16.2137 12.5112"}));
+  EXPECT_EQ(report_.piecesLeftBroken, 0);
+}
+
 // A triangle whose tip lies 0.002 LDU beyond the plane (10057.dat) leaves a
 // quad with an edge 0.0008 long on it: rounded, it bends past 3 degrees,
 // and either diagonal makes a sliver. It is counted with its tip's distance,
