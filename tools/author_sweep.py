@@ -322,6 +322,7 @@ def check(part, option_text, flat_in, counts_input, source):
             adopt_references(plain, author, plain_adopted)
             run(library_sweep.EXPAND_ONLY + ["-l", library, plain_adopted, flat0])
             run(library_sweep.EXPAND_ONLY + ["-l", library, author, flat1])
+
         def opened(middle, direction, on, distance):
             # The part was closed there when a polygon of it, placed, ran
             # across the point or two met at it, none of them lying in the
