@@ -131,16 +131,33 @@ std::vector<Segment> OpenedEdges(const Model& output, const CutLog& log) {
       if (!inPlane) continue;
       const Vector direction = Scale(Difference(kept.a, kept.b), 1 / length);
       for (const Segment& r : removed) {
-        if (BoxesApart(kept, r, kHalvesApart) ||
-            DistanceToLine(r.a, kept.a, kept.b) > kHalvesApart ||
-            DistanceToLine(r.b, kept.a, kept.b) > kHalvesApart) {
-          continue;
-        }
+        if (BoxesApart(kept, r, kHalvesApart)) continue;
         const double ta = Dot(Difference(kept.a, r.a), direction);
         const double tb = Dot(Difference(kept.a, r.b), direction);
-        // Ends as far apart as the halves are count as the kept edge's own.
         double low = std::max(0.0, std::min(ta, tb));
         double high = std::min(length, std::max(ta, tb));
+        // The removed edge lies along the kept one where it runs within
+        // kHalvesApart of it over the stretch both share. Its distance from
+        // the kept edge's line changes linearly along it, so its points at
+        // the two ends of that stretch tell (its own ends where it shares
+        // none). A removed edge longer than a kept one that bends off it
+        // counts along the kept one all the same (3626bp6u.dat: a corner of
+        // the print 0.002 LDU inside the head's side, 0.23 LDU from the end
+        // of the plain side's edge).
+        Point from = r.a;
+        Point to = r.b;
+        if (high > low) {
+          auto removedAt = [&](double t) {
+            return Add(r.a, Scale(Difference(r.a, r.b), (t - ta) / (tb - ta)));
+          };
+          from = removedAt(low);
+          to = removedAt(high);
+        }
+        if (DistanceToLine(from, kept.a, kept.b) > kHalvesApart ||
+            DistanceToLine(to, kept.a, kept.b) > kHalvesApart) {
+          continue;
+        }
+        // Ends as far apart as the halves are count as the kept edge's own.
         if (low <= kHalvesApart) low = 0;
         if (high >= length - kHalvesApart) high = length;
         if (high - low < kIdenticalDistance) continue;

@@ -101,6 +101,23 @@ TEST_F(AuthorPassTest, ARemovedEdgeJustOffThePlaneOpensThePart) {
                                              "2 24 0 0 -10 0 0 10"}));
 }
 
+// The kept side's edge in the plane bends 0.002 off the removed side's
+// straight edge, at a corner 0.23 before its end: both of the kept edges
+// run along the removed one, the short one too, and both are outlined.
+TEST_F(AuthorPassTest, AShortKeptEdgeBendingOffALongerRemovedEdgeIsOutlined) {
+  AddQuad({{{-10, 0, 4}, {0, 0, 4}, {0, 0, 17}, {-10, 0, 17}}});
+  model_.Append(model_.Arena().Make<Triangle>(
+      std::array<Point, 3>{{{0, 0, 4}, {0, 0.002, 16.77}, {10, 0, 10}}}, Colour(kMainColour)));
+  model_.Append(model_.Arena().Make<Triangle>(
+      std::array<Point, 3>{{{0, 0.002, 16.77}, {0, 0, 17}, {10, 0, 17}}}, Colour(kMainColour)));
+  std::vector<std::string> outlines;
+  for (const std::string& line : Run()) {
+    if (line.rfind("2 24 ", 0) == 0) outlines.push_back(line);
+  }
+  EXPECT_EQ(outlines,
+            (std::vector<std::string>{"2 24 0 0 4 0 0.002 16.77", "2 24 0 0 17 0 0.002 16.77"}));
+}
+
 // The other half drawn a few thousandths across the plane: its edge runs
 // from x = 0.0035 (kept) to x = -0.0022, so the cut keeps a sliver of it
 // along z = -10 to 2.28 and removes the rest. The removed rest opens the
