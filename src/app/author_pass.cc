@@ -37,6 +37,9 @@ constexpr double kDirectionGrid = 1e-6;
 constexpr double kFootGrid = 1e-4;
 // Stretches of one line this close are one stretch.
 constexpr double kJoinGap = 1e-6;
+// A removed edge that keeps within kHalvesApart of a kept edge over this much
+// of it runs along it: it meets the kept edge's line at 11 degrees or less.
+constexpr double kSharedAlong = 0.1;
 
 struct Stretch {
   double start;  // along the line's direction
@@ -136,27 +139,28 @@ std::vector<Segment> OpenedEdges(const Model& output, const CutLog& log) {
         const double tb = Dot(Difference(kept.a, r.b), direction);
         double low = std::max(0.0, std::min(ta, tb));
         double high = std::min(length, std::max(ta, tb));
-        // The removed edge lies along the kept one where it runs within
-        // kHalvesApart of it over the stretch both share. Its distance from
-        // the kept edge's line changes linearly along it, so its points at
-        // the two ends of that stretch tell (its own ends where it shares
-        // none). A removed edge longer than a kept one that bends off it
-        // counts along the kept one all the same (3626bp6u.dat: a corner of
-        // the print 0.002 LDU inside the head's side, 0.23 LDU from the end
-        // of the plain side's edge).
-        Point from = r.a;
-        Point to = r.b;
-        if (high > low) {
+        // The removed edge lies along the kept one where both its ends lie
+        // within kHalvesApart of the kept edge's line. A removed edge longer
+        // than the kept one may bend off it beyond the kept edge's end
+        // (3626bp6u.dat: a corner of the print 0.002 LDU inside the head's
+        // side, 0.23 LDU from the end of the plain side's straight edge):
+        // it lies along the kept edge all the same where it keeps within
+        // kHalvesApart of it over a stretch both share of kSharedAlong or
+        // more. Its distance from the line changes linearly along it, so its
+        // points at the two ends of that stretch tell. A shorter stretch
+        // does not count: an edge leaving a corner of the halves apart at
+        // any angle keeps that close to the kept edge for some thousandths
+        // of an LDU (t43303.dat).
+        bool along = DistanceToLine(r.a, kept.a, kept.b) <= kHalvesApart &&
+                     DistanceToLine(r.b, kept.a, kept.b) <= kHalvesApart;
+        if (!along && high - low >= kSharedAlong) {
           auto removedAt = [&](double t) {
             return Add(r.a, Scale(Difference(r.a, r.b), (t - ta) / (tb - ta)));
           };
-          from = removedAt(low);
-          to = removedAt(high);
+          along = DistanceToLine(removedAt(low), kept.a, kept.b) <= kHalvesApart &&
+                  DistanceToLine(removedAt(high), kept.a, kept.b) <= kHalvesApart;
         }
-        if (DistanceToLine(from, kept.a, kept.b) > kHalvesApart ||
-            DistanceToLine(to, kept.a, kept.b) > kHalvesApart) {
-          continue;
-        }
+        if (!along) continue;
         // Ends as far apart as the halves are count as the kept edge's own.
         if (low <= kHalvesApart) low = 0;
         if (high >= length - kHalvesApart) high = length;

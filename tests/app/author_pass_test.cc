@@ -118,6 +118,18 @@ TEST_F(AuthorPassTest, AShortKeptEdgeBendingOffALongerRemovedEdgeIsOutlined) {
             (std::vector<std::string>{"2 24 0 0 4 0 0.002 16.77", "2 24 0 0 17 0 0.002 16.77"}));
 }
 
+// A removed edge leaving a corner 0.005 from the kept edge's end, away from
+// the kept edge and 15 degrees off its line, keeps within the halves'
+// distance of it for the 0.003 LDU both share only: it does not run along
+// it, and nothing is outlined.
+TEST_F(AuthorPassTest, ARemovedEdgeLeavingTheKeptEdgesEndOffItsLineOpensNothing) {
+  model_.Append(model_.Arena().Make<Triangle>(
+      std::array<Point, 3>{{{0, 0, 0}, {0, 0, 10}, {5, 0, 5}}}, Colour(kMainColour)));
+  model_.Append(model_.Arena().Make<Triangle>(
+      std::array<Point, 3>{{{0, 0.004, 0.003}, {0, 2.7, -10}, {-5, 1, -5}}}, Colour(kMainColour)));
+  for (const std::string& line : Run()) EXPECT_NE(line.rfind("2 24 ", 0), 0u) << line;
+}
+
 // The other half drawn a few thousandths across the plane: its edge runs
 // from x = 0.0035 (kept) to x = -0.0022, so the cut keeps a sliver of it
 // along z = -10 to 2.28 and removes the rest. The removed rest opens the
