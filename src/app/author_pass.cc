@@ -146,11 +146,11 @@ std::vector<Segment> OpenedEdges(const Model& output, const CutLog& log) {
         // side, 0.23 LDU from the end of the plain side's straight edge):
         // it lies along the kept edge all the same where it keeps within
         // kHalvesApart of it over a stretch both share of kSharedAlong or
-        // more. Its distance from the line changes linearly along it, so its
-        // points at the two ends of that stretch tell. A shorter stretch
-        // does not count: an edge leaving a corner of the halves apart at
-        // any angle keeps that close to the kept edge for some thousandths
-        // of an LDU (t43303.dat).
+        // more. Along a straight edge the distance from a line is largest at
+        // one end of any stretch, so its points at the two ends tell. A
+        // shorter stretch does not count: an edge leaving a corner of the
+        // halves apart at any angle keeps that close to the kept edge for
+        // some thousandths of an LDU (t43303.dat).
         bool along = DistanceToLine(r.a, kept.a, kept.b) <= kHalvesApart &&
                      DistanceToLine(r.b, kept.a, kept.b) <= kHalvesApart;
         if (!along && high - low >= kSharedAlong) {
