@@ -1,11 +1,68 @@
 #include "model/ldraw_writer.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "platform/output_file.h"
+#include "platform/parallel.h"
 #include "model/path_resolver.h"
 
 namespace halvex {
+
+namespace {
+
+// The text of the elements [begin, end) of a model and of the inserted lines
+// before them, as Save writes it, with what it counts.
+struct Slice {
+  std::string text;
+  int lines = 0;
+  ElementCounts counts;
+};
+
+void FormatSlice(const Model& model, std::span<const InsertedLine> inserted, int begin, int end,
+                 bool last, Slice& slice) {
+  slice.text.clear();
+  slice.lines = 0;
+  slice.counts = {};
+  auto next = std::lower_bound(inserted.begin(), inserted.end(), begin,
+                               [](const InsertedLine& line, int i) { return line.before < i; });
+  auto writeInserted = [&](int before) {
+    for (; next != inserted.end() && next->before == before; ++next) {
+      slice.text.append(next->text);
+      slice.text.append("\r\n");
+      ++slice.lines;
+    }
+  };
+  const bool textured = model.HasTextures();
+  for (int i = begin; i < end; ++i) {
+    writeInserted(i);
+    const Element& element = model.ElementAt(i);
+    bool hidden = textured && model.TagAt(i).hidden;
+    if (!hidden) slice.counts.Count(element.LineType());
+    const std::size_t mark = slice.text.size();
+    if (hidden) slice.text.append(kHiddenPrefix);
+    element.AppendText(slice.text);
+    const std::size_t added = slice.text.size() - mark;
+    if (added == 0 || (hidden && added == kHiddenPrefix.size())) {
+      slice.text.resize(mark);
+      continue;
+    }
+    slice.text.append("\r\n");
+    ++slice.lines;
+  }
+  if (last) writeInserted(model.Size());
+}
+
+void AddCounts(ElementCounts& to, const ElementCounts& from) {
+  to.edgeLines += from.edgeLines;
+  to.condLines += from.condLines;
+  to.triangles += from.triangles;
+  to.quads += from.quads;
+  to.subfiles += from.subfiles;
+}
+
+}  // namespace
 
 SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
                  std::span<const InsertedLine> inserted, std::string_view after) {
@@ -16,32 +73,30 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     summary.result = SaveResult::kCantCreate;
     return summary;
   }
-  std::string text;
-  std::size_t next = 0;
-  auto writeInserted = [&](int before) {
-    for (; next < inserted.size() && inserted[next].before == before; ++next) {
-      text.assign(inserted[next].text);
-      text.append("\r\n");
-      file->Write(text);
-      ++summary.linesWritten;
+  // The elements are formatted a window at a time, a slice of the window
+  // per core, and the slices written in order: the bytes are those of one
+  // thread formatting every line, and no more than a window's text is held.
+  const int workers = WorkerCount();
+  constexpr int kSliceSize = 1 << 14;
+  std::vector<Slice> slices(static_cast<std::size_t>(workers));
+  const int size = model.Size();
+  int begin = 0;
+  do {
+    const int used =
+        std::clamp((size - begin + kSliceSize - 1) / kSliceSize, 1, workers);
+    RunTasks(used, [&](int w) {
+      const int b = std::min(size, begin + w * kSliceSize);
+      const int e = std::min(size, b + kSliceSize);
+      FormatSlice(model, inserted, b, e, e == size, slices[static_cast<std::size_t>(w)]);
+    });
+    for (int w = 0; w < used; ++w) {
+      const Slice& slice = slices[static_cast<std::size_t>(w)];
+      file->Write(slice.text);
+      summary.linesWritten += slice.lines;
+      AddCounts(summary.counts, slice.counts);
     }
-  };
-  const bool textured = model.HasTextures();
-  for (int i = 0; i < model.Size(); ++i) {
-    writeInserted(i);
-    const Element& element = model.ElementAt(i);
-    // A line hidden behind "0 !:" is counted nowhere, as when it is read.
-    bool hidden = textured && model.TagAt(i).hidden;
-    if (!hidden) summary.counts.Count(element.LineType());
-    text.clear();
-    if (hidden) text.assign(kHiddenPrefix);
-    element.AppendText(text);
-    if (text.empty() || (hidden && text.size() == kHiddenPrefix.size())) continue;
-    text.append("\r\n");
-    file->Write(text);
-    ++summary.linesWritten;
-  }
-  writeInserted(model.Size());
+    begin = std::min(size, begin + used * kSliceSize);
+  } while (begin < size);
   file->Write(after);
   if (!file->Commit()) {
     summary.result = SaveResult::kCantWrite;
