@@ -6,6 +6,7 @@
 #include <map>
 
 #include "geometry/number_text.h"
+#include "platform/parallel.h"
 
 namespace halvex {
 namespace {
@@ -30,7 +31,8 @@ int HexTokenValue(std::string_view token) {
 // Every distinct hexadecimal token read, each once, with its value. Direct
 // colours are few and far between, and a colour refers to its token by place
 // in this table: a colour is then a few bytes whatever its token, and does not
-// depend on the text it was read from. Halvex reads its files in one thread.
+// depend on the text it was read from. A large file is read on several
+// threads, so the table is changed and read by one at a time.
 class HexTokens {
  public:
   struct Entry {
@@ -44,14 +46,25 @@ class HexTokens {
   }
 
   std::uint32_t Place(std::string_view token) {
-    auto found = places_.find(token);
-    if (found != places_.end()) return found->second;
-    const auto place = static_cast<std::uint32_t>(entries_.size());
-    entries_.push_back({std::string(token), HexTokenValue(token)});
-    places_.emplace(entries_.back().text, place);
+    std::uint32_t place = 0;
+    RunAlone([&] {
+      auto found = places_.find(token);
+      if (found != places_.end()) {
+        place = found->second;
+        return;
+      }
+      place = static_cast<std::uint32_t>(entries_.size());
+      entries_.push_back({std::string(token), HexTokenValue(token)});
+      places_.emplace(entries_.back().text, place);
+    });
     return place;
   }
-  const Entry& At(std::uint32_t place) const { return entries_[place]; }
+  // An entry never moves once made.
+  const Entry& At(std::uint32_t place) const {
+    const Entry* entry = nullptr;
+    RunAlone([&] { entry = &entries_[place]; });
+    return *entry;
+  }
 
  private:
   // A deque, so that the texts the keys view never move.

@@ -27,8 +27,16 @@ ElementArena::~ElementArena() {
   }
 }
 
-void ElementArena::Expect(std::size_t bytes) {
-  nextBlockSize_ = std::max(nextBlockSize_, bytes);
+void ElementArena::Expect(std::size_t bytes) { nextBlockSize_ = std::max(nextBlockSize_, bytes); }
+
+void ElementArena::Adopt(ElementArena& other) {
+  blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+  other.blocks_.clear();
+  other.next_ = other.end_ = nullptr;
+#ifdef HALVEX_ELEMENT_ALLOCATIONS
+  for (auto& text : other.texts_) texts_.push_back(std::move(text));
+  other.texts_.clear();
+#endif
 }
 
 void* ElementArena::AllocateInNewBlock(std::size_t size) {

@@ -62,6 +62,11 @@ class ElementArena {
   // blocks. Room that is never used costs address space only.
   void Expect(std::size_t bytes);
 
+  // Takes over the storage of `other`, which is left empty: what was made in
+  // `other` now lives as long as this arena. Elements made on several
+  // threads, each in an arena of its own, so join one model.
+  void Adopt(ElementArena& other);
+
   template <class T, class... Args>
   ArenaPtr<T> Make(Args&&... args) {
 #ifdef HALVEX_ELEMENT_ALLOCATIONS

@@ -1,8 +1,11 @@
 #include "model/ldraw_reader.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "elements/lines.h"
 #include "elements/meta_line.h"
@@ -12,6 +15,7 @@
 #include "model/embedded_files.h"
 #include "model/path_resolver.h"
 #include "platform/file_system.h"
+#include "platform/parallel.h"
 
 namespace halvex {
 
@@ -106,21 +110,38 @@ class ElementLoader {
         AddEmbeddedLine(line);
         continue;
       }
-      ArenaPtr<Element> element = ParseLine(line, model_.Arena());
-      if (!element) continue;
-      int type = element->LineType();
-      if (embedded_ && type == kMetaType && EndsModel(*element, line)) continue;
-      if (embedded_ && embedded_->IsMpd()) embedded_->AddModelLine(line);
-      counts_.Count(type);
-      certification_ = CertifiedWinding(*element, certification_);
-      element->winding = static_cast<std::int8_t>(type == kSubfileType ? 1 : certification_);
-      model_.Append(std::move(element));
+      AddElement(ParseLine(line, model_.Arena()), line);
     }
   }
+
+  // Adds the next line, `element` being what ParseLine made of it (in an
+  // arena the model adopts). Past the model's section the line is the
+  // embedded files' and `element` is dropped.
+  void AddLine(ArenaPtr<Element> element, std::string_view line) {
+    if (pastModel_) {
+      AddEmbeddedLine(line);
+    } else {
+      AddElement(std::move(element), line);
+    }
+  }
+
+  // Whether the lines to come are the embedded files', not elements.
+  bool PastModel() const { return pastModel_; }
 
   const ElementCounts& Counts() const { return counts_; }
 
  private:
+  void AddElement(ArenaPtr<Element> element, std::string_view line) {
+    if (!element) return;
+    int type = element->LineType();
+    if (embedded_ && type == kMetaType && EndsModel(*element, line)) return;
+    if (embedded_ && embedded_->IsMpd()) embedded_->AddModelLine(line);
+    counts_.Count(type);
+    certification_ = CertifiedWinding(*element, certification_);
+    element->winding = static_cast<std::int8_t>(type == kSubfileType ? 1 : certification_);
+    model_.Append(std::move(element));
+  }
+
   // Whether the meta line `element` ends the model's section. The first
   // "0 FILE" line makes the file an MPD and stays in the model; a later one,
   // a data section or a "0 NOFILE" line ends the model and is, with the
@@ -158,33 +179,178 @@ class ElementLoader {
   bool pastModel_ = false;
 };
 
+// Hands the lines of `text` (a piece of a file, see FileReader) up to its
+// last line end to `piece`, keeping the rest in `text`; false, with nothing
+// handed, when the part of `text` from `searchFrom` on holds no line end
+// (the text before it holds none, and is not searched again: a long line
+// would cost its length squared).
+bool TakeLines(std::string& text, std::size_t searchFrom, std::string& piece) {
+  std::size_t lastEnd = std::string_view(text).substr(searchFrom).find_last_of("\r\n");
+  if (lastEnd == std::string_view::npos) return false;
+  lastEnd += searchFrom;
+  piece.swap(text);
+  text.assign(piece, lastEnd + 1);
+  piece.resize(lastEnd + 1);
+  return true;
+}
+
+// Loads a large file on the machine's cores. The file is read in the pieces
+// LoadFile reads it in, a batch of them at a time, one piece per core. While
+// the cores parse the pieces of one batch, each in an arena of its own that
+// the model adopts, another thread hands the lines of the batch before to
+// the loader, with their elements, and reads the batch after. The loader
+// gets every line in the order of the file, cut into the same pieces, so the
+// model is the one a single thread would make.
+class ParallelLoad {
+ public:
+  // `expectedBytes`: what the elements of the whole file take, about.
+  ParallelLoad(Model& model, int workers, std::size_t expectedBytes)
+      : model_(model), workers_(static_cast<std::size_t>(workers)) {
+    for (std::size_t k = 0; k < workers_; ++k) {
+      arenas_.push_back(std::make_unique<ElementArena>());
+      arenas_.back()->Expect(expectedBytes / workers_);
+    }
+    for (Batch& batch : batches_) {
+      batch.pieces.resize(workers_);
+      batch.parsed.resize(workers_);
+    }
+  }
+  ParallelLoad(const ParallelLoad&) = delete;
+  ParallelLoad& operator=(const ParallelLoad&) = delete;
+  // The model keeps the elements made, also those of a file that failed
+  // part-way.
+  ~ParallelLoad() {
+    for (auto& arena : arenas_) model_.Arena().Adopt(*arena);
+  }
+
+  // Hands every line of the file `reader` reads to `loader`; false when the
+  // file stops being readable part-way.
+  bool Run(FileReader& reader, ElementLoader& loader) {
+    Batch* adding = &batches_[0];
+    Batch* parsing = &batches_[1];
+    Batch* reading = &batches_[2];
+    Read(reader, *parsing);
+    while (parsing->filled > 0 || adding->filled > 0) {
+      // Past an MPD's model the lines are kept as text: parsing them would
+      // be wasted.
+      if (loader.PastModel()) return FinishAsText(reader, loader, *adding, *parsing);
+      const std::size_t count = parsing->filled;
+      RunTasks(static_cast<int>(count) + 1, [&](int task) {
+        const auto k = static_cast<std::size_t>(task);
+        if (k < count) {
+          Parse(*parsing, k);
+        } else {
+          Add(*adding, loader);
+          Read(reader, *reading);
+        }
+      });
+      Batch* added = adding;
+      adding = parsing;
+      parsing = reading;
+      reading = added;
+    }
+    return !reader.Failed();
+  }
+
+ private:
+  struct ParsedLine {
+    ArenaPtr<Element> element;
+    std::string_view line;
+  };
+  // The pieces of one batch, up to one per worker, and what they became.
+  struct Batch {
+    std::vector<std::string> pieces;
+    std::vector<std::vector<ParsedLine>> parsed;
+    std::size_t filled = 0;
+  };
+
+  // Reads up to a piece per worker into `batch`; none at the end of the
+  // file. The lines of a piece are those LoadFile would hand on in one go.
+  void Read(FileReader& reader, Batch& batch) {
+    batch.filled = 0;
+    while (batch.filled < workers_ && !ended_) {
+      std::size_t kept = pending_.size();
+      if (!reader.ReadPiece(pending_)) {
+        ended_ = true;
+        // The last line, without a line end.
+        if (!reader.Failed() && !pending_.empty()) batch.pieces[batch.filled++].swap(pending_);
+        break;
+      }
+      if (TakeLines(pending_, kept, batch.pieces[batch.filled])) ++batch.filled;
+    }
+  }
+
+  void Parse(Batch& batch, std::size_t k) {
+    LineCursor cursor(batch.pieces[k]);
+    std::string_view line;
+    while (cursor.Next(&line)) batch.parsed[k].push_back({ParseLine(line, *arenas_[k]), line});
+  }
+
+  // Hands the parsed lines of `batch` to `loader`, in order, and empties it.
+  void Add(Batch& batch, ElementLoader& loader) {
+    for (std::size_t k = 0; k < batch.filled; ++k) {
+      for (ParsedLine& parsed : batch.parsed[k])
+        loader.AddLine(std::move(parsed.element), parsed.line);
+      batch.parsed[k].clear();
+    }
+    batch.filled = 0;
+  }
+
+  // Hands the rest of the file to `loader` on this thread: `parsed`, then
+  // the lines of `read`, then what is left to read.
+  bool FinishAsText(FileReader& reader, ElementLoader& loader, Batch& parsed, Batch& read) {
+    Add(parsed, loader);
+    for (;;) {
+      for (std::size_t k = 0; k < read.filled; ++k) loader.AddLines(read.pieces[k]);
+      Read(reader, read);
+      if (read.filled == 0) return !reader.Failed();
+    }
+  }
+
+  Model& model_;
+  const std::size_t workers_;
+  std::vector<std::unique_ptr<ElementArena>> arenas_;
+  // The batch being handed to the loader, the one being parsed and the one
+  // being read, in turn.
+  std::array<Batch, 3> batches_;
+  // The text read after the last line end.
+  std::string pending_;
+  bool ended_ = false;
+};
+
 // Hands the lines of the regular file at `path` to `loader`, a piece at a
 // time: each piece up to its last line end, the rest carried over to the
 // next. A CR LF split between two pieces gives one extra empty line, which
-// makes no element. False when the file cannot be opened or stops being
-// readable part-way (a file read short would be saved short), with why in
-// `reason`.
-bool LoadFile(const std::string& path, ElementLoader& loader, std::string* reason) {
+// makes no element. A file larger than a piece is loaded on every core (see
+// ParallelLoad), in the same pieces. False when the file cannot be opened or
+// stops being readable part-way (a file read short would be saved short),
+// with why in `reason`. `size`: the file's size where it can be told.
+bool LoadFile(const std::string& path, std::optional<std::uintmax_t> size, Model& model,
+              ElementLoader& loader, std::string* reason) {
   FileReader reader(kPieceSize);
   if (!reader.Open(path, reason)) return false;
-  std::string pending;
-  for (;;) {
-    std::size_t kept = pending.size();
-    if (!reader.ReadPiece(pending)) break;
-    // Only the piece just read can hold a line end: the kept text holds none.
-    // Searching it again would make a long line cost its length squared.
-    std::size_t lastEnd = std::string_view(pending).substr(kept).find_last_of("\r\n");
-    if (lastEnd == std::string_view::npos) continue;
-    lastEnd += kept;
-    loader.AddLines(std::string_view(pending).substr(0, lastEnd + 1));
-    pending.erase(0, lastEnd + 1);
+  // Its elements take up to about twice the file's size (a short edge line
+  // of 30 bytes becomes 64), so that they fill one block of each arena.
+  const std::size_t expected =
+      size ? static_cast<std::size_t>(std::min<std::uintmax_t>(*size, 1 << 30) * 2) : 0;
+  const int workers = WorkerCount();
+  bool read = false;
+  if (workers > 1 && size && *size > kPieceSize) {
+    read = ParallelLoad(model, workers, expected).Run(reader, loader);
+  } else {
+    model.Arena().Expect(expected);
+    std::string pending;
+    std::string piece;
+    for (;;) {
+      std::size_t kept = pending.size();
+      if (!reader.ReadPiece(pending)) break;
+      if (TakeLines(pending, kept, piece)) loader.AddLines(piece);
+    }
+    read = !reader.Failed();
+    if (read && !pending.empty()) loader.AddLines(pending);
   }
-  if (reader.Failed()) {
-    *reason = reader.Reason();
-    return false;
-  }
-  if (!pending.empty()) loader.AddLines(pending);
-  return true;
+  if (!read) *reason = reader.Reason();
+  return read;
 }
 
 }  // namespace
@@ -286,14 +452,12 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
   // Room for a file of lines of 16 bytes or more, so that the list of a large
   // model is not grown by doubling (each step copying it and touching new
   // memory). Room left unused is never touched: it costs address space only.
-  if (std::optional<std::uintmax_t> bytes = FileSize(*path)) {
+  std::optional<std::uintmax_t> bytes = FileSize(*path);
+  if (bytes) {
     model.Reserve(model.Size() + static_cast<int>(std::min<std::uintmax_t>(*bytes / 16, 1 << 25)));
-    // Its elements take up to about twice the file's size (a short edge line
-    // of 30 bytes becomes 64), so that they fill one block.
-    model.Arena().Expect(static_cast<std::size_t>(std::min<std::uintmax_t>(*bytes, 1 << 30) * 2));
   }
   ElementLoader loader(model, embedded);
-  if (!LoadFile(*path, loader, reason)) return std::nullopt;
+  if (!LoadFile(*path, bytes, model, loader, reason)) return std::nullopt;
   return LoadSummary{model.Size(), loader.Counts()};
 }
 

@@ -15,4 +15,8 @@ int WorkerCount();
 // not write to anything another reads or writes.
 void RunTasks(int count, const std::function<void(int)>& task);
 
+// Runs `work` while no other work given to RunAlone runs: for a table the
+// tasks share, which one may change while another reads it.
+void RunAlone(const std::function<void()>& work);
+
 }  // namespace halvex

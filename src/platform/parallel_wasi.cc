@@ -9,4 +9,6 @@ void RunTasks(int count, const std::function<void(int)>& task) {
   for (int k = 0; k < count; ++k) task(k);
 }
 
+void RunAlone(const std::function<void()>& work) { work(); }
+
 }  // namespace halvex

@@ -3,10 +3,12 @@
 // in half, a line longer than a piece) must load as if the text were whole.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "model/embedded_files.h"
 #include "model/ldraw_reader.h"
 #include "model/path_resolver.h"
 
@@ -56,6 +58,104 @@ TEST(LoadInPieces, BorderAnywhereInTheText) {
       }
       EXPECT_EQ(elements, row.elements) << "shift " << shift;
     }
+  }
+}
+
+// The elements of `model`, each as its winding in brackets and its text.
+std::vector<std::string> ElementsOf(const Model& model) {
+  std::vector<std::string> elements;
+  for (int i = 0; i < model.Size(); ++i) {
+    const Element& element = model.ElementAt(i);
+    elements.emplace_back("[").append(std::to_string(element.winding)).append("] ");
+    elements.back().append(element.ToText());
+  }
+  return elements;
+}
+
+// `bytes` or more of lines of every kind: references after BFC INVERTNEXT,
+// polygons and lines in decimal and hexadecimal colours (many tokens), lines
+// that make no element, a BFC CERTIFY line that changes the winding of all
+// that follows part-way, and a mix of line ends.
+std::string ManyLines(std::size_t bytes) {
+  std::string text;
+  char line[160];
+  for (int i = 0; text.size() < bytes; ++i) {
+    const char* end = i % 3 == 0 ? "\r\n" : "\n";
+    switch (i % 8) {
+      case 0:
+        text.append("0 BFC INVERTNEXT").append(end);
+        std::snprintf(line, sizeof line, "1 16 %d 0 0 1 0 0 0 1 0 0 0 1 s\\part%d.dat", i, i % 7);
+        break;
+      case 1:
+        std::snprintf(line, sizeof line, "3 0x2%06X %d.5 1 2 3 4 5 6 7 8", i % 97, i);
+        break;
+      case 2:
+        std::snprintf(line, sizeof line, "4 %d 1 2 3 4 5 6 7 8 9 10 11 %d", i % 500, i);
+        break;
+      case 3:
+        std::snprintf(line, sizeof line, "not a line %d", i);
+        break;
+      case 4:
+        std::snprintf(line, sizeof line, "%s", i == 200000 ? "0 BFC CERTIFY CW" : "");
+        break;
+      case 5:
+        std::snprintf(line, sizeof line, "2 0x%X 0 0 0 1 1 %d", 0x2000000 + i % 13, i);
+        break;
+      case 6:
+        std::snprintf(line, sizeof line, "5 24 0 0 0 1 1 1 %d 0 0 0 0 1", i);
+        break;
+      default:
+        std::snprintf(line, sizeof line, "0 // comment %d", i);
+        break;
+    }
+    text.append(line).append(end);
+  }
+  return text;
+}
+
+// A file of many pieces, loaded on every core the machine has, loads as its
+// whole text does on one: the elements with their winding, the counts, and an
+// MPD's model and embedded files, wherever the model's section ends (in the
+// first piece, or after many). The embedded files' lines end in LF: a CR LF
+// split between two pieces is one more empty line there.
+TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
+  const std::string lines = ManyLines(6 * kMebibyte);
+  std::string embedded = "0 FILE sub.dat\n";
+  for (int i = 0; embedded.size() < 3 * kMebibyte; ++i) {
+    embedded.append("4 16 1 2 3 4 5 6 7 8 9 10 11 ").append(std::to_string(i)).append("\n");
+  }
+  const std::string texts[] = {
+      lines,
+      "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n" + embedded,
+      "0 FILE main.ldr\r\n3 16 1 2 3 4 5 6 7 8 9\n0 FILE other.ldr\n" + embedded + lines,
+  };
+  testing::TempFolder folder;
+  const std::string path = (folder / "in.ldr").string();
+  PathResolver resolver;
+  for (const std::string& text : texts) {
+    testing::WriteFile(path, text);
+    Model model;
+    EmbeddedFiles files;
+    std::string reason;
+    std::optional<LoadSummary> summary = Load(model, path, resolver, &reason, &files);
+    ASSERT_TRUE(summary);
+    Model whole;
+    EmbeddedFiles wholeFiles;
+    ElementCounts counts = LoadText(whole, text, &wholeFiles);
+    EXPECT_EQ(ElementsOf(model), ElementsOf(whole));
+    EXPECT_EQ(summary->counts.edgeLines, counts.edgeLines);
+    EXPECT_EQ(summary->counts.condLines, counts.condLines);
+    EXPECT_EQ(summary->counts.triangles, counts.triangles);
+    EXPECT_EQ(summary->counts.quads, counts.quads);
+    EXPECT_EQ(summary->counts.subfiles, counts.subfiles);
+    EXPECT_EQ(files.IsMpd(), wholeFiles.IsMpd());
+    EXPECT_EQ(files.TextAfter(model, true), wholeFiles.TextAfter(whole, true));
+    // Every BFC INVERTNEXT statement goes with the reference after it.
+    for (int i = 0; i < model.Size(); ++i) {
+      if (model.ElementAt(i).LineType() == kSubfileType) model.EraseElement(i);
+      if (whole.ElementAt(i).LineType() == kSubfileType) whole.EraseElement(i);
+    }
+    EXPECT_EQ(ElementsOf(model), ElementsOf(whole));
   }
 }
 
