@@ -6,6 +6,7 @@
 #include <string>
 
 #include "geometry/precision.h"
+#include "platform/parallel.h"
 
 namespace halvex {
 namespace {
@@ -44,6 +45,43 @@ bool IsStudReference(const Element& element) {
   std::string text = element.ToText();
   return text.find("stud.dat") != std::string::npos ||
          text.find("stud2.dat") != std::string::npos || text.find("stug") != std::string::npos;
+}
+
+bool IsSkipped(const std::vector<bool>& skipped, int k) {
+  return static_cast<std::size_t>(k) < skipped.size() && skipped[static_cast<std::size_t>(k)];
+}
+
+// Where `element` lies relative to the splitter (snapping its points, see
+// Element::Classify).
+Side SideOf(Element& element, const Element& splitter) {
+  return IsStudReference(element) ? Side::kAcross : element.Classify(splitter);
+}
+
+// A model smaller than this is classified element by element as it is split:
+// sharing the work would cost more than it saves.
+constexpr int kClassifiedOnAllCores = 1 << 16;
+
+// The sides of the elements of a large model, classified on every core,
+// each element on its own (snapping touches only the element's own points);
+// empty for a small model. What the split does to an element changes that
+// element only, or appends, so the side of one not yet visited is the same
+// classified before the pass as when the pass reaches it. Skipped elements
+// are not classified.
+std::vector<Side> ClassifyOnAllCores(Model& input, const Element& splitter,
+                                     const std::vector<bool>& skipped) {
+  const int size = input.Size();
+  const int workers = WorkerCount();
+  if (size < kClassifiedOnAllCores || workers < 2) return {};
+  std::vector<Side> sides(static_cast<std::size_t>(size), Side::kKept);
+  RunTasks(workers, [&](int task) {
+    const int begin = static_cast<int>(static_cast<long long>(size) * task / workers);
+    const int end = static_cast<int>(static_cast<long long>(size) * (task + 1) / workers);
+    for (int k = begin; k < end; ++k) {
+      if (IsSkipped(skipped, k)) continue;
+      sides[static_cast<std::size_t>(k)] = SideOf(input.ElementAt(k), splitter);
+    }
+  });
+  return sides;
 }
 
 // What a plane does to an element by the side it lies on. The split pass
@@ -158,13 +196,18 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
                     const std::vector<bool>& skipped, CutLog* log) {
   const FixedPlaneSplitter splitter(polygon);
+  const std::vector<Side> sides = ClassifyOnAllCores(input, splitter, skipped);
   for (int k = 0; k < input.Size(); ++k) {
-    if (static_cast<std::size_t>(k) < skipped.size() && skipped[static_cast<std::size_t>(k)]) {
-      continue;
-    }
+    if (IsSkipped(skipped, k)) continue;
     Element& element = input.ElementAt(k);
-    Side side = IsStudReference(element) ? Side::kAcross : element.Classify(splitter);
-    switch (ActionFor(side, element.LineType() == kMetaType, settings)) {
+    Side side = static_cast<std::size_t>(k) < sides.size() ? sides[static_cast<std::size_t>(k)]
+                                                           : SideOf(element, splitter);
+    // Whether the element is a meta line matters only to one on the kept
+    // side with -dn (see ActionFor): asked only then, an element classified
+    // beforehand is not visited again to keep it.
+    const bool metaLine =
+        side == Side::kKept && settings.deleteNotInOrAcross && element.LineType() == kMetaType;
+    switch (ActionFor(side, metaLine, settings)) {
       case Action::kKeep:
         break;
       case Action::kRemove:

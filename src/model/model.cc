@@ -26,7 +26,9 @@ void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
 void Model::ReplaceWithEmpty(int i) { elements_[static_cast<std::size_t>(i)].reset(); }
 
 void Model::EraseElement(int i) {
-  if (ElementAt(i).LineType() == kSubfileType) {
+  // Most models have no INVERTNEXT statements: the element is then not
+  // visited to be removed.
+  if (!inversionMarkers_.empty() && ElementAt(i).LineType() == kSubfileType) {
     auto markers = std::equal_range(inversionMarkers_.begin(), inversionMarkers_.end(),
                                     std::pair<int, int>(i, 0),
                                     [](const auto& a, const auto& b) { return a.first < b.first; });
