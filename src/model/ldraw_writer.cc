@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "model/path_resolver.h"
 #include "platform/output_file.h"
 #include "platform/parallel.h"
-#include "model/path_resolver.h"
 
 namespace halvex {
 
@@ -39,6 +39,7 @@ void FormatSlice(const Model& model, std::span<const InsertedLine> inserted, int
     writeInserted(i);
     const Element& element = model.ElementAt(i);
     bool hidden = textured && model.TagAt(i).hidden;
+    // A line hidden behind "0 !:" is counted nowhere, as when it is read.
     if (!hidden) slice.counts.Count(element.LineType());
     const std::size_t mark = slice.text.size();
     if (hidden) slice.text.append(kHiddenPrefix);
@@ -82,8 +83,7 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
   const int size = model.Size();
   int begin = 0;
   do {
-    const int used =
-        std::clamp((size - begin + kSliceSize - 1) / kSliceSize, 1, workers);
+    const int used = std::clamp((size - begin + kSliceSize - 1) / kSliceSize, 1, workers);
     RunTasks(used, [&](int w) {
       const int b = std::min(size, begin + w * kSliceSize);
       const int e = std::min(size, b + kSliceSize);
