@@ -12,7 +12,8 @@ int WorkerCount();
 
 // Runs task(0) to task(count - 1), at once where the platform can, task(0)
 // on the calling thread; returns when every one has ended. The tasks must
-// not write to anything another reads or writes.
+// not write to anything another reads or writes. What a task throws is
+// thrown here once every task has ended (that of the first such task).
 void RunTasks(int count, const std::function<void(int)>& task);
 
 // Runs `work` while no other work given to RunAlone runs: for a table the

@@ -2,7 +2,9 @@
 #include "platform/parallel.h"
 
 #include <algorithm>
+#include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -28,10 +30,34 @@ int WorkerCount() {
 }
 
 void RunTasks(int count, const std::function<void(int)>& task) {
+  if (count <= 0) return;
+  // What each task threw, given to the caller once every task has ended:
+  // an exception must not escape a thread (that would end the program),
+  // and a task that ran out of memory ends the run as it would on one
+  // thread.
+  std::vector<std::exception_ptr> thrown(static_cast<std::size_t>(count));
+  auto run = [&](int k) {
+    try {
+      task(k);
+    } catch (...) {
+      thrown[static_cast<std::size_t>(k)] = std::current_exception();
+    }
+  };
   std::vector<std::thread> threads;
-  for (int k = 1; k < count; ++k) threads.emplace_back(task, k);
-  if (count > 0) task(0);
+  std::vector<int> onThisThread{0};
+  for (int k = 1; k < count; ++k) {
+    // A system out of threads runs the task on the calling thread.
+    try {
+      threads.emplace_back(run, k);
+    } catch (const std::system_error&) {
+      onThisThread.push_back(k);
+    }
+  }
+  for (int k : onThisThread) run(k);
   for (std::thread& thread : threads) thread.join();
+  for (const std::exception_ptr& exception : thrown) {
+    if (exception) std::rethrow_exception(exception);
+  }
 }
 
 void RunAlone(const std::function<void()>& work) {
