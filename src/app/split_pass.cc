@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <string>
 
 #include "geometry/precision.h"
@@ -67,18 +68,20 @@ constexpr int kClassifiedOnAllCores = 1 << 16;
 // element only, or appends, so the side of one not yet visited is the same
 // classified before the pass as when the pass reaches it. Skipped elements
 // are not classified.
-std::vector<Side> ClassifyOnAllCores(Model& input, const Element& splitter,
-                                     const std::vector<bool>& skipped) {
+std::vector<std::int8_t> ClassifyOnAllCores(Model& input, const Element& splitter,
+                                            const std::vector<bool>& skipped) {
   const int size = input.Size();
   const int workers = WorkerCount();
   if (size < kClassifiedOnAllCores || workers < 2) return {};
-  std::vector<Side> sides(static_cast<std::size_t>(size), Side::kKept);
+  // A byte each: the list is as long as the model.
+  std::vector<std::int8_t> sides(static_cast<std::size_t>(size));
   RunTasks(workers, [&](int task) {
     const int begin = static_cast<int>(static_cast<long long>(size) * task / workers);
     const int end = static_cast<int>(static_cast<long long>(size) * (task + 1) / workers);
     for (int k = begin; k < end; ++k) {
       if (IsSkipped(skipped, k)) continue;
-      sides[static_cast<std::size_t>(k)] = SideOf(input.ElementAt(k), splitter);
+      sides[static_cast<std::size_t>(k)] =
+          static_cast<std::int8_t>(SideOf(input.ElementAt(k), splitter));
     }
   });
   return sides;
@@ -196,12 +199,13 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
                     const std::vector<bool>& skipped, CutLog* log) {
   const FixedPlaneSplitter splitter(polygon);
-  const std::vector<Side> sides = ClassifyOnAllCores(input, splitter, skipped);
+  const std::vector<std::int8_t> sides = ClassifyOnAllCores(input, splitter, skipped);
   for (int k = 0; k < input.Size(); ++k) {
     if (IsSkipped(skipped, k)) continue;
     Element& element = input.ElementAt(k);
-    Side side = static_cast<std::size_t>(k) < sides.size() ? sides[static_cast<std::size_t>(k)]
-                                                           : SideOf(element, splitter);
+    Side side = static_cast<std::size_t>(k) < sides.size()
+                    ? static_cast<Side>(sides[static_cast<std::size_t>(k)])
+                    : SideOf(element, splitter);
     // Whether the element is a meta line matters only to one on the kept
     // side with -dn (see ActionFor): asked only then, an element classified
     // beforehand is not visited again to keep it.

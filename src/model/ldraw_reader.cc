@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "elements/lines.h"
@@ -179,26 +180,20 @@ class ElementLoader {
   bool pastModel_ = false;
 };
 
-// Hands the lines of `text` (a piece of a file, see FileReader) up to its
-// last line end to `piece`, keeping the rest in `text`; false, with nothing
-// handed, when the part of `text` from `searchFrom` on holds no line end
-// (the text before it holds none, and is not searched again: a long line
-// would cost its length squared).
-bool TakeLines(std::string& text, std::size_t searchFrom, std::string& piece) {
-  std::size_t lastEnd = std::string_view(text).substr(searchFrom).find_last_of("\r\n");
-  if (lastEnd == std::string_view::npos) return false;
-  lastEnd += searchFrom;
-  piece.swap(text);
-  text.assign(piece, lastEnd + 1);
-  piece.resize(lastEnd + 1);
-  return true;
+// The length of `text` up to and with its last line end; 0 when the part of
+// `text` from `searchFrom` on holds none. The text before `searchFrom` is
+// known to hold none and is not searched again: a long line would cost its
+// length squared.
+std::size_t LinesLength(std::string_view text, std::size_t searchFrom) {
+  std::size_t lastEnd = text.substr(searchFrom).find_last_of("\r\n");
+  return lastEnd == std::string_view::npos ? 0 : searchFrom + lastEnd + 1;
 }
 
 // Loads a large file on the machine's cores. The file is read in the pieces
 // LoadFile reads it in, a batch of them at a time, one piece per core. While
 // the cores parse the pieces of one batch, each in an arena of its own that
 // the model adopts, another thread hands the lines of the batch before to
-// the loader, with their elements, and reads the batch after. The loader
+// the loader, with their elements, and then reads the batch after into it. The loader
 // gets every line in the order of the file, cut into the same pieces, so the
 // model is the one a single thread would make.
 class ParallelLoad {
@@ -212,7 +207,7 @@ class ParallelLoad {
     }
     for (Batch& batch : batches_) {
       batch.pieces.resize(workers_);
-      batch.parsed.resize(workers_);
+      batch.elements.resize(workers_);
     }
   }
   ParallelLoad(const ParallelLoad&) = delete;
@@ -228,7 +223,6 @@ class ParallelLoad {
   bool Run(FileReader& reader, ElementLoader& loader) {
     Batch* adding = &batches_[0];
     Batch* parsing = &batches_[1];
-    Batch* reading = &batches_[2];
     Read(reader, *parsing);
     while (parsing->filled > 0 || adding->filled > 0) {
       // Past an MPD's model the lines are kept as text: parsing them would
@@ -240,27 +234,22 @@ class ParallelLoad {
         if (k < count) {
           Parse(*parsing, k);
         } else {
+          // The batch handed on is read into again: the next to parse.
           Add(*adding, loader);
-          Read(reader, *reading);
+          Read(reader, *adding);
         }
       });
-      Batch* added = adding;
-      adding = parsing;
-      parsing = reading;
-      reading = added;
+      std::swap(adding, parsing);
     }
     return !reader.Failed();
   }
 
  private:
-  struct ParsedLine {
-    ArenaPtr<Element> element;
-    std::string_view line;
-  };
-  // The pieces of one batch, up to one per worker, and what they became.
+  // The pieces of one batch, up to one per worker, and the element of each
+  // of their lines (none for a line that makes none).
   struct Batch {
     std::vector<std::string> pieces;
-    std::vector<std::vector<ParsedLine>> parsed;
+    std::vector<std::vector<ArenaPtr<Element>>> elements;
     std::size_t filled = 0;
   };
 
@@ -276,22 +265,31 @@ class ParallelLoad {
         if (!reader.Failed() && !pending_.empty()) batch.pieces[batch.filled++].swap(pending_);
         break;
       }
-      if (TakeLines(pending_, kept, batch.pieces[batch.filled])) ++batch.filled;
+      // Copied rather than swapped, so that every piece keeps a buffer of
+      // a piece's size: buffers passed round grow to twice that.
+      if (std::size_t length = LinesLength(pending_, kept)) {
+        batch.pieces[batch.filled++].assign(pending_, 0, length);
+        pending_.erase(0, length);
+      }
     }
   }
 
   void Parse(Batch& batch, std::size_t k) {
     LineCursor cursor(batch.pieces[k]);
     std::string_view line;
-    while (cursor.Next(&line)) batch.parsed[k].push_back({ParseLine(line, *arenas_[k]), line});
+    while (cursor.Next(&line)) batch.elements[k].push_back(ParseLine(line, *arenas_[k]));
   }
 
-  // Hands the parsed lines of `batch` to `loader`, in order, and empties it.
+  // Hands the lines of `batch` with their elements to `loader`, in order,
+  // and empties it. The lines are found again as Parse found them, rather
+  // than kept: that would take three times the room.
   void Add(Batch& batch, ElementLoader& loader) {
     for (std::size_t k = 0; k < batch.filled; ++k) {
-      for (ParsedLine& parsed : batch.parsed[k])
-        loader.AddLine(std::move(parsed.element), parsed.line);
-      batch.parsed[k].clear();
+      LineCursor cursor(batch.pieces[k]);
+      std::string_view line;
+      auto element = batch.elements[k].begin();
+      while (cursor.Next(&line)) loader.AddLine(std::move(*element++), line);
+      batch.elements[k].clear();
     }
     batch.filled = 0;
   }
@@ -310,9 +308,9 @@ class ParallelLoad {
   Model& model_;
   const std::size_t workers_;
   std::vector<std::unique_ptr<ElementArena>> arenas_;
-  // The batch being handed to the loader, the one being parsed and the one
-  // being read, in turn.
-  std::array<Batch, 3> batches_;
+  // The batch being parsed, and the one being handed to the loader and
+  // then read into, in turn.
+  std::array<Batch, 2> batches_;
   // The text read after the last line end.
   std::string pending_;
   bool ended_ = false;
@@ -340,11 +338,13 @@ bool LoadFile(const std::string& path, std::optional<std::uintmax_t> size, Model
   } else {
     model.Arena().Expect(expected);
     std::string pending;
-    std::string piece;
     for (;;) {
       std::size_t kept = pending.size();
       if (!reader.ReadPiece(pending)) break;
-      if (TakeLines(pending, kept, piece)) loader.AddLines(piece);
+      if (std::size_t length = LinesLength(pending, kept)) {
+        loader.AddLines(std::string_view(pending).substr(0, length));
+        pending.erase(0, length);
+      }
     }
     read = !reader.Failed();
     if (read && !pending.empty()) loader.AddLines(pending);
