@@ -180,12 +180,17 @@ class ElementLoader {
   bool pastModel_ = false;
 };
 
-// The length of `text` up to and with its last line end; 0 when the part of
-// `text` from `searchFrom` on holds none. The text before `searchFrom` is
-// known to hold none and is not searched again: a long line would cost its
+// The length of `text` (the text read so far and not handed on) up to and
+// with its last line end; 0 when the part of `text` from `searchFrom` on
+// holds none. A CR that ends `text` is left for later: the LF after it, in
+// the next piece, ends the same line, and a CR LF cut in two would make an
+// empty line more (kept as such in an MPD's embedded files). The text
+// before `searchFrom` is not searched again: a long line would cost its
 // length squared.
 std::size_t LinesLength(std::string_view text, std::size_t searchFrom) {
-  std::size_t lastEnd = text.substr(searchFrom).find_last_of("\r\n");
+  std::size_t end = text.size();
+  if (end > searchFrom && text[end - 1] == '\r') --end;
+  std::size_t lastEnd = text.substr(searchFrom, end - searchFrom).find_last_of("\r\n");
   return lastEnd == std::string_view::npos ? 0 : searchFrom + lastEnd + 1;
 }
 
@@ -318,9 +323,8 @@ class ParallelLoad {
 
 // Hands the lines of the regular file at `path` to `loader`, a piece at a
 // time: each piece up to its last line end, the rest carried over to the
-// next. A CR LF split between two pieces gives one extra empty line, which
-// makes no element. A file larger than a piece is loaded on every core (see
-// ParallelLoad), in the same pieces. False when the file cannot be opened or
+// next (see LinesLength). A file larger than a piece is loaded on every core
+// (see ParallelLoad), in the same pieces. False when the file cannot be opened or
 // stops being readable part-way (a file read short would be saved short),
 // with why in `reason`. `size`: the file's size where it can be told.
 bool LoadFile(const std::string& path, std::optional<std::uintmax_t> size, Model& model,

@@ -116,18 +116,23 @@ std::string ManyLines(std::size_t bytes) {
 // A file of many pieces, loaded on every core the machine has, loads as its
 // whole text does on one: the elements with their winding, the counts, and an
 // MPD's model and embedded files, wherever the model's section ends (in the
-// first piece, or after many). The embedded files' lines end in LF: a CR LF
-// split between two pieces is one more empty line there.
+// first piece, or after many) and wherever a CR LF falls (the embedded files
+// keep every line, empty ones too).
 TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
   const std::string lines = ManyLines(6 * kMebibyte);
-  std::string embedded = "0 FILE sub.dat\n";
+  std::string embedded = "0 FILE sub.dat\r\n";
   for (int i = 0; embedded.size() < 3 * kMebibyte; ++i) {
-    embedded.append("4 16 1 2 3 4 5 6 7 8 9 10 11 ").append(std::to_string(i)).append("\n");
+    embedded.append("4 16 1 2 3 4 5 6 7 8 9 10 11 ").append(std::to_string(i)).append("\r\n");
   }
+  // An MPD whose model ends at once, with a CR LF of an embedded file cut by
+  // the first piece's end.
+  std::string cut = "0 FILE main.ldr\r\n0 FILE sub.dat\r\n";
+  cut.append(kMebibyte - 1 - cut.size() - 2, 'x').append("\r\n\r\n2 24 0 0 0 1 1 1\r\n");
   const std::string texts[] = {
       lines,
       "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n" + embedded,
       "0 FILE main.ldr\r\n3 16 1 2 3 4 5 6 7 8 9\n0 FILE other.ldr\n" + embedded + lines,
+      cut + lines,
   };
   testing::TempFolder folder;
   const std::string path = (folder / "in.ldr").string();
@@ -142,20 +147,22 @@ TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
     Model whole;
     EmbeddedFiles wholeFiles;
     ElementCounts counts = LoadText(whole, text, &wholeFiles);
-    EXPECT_EQ(ElementsOf(model), ElementsOf(whole));
+    // Compared whole, so that a failure does not print megabytes.
+    EXPECT_TRUE(ElementsOf(model) == ElementsOf(whole)) << "elements differ";
     EXPECT_EQ(summary->counts.edgeLines, counts.edgeLines);
     EXPECT_EQ(summary->counts.condLines, counts.condLines);
     EXPECT_EQ(summary->counts.triangles, counts.triangles);
     EXPECT_EQ(summary->counts.quads, counts.quads);
     EXPECT_EQ(summary->counts.subfiles, counts.subfiles);
     EXPECT_EQ(files.IsMpd(), wholeFiles.IsMpd());
-    EXPECT_EQ(files.TextAfter(model, true), wholeFiles.TextAfter(whole, true));
+    EXPECT_TRUE(files.TextAfter(model, true) == wholeFiles.TextAfter(whole, true))
+        << "embedded files differ";
     // Every BFC INVERTNEXT statement goes with the reference after it.
     for (int i = 0; i < model.Size(); ++i) {
       if (model.ElementAt(i).LineType() == kSubfileType) model.EraseElement(i);
       if (whole.ElementAt(i).LineType() == kSubfileType) whole.EraseElement(i);
     }
-    EXPECT_EQ(ElementsOf(model), ElementsOf(whole));
+    EXPECT_TRUE(ElementsOf(model) == ElementsOf(whole)) << "elements differ after erasing";
   }
 }
 
