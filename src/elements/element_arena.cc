@@ -17,14 +17,16 @@ bool IsPageBlockSize(std::size_t bytes) { return bytes >= kPageBlockGranule; }
 
 }  // namespace
 
-ElementArena::~ElementArena() {
-  for (const Block& block : blocks_) {
-    if (IsPageBlockSize(block.size)) {
-      FreePageBlock(block.data, block.size);
-    } else {
-      ::operator delete(block.data);
-    }
+void ElementArena::Free(const Block& block) {
+  if (IsPageBlockSize(block.size)) {
+    FreePageBlock(block.data, block.size);
+  } else {
+    ::operator delete(block.data);
   }
+}
+
+ElementArena::~ElementArena() {
+  for (const Block& block : blocks_) Free(block);
 }
 
 void ElementArena::Expect(std::size_t bytes) { nextBlockSize_ = std::max(nextBlockSize_, bytes); }
@@ -37,6 +39,21 @@ void ElementArena::Adopt(ElementArena& other) {
   for (auto& text : other.texts_) texts_.push_back(std::move(text));
   other.texts_.clear();
 #endif
+}
+
+void ElementArena::Reset() {
+#ifdef HALVEX_ELEMENT_ALLOCATIONS
+  texts_.clear();
+#endif
+  if (blocks_.empty()) return;
+  auto largest = std::max_element(blocks_.begin(), blocks_.end(),
+                                  [](const Block& a, const Block& b) { return a.size < b.size; });
+  const Block kept = *largest;
+  blocks_.erase(largest);
+  for (const Block& block : blocks_) Free(block);
+  blocks_.assign(1, kept);
+  next_ = static_cast<char*>(kept.data);
+  end_ = next_ + kept.size;
 }
 
 void* ElementArena::AllocateInNewBlock(std::size_t size) {

@@ -67,6 +67,11 @@ class ElementArena {
   // threads, each in an arena of its own, so join one model.
   void Adopt(ElementArena& other);
 
+  // Ends the storage of everything made in the arena, keeping its largest
+  // block to make the next elements in: a model read a part at a time uses
+  // the same memory for each part. REQUIRES: nothing made in it lives on.
+  void Reset();
+
   template <class T, class... Args>
   ArenaPtr<T> Make(Args&&... args) {
 #ifdef HALVEX_ELEMENT_ALLOCATIONS
@@ -105,6 +110,7 @@ class ElementArena {
     next_ = storage + size;
     return storage;
   }
+  static void Free(const Block& block);
   // Starts a new block with room for `size` bytes and takes them from it.
   void* AllocateInNewBlock(std::size_t size);
 

@@ -101,7 +101,10 @@ class FileReader {
 // and the lines after it go to `embedded` as they are.
 class ElementLoader {
  public:
-  ElementLoader(Model& model, EmbeddedFiles* embedded) : model_(model), embedded_(embedded) {}
+  ElementLoader(Model& model, EmbeddedFiles* embedded) : model_(&model), embedded_(embedded) {}
+
+  // Makes the lines to come elements of `model` instead.
+  void SetModel(Model& model) { model_ = &model; }
 
   void AddLines(std::string_view text) {
     LineCursor cursor(text);
@@ -111,7 +114,7 @@ class ElementLoader {
         AddEmbeddedLine(line);
         continue;
       }
-      AddElement(ParseLine(line, model_.Arena()), line);
+      AddElement(ParseLine(line, model_->Arena()), line);
     }
   }
 
@@ -140,7 +143,7 @@ class ElementLoader {
     counts_.Count(type);
     certification_ = CertifiedWinding(*element, certification_);
     element->winding = static_cast<std::int8_t>(type == kSubfileType ? 1 : certification_);
-    model_.Append(std::move(element));
+    model_->Append(std::move(element));
   }
 
   // Whether the meta line `element` ends the model's section. The first
@@ -173,7 +176,7 @@ class ElementLoader {
     }
   }
 
-  Model& model_;
+  Model* model_;
   EmbeddedFiles* embedded_;
   ElementCounts counts_;
   int certification_ = 0;
@@ -194,80 +197,46 @@ std::size_t LinesLength(std::string_view text, std::size_t searchFrom) {
   return lastEnd == std::string_view::npos ? 0 : searchFrom + lastEnd + 1;
 }
 
-// Loads a large file on the machine's cores. The file is read in the pieces
-// LoadFile reads it in, a batch of them at a time, one piece per core. While
-// the cores parse the pieces of one batch, each in an arena of its own that
-// the model adopts, another thread hands the lines of the batch before to
-// the loader, with their elements, and then reads the batch after into it. The loader
-// gets every line in the order of the file, cut into the same pieces, so the
-// model is the one a single thread would make.
-class ParallelLoad {
+// The pieces of one batch, up to one per worker, and the element of each
+// of their lines (none for a line that makes none).
+struct Batch {
+  std::vector<std::string> pieces;
+  std::vector<std::vector<ArenaPtr<Element>>> elements;
+  std::size_t filled = 0;
+};
+
+// Reads a file in the pieces LoadFile reads it in, a batch of them at a
+// time, and parses a batch's pieces on the machine's cores, each piece in an
+// arena of its own.
+class PieceParser {
  public:
   // `expectedBytes`: what the elements of the whole file take, about.
-  ParallelLoad(Model& model, int workers, std::size_t expectedBytes)
-      : model_(model), workers_(static_cast<std::size_t>(workers)) {
+  PieceParser(FileReader& reader, int workers, std::size_t expectedBytes)
+      : reader_(reader), workers_(static_cast<std::size_t>(workers)) {
     for (std::size_t k = 0; k < workers_; ++k) {
       arenas_.push_back(std::make_unique<ElementArena>());
       arenas_.back()->Expect(expectedBytes / workers_);
     }
-    for (Batch& batch : batches_) {
-      batch.pieces.resize(workers_);
-      batch.elements.resize(workers_);
-    }
-  }
-  ParallelLoad(const ParallelLoad&) = delete;
-  ParallelLoad& operator=(const ParallelLoad&) = delete;
-  // The model keeps the elements made, also those of a file that failed
-  // part-way.
-  ~ParallelLoad() {
-    for (auto& arena : arenas_) model_.Arena().Adopt(*arena);
   }
 
-  // Hands every line of the file `reader` reads to `loader`; false when the
-  // file stops being readable part-way.
-  bool Run(FileReader& reader, ElementLoader& loader) {
-    Batch* adding = &batches_[0];
-    Batch* parsing = &batches_[1];
-    Read(reader, *parsing);
-    while (parsing->filled > 0 || adding->filled > 0) {
-      // Past an MPD's model the lines are kept as text: parsing them would
-      // be wasted.
-      if (loader.PastModel()) return FinishAsText(reader, loader, *adding, *parsing);
-      const std::size_t count = parsing->filled;
-      RunTasks(static_cast<int>(count) + 1, [&](int task) {
-        const auto k = static_cast<std::size_t>(task);
-        if (k < count) {
-          Parse(*parsing, k);
-        } else {
-          // The batch handed on is read into again: the next to parse.
-          Add(*adding, loader);
-          Read(reader, *adding);
-        }
-      });
-      std::swap(adding, parsing);
-    }
-    return !reader.Failed();
-  }
+  std::size_t Workers() const { return workers_; }
 
- private:
-  // The pieces of one batch, up to one per worker, and the element of each
-  // of their lines (none for a line that makes none).
-  struct Batch {
-    std::vector<std::string> pieces;
-    std::vector<std::vector<ArenaPtr<Element>>> elements;
-    std::size_t filled = 0;
-  };
+  // Gives `batch` room for a piece per worker.
+  void Prepare(Batch& batch) const {
+    batch.pieces.resize(workers_);
+    batch.elements.resize(workers_);
+  }
 
   // Reads up to a piece per worker into `batch`; none at the end of the
   // file. The lines of a piece are those LoadFile would hand on in one go.
-  void Read(FileReader& reader, Batch& batch) {
+  void Read(Batch& batch) {
     batch.filled = 0;
     while (batch.filled < workers_ && !ended_) {
       std::size_t kept = pending_.size();
-      if (!reader.ReadPiece(pending_)) {
+      if (!reader_.ReadPiece(pending_)) {
         ended_ = true;
         // The last line, without a line end.
-        if (!reader.Failed() && !pending_.empty()) batch.pieces[batch.filled++].swap(pending_);
+        if (!reader_.Failed() && !pending_.empty()) batch.pieces[batch.filled++].swap(pending_);
         break;
       }
       // Copied rather than swapped, so that every piece keeps a buffer of
@@ -279,16 +248,28 @@ class ParallelLoad {
     }
   }
 
+  // Parses piece k of `batch` in arena k.
   void Parse(Batch& batch, std::size_t k) {
     LineCursor cursor(batch.pieces[k]);
     std::string_view line;
     while (cursor.Next(&line)) batch.elements[k].push_back(ParseLine(line, *arenas_[k]));
   }
 
+  // Hands what the arenas hold to `arena`.
+  void HandOver(ElementArena& arena) {
+    for (auto& own : arenas_) arena.Adopt(*own);
+  }
+
+  // Makes the arenas' room free for the next batch (see
+  // ElementArena::Reset). REQUIRES: no element parsed before lives on.
+  void Recycle() {
+    for (auto& own : arenas_) own->Reset();
+  }
+
   // Hands the lines of `batch` with their elements to `loader`, in order,
   // and empties it. The lines are found again as Parse found them, rather
   // than kept: that would take three times the room.
-  void Add(Batch& batch, ElementLoader& loader) {
+  static void Add(Batch& batch, ElementLoader& loader) {
     for (std::size_t k = 0; k < batch.filled; ++k) {
       LineCursor cursor(batch.pieces[k]);
       std::string_view line;
@@ -299,26 +280,78 @@ class ParallelLoad {
     batch.filled = 0;
   }
 
-  // Hands the rest of the file to `loader` on this thread: `parsed`, then
-  // the lines of `read`, then what is left to read.
-  bool FinishAsText(FileReader& reader, ElementLoader& loader, Batch& parsed, Batch& read) {
-    Add(parsed, loader);
+  // Hands the rest of the file to `loader` as text, on this thread: the
+  // lines of `read`, then what is left to read.
+  bool FinishAsText(ElementLoader& loader, Batch& read) {
     for (;;) {
       for (std::size_t k = 0; k < read.filled; ++k) loader.AddLines(read.pieces[k]);
-      Read(reader, read);
-      if (read.filled == 0) return !reader.Failed();
+      Read(read);
+      if (read.filled == 0) return !reader_.Failed();
     }
   }
 
-  Model& model_;
+ private:
+  FileReader& reader_;
   const std::size_t workers_;
   std::vector<std::unique_ptr<ElementArena>> arenas_;
-  // The batch being parsed, and the one being handed to the loader and
-  // then read into, in turn.
-  std::array<Batch, 2> batches_;
   // The text read after the last line end.
   std::string pending_;
   bool ended_ = false;
+};
+
+// Loads a large file on the machine's cores. While the cores parse the
+// pieces of one batch (see PieceParser), another thread hands the lines of
+// the batch before to the loader, with their elements, and then reads the
+// batch after into it. The loader gets every line in the order of the file,
+// cut into the same pieces, so the model is the one a single thread would
+// make.
+class ParallelLoad {
+ public:
+  ParallelLoad(Model& model, FileReader& reader, int workers, std::size_t expectedBytes)
+      : model_(model), parser_(reader, workers, expectedBytes) {
+    for (Batch& batch : batches_) parser_.Prepare(batch);
+  }
+  ParallelLoad(const ParallelLoad&) = delete;
+  ParallelLoad& operator=(const ParallelLoad&) = delete;
+  // The model keeps the elements made, also those of a file that failed
+  // part-way.
+  ~ParallelLoad() { parser_.HandOver(model_.Arena()); }
+
+  // Hands every line of the file to `loader`; false when the file stops
+  // being readable part-way.
+  bool Run(FileReader& reader, ElementLoader& loader) {
+    Batch* adding = &batches_[0];
+    Batch* parsing = &batches_[1];
+    parser_.Read(*parsing);
+    while (parsing->filled > 0 || adding->filled > 0) {
+      // Past an MPD's model the lines are kept as text: parsing them would
+      // be wasted.
+      if (loader.PastModel()) {
+        PieceParser::Add(*adding, loader);
+        return parser_.FinishAsText(loader, *parsing);
+      }
+      const std::size_t count = parsing->filled;
+      RunTasks(static_cast<int>(count) + 1, [&](int task) {
+        const auto k = static_cast<std::size_t>(task);
+        if (k < count) {
+          parser_.Parse(*parsing, k);
+        } else {
+          // The batch handed on is read into again: the next to parse.
+          PieceParser::Add(*adding, loader);
+          parser_.Read(*adding);
+        }
+      });
+      std::swap(adding, parsing);
+    }
+    return !reader.Failed();
+  }
+
+ private:
+  Model& model_;
+  PieceParser parser_;
+  // The batch being parsed, and the one being handed to the loader and
+  // then read into, in turn.
+  std::array<Batch, 2> batches_;
 };
 
 // Hands the lines of the regular file at `path` to `loader`, a piece at a
@@ -338,7 +371,7 @@ bool LoadFile(const std::string& path, std::optional<std::uintmax_t> size, Model
   const int workers = WorkerCount();
   bool read = false;
   if (workers > 1 && size && *size > kPieceSize) {
-    read = ParallelLoad(model, workers, expected).Run(reader, loader);
+    read = ParallelLoad(model, reader, workers, expected).Run(reader, loader);
   } else {
     model.Arena().Expect(expected);
     std::string pending;
@@ -463,6 +496,74 @@ std::optional<LoadSummary> Load(Model& model, const std::string& fileName, PathR
   ElementLoader loader(model, embedded);
   if (!LoadFile(*path, bytes, model, loader, reason)) return std::nullopt;
   return LoadSummary{model.Size(), loader.Counts()};
+}
+
+struct PartReader::State {
+  explicit State(EmbeddedFiles* embedded) : reader(kPieceSize), loader(placeholder, embedded) {}
+
+  FileReader reader;
+  Model placeholder;  // The loader's model until the first part.
+  ElementLoader loader;
+  std::optional<PieceParser> parser;
+  Batch batch;
+  int size = 0;
+  bool ended = false;
+};
+
+PartReader::PartReader(EmbeddedFiles* embedded) : state_(std::make_unique<State>(embedded)) {}
+
+PartReader::~PartReader() = default;
+
+bool PartReader::Open(const std::string& fileName, PathResolver& resolver, std::string* reason) {
+  std::optional<std::string> path = resolver.FindFile(fileName);
+  if (!path) {
+    *reason = WhyNoFile(fileName, resolver);
+    return false;
+  }
+  if (!state_->reader.Open(*path, reason)) return false;
+  // A piece's elements take up to about twice its size (see LoadFile).
+  state_->parser.emplace(state_->reader, WorkerCount(), 2 * kPieceSize * WorkerCount());
+  state_->parser->Prepare(state_->batch);
+  return true;
+}
+
+bool PartReader::Next(Model& part) {
+  State& state = *state_;
+  if (state.ended) return false;
+  state.loader.SetModel(part);
+  PieceParser& parser = *state.parser;
+  // The elements of the part before are gone: their room is the next
+  // part's.
+  parser.Recycle();
+  const int before = part.Size();
+  for (;;) {
+    parser.Read(state.batch);
+    if (state.batch.filled == 0) {
+      state.ended = true;
+      break;
+    }
+    RunTasks(static_cast<int>(state.batch.filled),
+             [&](int k) { parser.Parse(state.batch, static_cast<std::size_t>(k)); });
+    PieceParser::Add(state.batch, state.loader);
+    if (state.loader.PastModel()) {
+      // The rest is an MPD's embedded files, kept as text.
+      parser.FinishAsText(state.loader, state.batch);
+      state.ended = true;
+      break;
+    }
+    // A BFC INVERTNEXT statement stays in the part of its reference.
+    if (!part.AwaitsReference()) break;
+  }
+  state.size += part.Size() - before;
+  return part.Size() > before || !state.ended;
+}
+
+bool PartReader::Failed() const { return state_->reader.Failed(); }
+
+const std::string& PartReader::Reason() const { return state_->reader.Reason(); }
+
+LoadSummary PartReader::Summary() const {
+  return LoadSummary{state_->size, state_->loader.Counts()};
 }
 
 }  // namespace halvex

@@ -87,4 +87,39 @@ struct LoadSummary {
                                               PathResolver& resolver, std::string* reason,
                                               EmbeddedFiles* embedded = nullptr);
 
+// Reads a large file a part at a time, for a run that deals with each part
+// and lets it go instead of holding the whole model. A part is the lines of
+// a batch of the pieces Load reads (a piece per core, parsed on every
+// core), or of more batches where a BFC INVERTNEXT statement would be parted
+// from its reference. The parts' models, one after another, hold the
+// elements Load puts in one model, with the same winding. Given `embedded`,
+// an MPD is read as Load reads it: the lines after the model's section go
+// there.
+class PartReader {
+ public:
+  explicit PartReader(EmbeddedFiles* embedded = nullptr);
+  PartReader(const PartReader&) = delete;
+  PartReader& operator=(const PartReader&) = delete;
+  ~PartReader();
+
+  // False when the file cannot be opened for reading, with `reason` as Load
+  // gives it.
+  bool Open(const std::string& fileName, PathResolver& resolver, std::string* reason);
+  // Loads the next part into `part`, an empty model. The elements of a part
+  // live until the next call or the reader's end, whichever comes first:
+  // the part before must be cleared or gone by then. False when the file
+  // held nothing more; also when it stopped being readable part-way, as
+  // Failed tells.
+  bool Next(Model& part);
+  bool Failed() const;
+  // The system's words for why the file stopped being readable.
+  const std::string& Reason() const;
+  // What the load did so far, as Load would report it.
+  LoadSummary Summary() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 }  // namespace halvex

@@ -19,6 +19,15 @@ void Model::Append(ArenaPtr<Element> element) {
   elements_.push_back(std::move(element));
 }
 
+void Model::Clear() {
+  elements_.clear();
+  inversionMarkers_.clear();
+  pendingMarkers_.clear();
+  textures_.clear();
+  tags_.clear();
+  arena_.Reset();
+}
+
 void Model::ReplaceAt(int i, ArenaPtr<Element> element) {
   elements_[static_cast<std::size_t>(i)] = std::move(element);
 }

@@ -34,6 +34,9 @@ class Model final : public Element {
   void Append(ArenaPtr<Element> element);
   // Appends an empty place, as if an element had been appended and removed.
   void AppendEmpty() { elements_.emplace_back(); }
+  // Removes every element, keeping the room they took for the next (see
+  // ElementArena::Reset).
+  void Clear();
   int Size() const { return static_cast<int>(elements_.size()); }
   // REQUIRES: 0 <= i < Size().
   Element& ElementAt(int i) {
@@ -56,6 +59,8 @@ class Model final : public Element {
   // no reference followed, which apply to nothing, and keeps them from
   // applying to a reference appended later (placed from another file).
   std::vector<int> EndFile();
+  // Whether a BFC INVERTNEXT statement appended waits for its reference.
+  bool AwaitsReference() const { return !pendingMarkers_.empty(); }
 
   // The textures of the model's texture blocks, placed where their lines
   // are, with the statement that starts a block of each and, for one

@@ -128,11 +128,19 @@ TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
   // the first piece's end.
   std::string cut = "0 FILE main.ldr\r\n0 FILE sub.dat\r\n";
   cut.append(kMebibyte - 1 - cut.size() - 2, 'x').append("\r\n\r\n2 24 0 0 0 1 1 1\r\n");
+  // A BFC INVERTNEXT statement parted from its reference by more than a
+  // batch of pieces on any machine.
+  std::string parted = "0 BFC INVERTNEXT\n";
+  for (int i = 0; parted.size() < 3 * kMebibyte; ++i) {
+    parted.append("0 // between ").append(std::to_string(i)).append("\n");
+  }
+  parted.append("1 16 0 0 0 1 0 0 0 1 0 0 0 1 s\\parted.dat\n");
   const std::string texts[] = {
       lines,
       "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n" + embedded,
       "0 FILE main.ldr\r\n3 16 1 2 3 4 5 6 7 8 9\n0 FILE other.ldr\n" + embedded + lines,
       cut + lines,
+      lines + parted + lines,
   };
   testing::TempFolder folder;
   const std::string path = (folder / "in.ldr").string();
@@ -164,6 +172,71 @@ TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
     }
     EXPECT_TRUE(ElementsOf(model) == ElementsOf(whole)) << "elements differ after erasing";
   }
+}
+
+// Read a part at a time, the parts hold the model Load makes, one after
+// another, and the same embedded files; no part ends between a BFC
+// INVERTNEXT statement and its reference.
+TEST(LoadInPieces, PartsHoldTheModelInTurn) {
+  const std::string lines = ManyLines(5 * kMebibyte);
+  std::string parted = "0 BFC INVERTNEXT\n";
+  for (int i = 0; parted.size() < 3 * kMebibyte; ++i) {
+    parted.append("0 // between ").append(std::to_string(i)).append("\n");
+  }
+  parted.append("1 16 0 0 0 1 0 0 0 1 0 0 0 1 s\\parted.dat\n");
+  const std::string texts[] = {
+      lines + parted + lines,
+      "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n0 FILE sub.dat\n" + lines,
+      "",
+  };
+  testing::TempFolder folder;
+  const std::string path = (folder / "in.ldr").string();
+  PathResolver resolver;
+  for (const std::string& text : texts) {
+    testing::WriteFile(path, text);
+    Model whole;
+    EmbeddedFiles wholeFiles;
+    std::string reason;
+    std::optional<LoadSummary> summary = Load(whole, path, resolver, &reason, &wholeFiles);
+    ASSERT_TRUE(summary);
+    EmbeddedFiles files;
+    PartReader reader(&files);
+    ASSERT_TRUE(reader.Open(path, resolver, &reason));
+    // Each part's elements, then the same with every reference erased
+    // (taking its BFC INVERTNEXT statements along).
+    std::vector<std::string> elements;
+    std::vector<std::string> erased;
+    int parts = 0;
+    for (;;) {
+      Model part;
+      if (!reader.Next(part)) break;
+      ++parts;
+      std::vector<std::string> read = ElementsOf(part);
+      elements.insert(elements.end(), read.begin(), read.end());
+      for (int i = 0; i < part.Size(); ++i) {
+        if (part.ElementAt(i).LineType() == kSubfileType) part.EraseElement(i);
+      }
+      read = ElementsOf(part);
+      erased.insert(erased.end(), read.begin(), read.end());
+    }
+    EXPECT_FALSE(reader.Failed());
+    if (text.size() > 4 * kMebibyte) {
+      EXPECT_GT(parts, 1);
+    }
+    EXPECT_TRUE(elements == ElementsOf(whole)) << "elements differ";
+    for (int i = 0; i < whole.Size(); ++i) {
+      if (whole.ElementAt(i).LineType() == kSubfileType) whole.EraseElement(i);
+    }
+    EXPECT_TRUE(erased == ElementsOf(whole)) << "elements differ after erasing";
+    EXPECT_EQ(reader.Summary().modelSize, summary->modelSize);
+    EXPECT_EQ(reader.Summary().counts.triangles, summary->counts.triangles);
+    EXPECT_EQ(reader.Summary().counts.subfiles, summary->counts.subfiles);
+    EXPECT_TRUE(files.TextAfter(whole, true) == wholeFiles.TextAfter(whole, true))
+        << "embedded files differ";
+  }
+  std::string reason;
+  PartReader reader;
+  EXPECT_FALSE(reader.Open((folder / "none.dat").string(), resolver, &reason));
 }
 
 }  // namespace
