@@ -59,20 +59,22 @@ Side SideOf(Element& element, const Element& splitter) {
 }
 
 // A model smaller than this is classified element by element as it is split:
-// sharing the work would cost more than it saves.
+// sharing the work would cost more than it saves. A part of a file is
+// smaller, and split as soon as it is read: worth sharing from fewer.
 constexpr int kClassifiedOnAllCores = 1 << 16;
+constexpr int kPartClassifiedOnAllCores = 1 << 12;
 
 // The sides of the elements of a large model, classified on every core,
 // each element on its own (snapping touches only the element's own points);
-// empty for a small model. What the split does to an element changes that
-// element only, or appends, so the side of one not yet visited is the same
-// classified before the pass as when the pass reaches it. Skipped elements
-// are not classified.
+// empty for a model of fewer than `minimum`. What the split does to an
+// element changes that element only, or appends, so the side of one not yet
+// visited is the same classified before the pass as when the pass reaches
+// it. Skipped elements are not classified.
 std::vector<std::int8_t> ClassifyOnAllCores(Model& input, const Element& splitter,
-                                            const std::vector<bool>& skipped) {
+                                            const std::vector<bool>& skipped, int minimum) {
   const int size = input.Size();
   const int workers = WorkerCount();
-  if (size < kClassifiedOnAllCores || workers < 2) return {};
+  if (size < minimum || workers < 2) return {};
   // A byte each: the list is as long as the model.
   std::vector<std::int8_t> sides(static_cast<std::size_t>(size));
   RunTasks(workers, [&](int task) {
@@ -196,38 +198,73 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
   }
 }
 
+namespace {
+
+// What the pass does to element k, which lies on `side`.
+void Visit(Model& input, int k, Side side, const Element& splitter, const RunSettings& settings,
+           CutLog* log) {
+  Element& element = input.ElementAt(k);
+  // Whether the element is a meta line matters only to one on the kept
+  // side with -dn (see ActionFor): asked only then, an element classified
+  // beforehand is not visited again to keep it.
+  const bool metaLine =
+      side == Side::kKept && settings.deleteNotInOrAcross && element.LineType() == kMetaType;
+  switch (ActionFor(side, metaLine, settings)) {
+    case Action::kKeep:
+      break;
+    case Action::kRemove:
+      if (log && side == Side::kRemoved && settings.cutAcross && element.IsPolygon()) {
+        RecordRemovedPolygon(*log, *splitter.SplitterPlane(), element);
+      }
+      input.EraseElement(k);
+      break;
+    case Action::kAcross:
+      HandleAcross(input, k, splitter, settings, log);
+      break;
+    case Action::kInPlane:
+      HandleInPlane(input, k, settings);
+      break;
+  }
+}
+
+// The side of element k, classified beforehand or now.
+Side SideAt(Model& input, int k, const std::vector<std::int8_t>& sides, const Element& splitter) {
+  return static_cast<std::size_t>(k) < sides.size()
+             ? static_cast<Side>(sides[static_cast<std::size_t>(k)])
+             : SideOf(input.ElementAt(k), splitter);
+}
+
+}  // namespace
+
 void SplitByPolygon(Model& input, const Element& polygon, const RunSettings& settings,
                     const std::vector<bool>& skipped, CutLog* log) {
   const FixedPlaneSplitter splitter(polygon);
-  const std::vector<std::int8_t> sides = ClassifyOnAllCores(input, splitter, skipped);
+  const std::vector<std::int8_t> sides =
+      ClassifyOnAllCores(input, splitter, skipped, kClassifiedOnAllCores);
   for (int k = 0; k < input.Size(); ++k) {
     if (IsSkipped(skipped, k)) continue;
-    Element& element = input.ElementAt(k);
-    Side side = static_cast<std::size_t>(k) < sides.size()
-                    ? static_cast<Side>(sides[static_cast<std::size_t>(k)])
-                    : SideOf(element, splitter);
-    // Whether the element is a meta line matters only to one on the kept
-    // side with -dn (see ActionFor): asked only then, an element classified
-    // beforehand is not visited again to keep it.
-    const bool metaLine =
-        side == Side::kKept && settings.deleteNotInOrAcross && element.LineType() == kMetaType;
-    switch (ActionFor(side, metaLine, settings)) {
-      case Action::kKeep:
-        break;
-      case Action::kRemove:
-        if (log && side == Side::kRemoved && settings.cutAcross && element.IsPolygon()) {
-          RecordRemovedPolygon(*log, *splitter.SplitterPlane(), element);
-        }
-        input.EraseElement(k);
-        break;
-      case Action::kAcross:
-        HandleAcross(input, k, splitter, settings, log);
-        break;
-      case Action::kInPlane:
-        HandleInPlane(input, k, settings);
-        break;
-    }
+    Visit(input, k, SideAt(input, k, sides, splitter), splitter, settings, log);
   }
+}
+
+bool SplitPartByPolygon(Model& part, std::vector<std::uint32_t>& cuts, std::uint32_t pass,
+                        const Element& polygon, const RunSettings& settings) {
+  const FixedPlaneSplitter splitter(polygon);
+  const std::vector<std::int8_t> sides =
+      ClassifyOnAllCores(part, splitter, {}, kPartClassifiedOnAllCores);
+  const int size = part.Size();
+  cuts.resize(static_cast<std::size_t>(size));
+  for (int k = 0; k < part.Size(); ++k) {
+    const int before = part.Size();
+    Visit(part, k, SideAt(part, k, sides, splitter), splitter, settings, nullptr);
+    if (part.Size() == before) continue;
+    // A piece of this pass cut again: its second piece would follow every
+    // piece the pass cuts off in the whole file, not this part's alone.
+    if (k >= size) return false;
+    const std::uint32_t passes = cuts[static_cast<std::size_t>(k)] | pass;
+    cuts.resize(static_cast<std::size_t>(part.Size()), passes);
+  }
+  return true;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // given where it lies relative to each splitting polygon.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
 
@@ -46,6 +47,20 @@ void SplitModel(Model& input, const Model& splitter, const RunSettings& settings
 // left as it is. Cuts are recorded in `log` when there is one.
 void SplitByPolygon(Model& input, const Element& splitter, const RunSettings& settings,
                     const std::vector<bool>& skipped = {}, CutLog* log = nullptr);
+
+// SplitByPolygon on a part of a file, for a run that splits a file a part
+// at a time (see SplitModel for one polygon after another), keeping the
+// order SplitModel gives the whole file. A pass appends each second piece
+// it cuts off after every element, in the order of the elements cut, and
+// visits it in the same pass; so the output holds the elements no pass cut
+// off, then those the first pass did, then those of the second (from the
+// elements before, then from those of the first), and so on. `cuts` tells
+// which: by index, the passes (a bit each) that cut off the element or the
+// piece it came from. Answers false when a piece this pass cut off is cut
+// again, which would follow every other piece of the pass: then the part
+// cannot be written by itself.
+bool SplitPartByPolygon(Model& part, std::vector<std::uint32_t>& cuts, std::uint32_t pass,
+                        const Element& polygon, const RunSettings& settings);
 
 // What SplitModel would do with elements whose classified points have the
 // convex hull of `points`: with every point farther than the precision from
