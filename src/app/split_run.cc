@@ -1,12 +1,15 @@
 #include "app/split_run.h"
 
+#include <cstdint>
 #include <memory>
+#include <sstream>
 
 #include "app/author_pass.h"
 #include "app/cap_pass.h"
 #include "app/check_run.h"
 #include "app/run_report.h"
 #include "app/split_pass.h"
+#include "app/streamed_split.h"
 #include "model/bfc_flattening.h"
 #include "elements/polygons.h"
 #include "geometry/number_text.h"
@@ -20,6 +23,7 @@
 #include "model/subfile_expander.h"
 #include "model/texture_blocks.h"
 #include "platform/environment.h"
+#include "platform/file_system.h"
 
 namespace halvex {
 namespace {
@@ -208,15 +212,61 @@ bool PrepareCapsExpanded(const CommandLine& command, const Model& splitter,
   return true;
 }
 
+// A file at least this large is split a part at a time, where the run
+// allows it: the model of a smaller one takes little room.
+constexpr std::uintmax_t kStreamedFrom = std::uintmax_t{4} << 20;
+
+// The run of a large input a part at a time (see SplitStreamed), where it
+// needs no whole model: no subfile is inlined, no cut outlined or closed.
+// The reports are the whole-model run's, in its order. None, with nothing
+// printed or written, when it cannot be done so.
+std::optional<int> RunStreamed(const CommandLine& command, PathResolver& resolver,
+                               std::ostream& out, std::ostream& err) {
+  const RunSettings& settings = command.settings;
+  if (settings.expandSubfiles || settings.authorReady || settings.closeCut) return std::nullopt;
+  std::optional<std::string> inPath = resolver.FindFile(command.inFile);
+  if (!inPath || KindOf(*inPath) != FileKind::kRegular) return std::nullopt;
+  std::optional<std::uintmax_t> size = FileSize(*inPath);
+  if (!size || *size < kStreamedFrom) return std::nullopt;
+  // What is not replaced but written directly (a device, a pipe) could not
+  // be taken back were the run to start again on the whole model.
+  const std::string outPath = resolver.PathForWriting(command.outFile);
+  if (FileKind kind = KindOf(outPath); kind != FileKind::kNone && kind != FileKind::kRegular) {
+    return std::nullopt;
+  }
+  Model splitter;
+  AddAxisPlanes(command, splitter);
+  // The splitter file is reported after the input, as the whole-model run
+  // reads it.
+  std::ostringstream splitterOut;
+  std::ostringstream splitterErr;
+  if (command.splitterFile &&
+      !LoadAndReport(splitter, *command.splitterFile, resolver, splitterOut, splitterErr)) {
+    return std::nullopt;
+  }
+  StreamedSplit split =
+      SplitStreamed(command.inFile, splitter, settings, command.outFile, resolver);
+  if (!split.done) return std::nullopt;
+  ReportLoading(out, command.inFile);
+  ReportLoad(out, err, command.inFile, split.load, {});
+  out << splitterOut.str() << std::flush;
+  err << splitterErr.str() << std::flush;
+  ReportSave(out, err, command.outFile, split.save);
+  if (split.save.result != SaveResult::kSaved) return kExitFileError;
+  if (settings.check) CheckWrittenFile(command.outFile, resolver, nullptr, out, err);
+  return kExitSuccess;
+}
+
 }  // namespace
 
 int Run(const CommandLine& command, std::ostream& out, std::ostream& err) {
   if (command.checkOnly) return RunCheckOnly(command, out, err);
   const RunSettings& settings = command.settings;
+  PathResolver resolver;
+  if (std::optional<int> code = RunStreamed(command, resolver, out, err)) return *code;
   Model splitter;
   AddAxisPlanes(command, splitter);
 
-  PathResolver resolver;
   SearchPath searchPath(resolver);
 
   // The input may be an MPD: the run works on its first section, and its

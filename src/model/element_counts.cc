@@ -15,4 +15,12 @@ void ElementCounts::Count(int lineType) {
   }
 }
 
+void ElementCounts::Add(const ElementCounts& other) {
+  edgeLines += other.edgeLines;
+  condLines += other.condLines;
+  triangles += other.triangles;
+  quads += other.quads;
+  subfiles += other.subfiles;
+}
+
 }  // namespace halvex

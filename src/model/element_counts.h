@@ -13,6 +13,8 @@ struct ElementCounts {
 
   // Counts one element of `lineType`; other types than 1 to 5 count nowhere.
   void Count(int lineType);
+  // Adds the counts of `other`.
+  void Add(const ElementCounts& other);
 };
 
 }  // namespace halvex

@@ -55,14 +55,6 @@ void FormatSlice(const Model& model, std::span<const InsertedLine> inserted, int
   if (last) writeInserted(model.Size());
 }
 
-void AddCounts(ElementCounts& to, const ElementCounts& from) {
-  to.edgeLines += from.edgeLines;
-  to.condLines += from.condLines;
-  to.triangles += from.triangles;
-  to.quads += from.quads;
-  to.subfiles += from.subfiles;
-}
-
 }  // namespace
 
 SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& resolver,
@@ -93,7 +85,7 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
       const Slice& slice = slices[static_cast<std::size_t>(w)];
       file->Write(slice.text);
       summary.linesWritten += slice.lines;
-      AddCounts(summary.counts, slice.counts);
+      summary.counts.Add(slice.counts);
     }
     begin = std::min(size, begin + used * kSliceSize);
   } while (begin < size);
@@ -103,6 +95,14 @@ SaveSummary Save(const Model& model, const std::string& fileName, PathResolver& 
     summary.reason = file->Reason();
   }
   return summary;
+}
+
+bool AppendLine(const Element& element, std::string& text) {
+  const std::size_t mark = text.size();
+  element.AppendText(text);
+  if (text.size() == mark) return false;
+  text.append("\r\n");
+  return true;
 }
 
 }  // namespace halvex

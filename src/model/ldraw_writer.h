@@ -41,4 +41,9 @@ struct InsertedLine {
                                std::span<const InsertedLine> inserted = {},
                                std::string_view after = {});
 
+// Appends the line Save writes for `element`, outside texture blocks: its
+// text and CR LF, or nothing for an element without text. Answers whether it
+// wrote a line.
+bool AppendLine(const Element& element, std::string& text);
+
 }  // namespace halvex

@@ -73,6 +73,11 @@ std::vector<std::string> NamesInFolder(const std::string& folder);
 // with the reason for LastErrorText.
 std::FILE* OpenForReading(const std::string& name);
 
+// A new file to write and read back bytes in, for the program's own use,
+// removed when it is closed (or the program ends); null where the system
+// gives none (WASI has no folder for such files).
+std::FILE* OpenScratchFile();
+
 // The system's words for why the last file call failed (its errno, which
 // each platform's calls set).
 std::string LastErrorText();

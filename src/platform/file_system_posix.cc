@@ -150,4 +150,6 @@ int OpenOutput(const std::string& path, std::string* target, std::string* tempor
 }
 
 }  // namespace output_platform
+std::FILE* OpenScratchFile() { return std::tmpfile(); }
+
 }  // namespace halvex

@@ -105,4 +105,6 @@ int OpenOutput(const std::string& path, std::string* target, std::string* tempor
 }
 
 }  // namespace output_platform
+std::FILE* OpenScratchFile() { return nullptr; }
+
 }  // namespace halvex

@@ -187,4 +187,18 @@ int OpenOutput(const std::string& path, std::string* target, std::string* tempor
 }
 
 }  // namespace output_platform
+// In the user's folder for temporary files: the C library's tmpfile uses the
+// root of the drive, which a user may not write to. Mode "D" removes the
+// file when it is closed.
+std::FILE* OpenScratchFile() {
+  wchar_t folder[MAX_PATH + 1];
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+  if (length == 0 || length > MAX_PATH) return nullptr;
+  wchar_t name[MAX_PATH];
+  if (::GetTempFileNameW(folder, L"hvx", 0, name) == 0) return nullptr;
+  std::FILE* file = ::_wfopen(name, L"w+bD");
+  if (!file) ::DeleteFileW(name);
+  return file;
+}
+
 }  // namespace halvex
