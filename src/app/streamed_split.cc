@@ -1,5 +1,6 @@
 #include "app/streamed_split.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -141,19 +142,17 @@ StreamedSplit SplitStreamed(const std::string& inFile, const Model& splitter,
   CutOffPieces cutOff;
   const int workers = WorkerCount();
   std::vector<Lines> slices(static_cast<std::size_t>(workers));
-  // One model and one list of cuts for every part, so that each part is
-  // made in the memory of the one before.
-  Model part;
   std::vector<std::uint32_t> cuts;
-  for (;; part.Clear()) {
-    if (!reader->Next(part)) break;
+  // Splits `part` and writes what it can; false when the part alone cannot
+  // tell what the whole model gives.
+  auto splitAndWrite = [&](Model& part) {
     // Texture blocks are said again around what is left of them, which
     // needs the whole model.
-    if (ReadTextures(part)) return result;
+    if (ReadTextures(part)) return false;
     cuts.assign(static_cast<std::size_t>(part.Size()), 0);
     for (std::size_t p = 0; p < polygons.size(); ++p) {
       if (!SplitPartByPolygon(part, cuts, std::uint32_t{1} << p, *polygons[p], settings)) {
-        return result;
+        return false;
       }
     }
     // The elements no pass cut off are written now, formatted a slice per
@@ -178,7 +177,30 @@ StreamedSplit SplitStreamed(const std::string& inFile, const Model& splitter,
         cutOff.Add(passes, part.ElementAt(k));
       }
     }
-    if (!cutOff.Spill()) return result;
+    return cutOff.Spill();
+  };
+  // Two models in turn, each made in the memory of the one before the last.
+  // With more than one core the next part is read while one is split and
+  // written: each has parts of its work that one thread does.
+  std::array<Model, 2> parts;
+  bool more = reader->Next(parts[0]);
+  for (std::size_t now = 0; more; now ^= 1) {
+    Model& next = parts[now ^ 1];
+    next.Clear();
+    bool written = false;
+    if (workers > 1) {
+      RunTasks(2, [&](int task) {
+        if (task == 0) {
+          written = splitAndWrite(parts[now]);
+        } else {
+          more = reader->Next(next);
+        }
+      });
+    } else {
+      written = splitAndWrite(parts[now]);
+      more = written && reader->Next(next);
+    }
+    if (!written) return result;
   }
   if (reader->Failed() || !cutOff.WriteTo(*file, save)) return result;
   result.load = reader->Summary();

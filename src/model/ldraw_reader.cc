@@ -207,19 +207,20 @@ struct Batch {
 
 // Reads a file in the pieces LoadFile reads it in, a batch of them at a
 // time, and parses a batch's pieces on the machine's cores, each piece in an
-// arena of its own.
+// arena of its own. There are two sets of arenas, used in turn (see
+// Recycle).
 class PieceParser {
  public:
   // `expectedBytes`: what the elements of the whole file take, about.
   PieceParser(FileReader& reader, int workers, std::size_t expectedBytes)
       : reader_(reader), workers_(static_cast<std::size_t>(workers)) {
-    for (std::size_t k = 0; k < workers_; ++k) {
-      arenas_.push_back(std::make_unique<ElementArena>());
-      arenas_.back()->Expect(expectedBytes / workers_);
+    for (auto& arenas : arenas_) {
+      for (std::size_t k = 0; k < workers_; ++k) {
+        arenas.push_back(std::make_unique<ElementArena>());
+        arenas.back()->Expect(expectedBytes / workers_);
+      }
     }
   }
-
-  std::size_t Workers() const { return workers_; }
 
   // Gives `batch` room for a piece per worker.
   void Prepare(Batch& batch) const {
@@ -252,18 +253,23 @@ class PieceParser {
   void Parse(Batch& batch, std::size_t k) {
     LineCursor cursor(batch.pieces[k]);
     std::string_view line;
-    while (cursor.Next(&line)) batch.elements[k].push_back(ParseLine(line, *arenas_[k]));
+    ElementArena& arena = *arenas_[set_][k];
+    while (cursor.Next(&line)) batch.elements[k].push_back(ParseLine(line, arena));
   }
 
   // Hands what the arenas hold to `arena`.
   void HandOver(ElementArena& arena) {
-    for (auto& own : arenas_) arena.Adopt(*own);
+    for (auto& arenas : arenas_) {
+      for (auto& own : arenas) arena.Adopt(*own);
+    }
   }
 
-  // Makes the arenas' room free for the next batch (see
-  // ElementArena::Reset). REQUIRES: no element parsed before lives on.
+  // Turns to the other set of arenas and makes its room free for the
+  // batches to come (see ElementArena::Reset). REQUIRES: no element parsed
+  // before the last call lives on; those parsed since may.
   void Recycle() {
-    for (auto& own : arenas_) own->Reset();
+    set_ ^= 1;
+    for (auto& own : arenas_[set_]) own->Reset();
   }
 
   // Hands the lines of `batch` with their elements to `loader`, in order,
@@ -293,7 +299,8 @@ class PieceParser {
  private:
   FileReader& reader_;
   const std::size_t workers_;
-  std::vector<std::unique_ptr<ElementArena>> arenas_;
+  std::array<std::vector<std::unique_ptr<ElementArena>>, 2> arenas_;
+  std::size_t set_ = 0;
   // The text read after the last line end.
   std::string pending_;
   bool ended_ = false;
@@ -532,7 +539,7 @@ bool PartReader::Next(Model& part) {
   if (state.ended) return false;
   state.loader.SetModel(part);
   PieceParser& parser = *state.parser;
-  // The elements of the part before are gone: their room is the next
+  // The elements of the part before the last are gone: their room is this
   // part's.
   parser.Recycle();
   const int before = part.Size();

@@ -106,10 +106,10 @@ class PartReader {
   // gives it.
   bool Open(const std::string& fileName, PathResolver& resolver, std::string* reason);
   // Loads the next part into `part`, an empty model. The elements of a part
-  // live until the next call or the reader's end, whichever comes first:
-  // the part before must be cleared or gone by then. False when the file
-  // held nothing more; also when it stopped being readable part-way, as
-  // Failed tells.
+  // live until the call after the next, or the reader's end: a part can be
+  // split while the next is read, but must be cleared or gone by then. False
+  // when the file held nothing more; also when it stopped being readable
+  // part-way, as Failed tells.
   bool Next(Model& part);
   bool Failed() const;
   // The system's words for why the file stopped being readable.
