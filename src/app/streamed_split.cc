@@ -204,6 +204,8 @@ StreamedSplit SplitStreamed(const std::string& inFile, const Model& splitter,
   }
   if (reader->Failed() || !cutOff.WriteTo(*file, save)) return result;
   result.load = reader->Summary();
+  // The parts' elements live in the reader's memory.
+  for (Model& part : parts) part.Clear();
   reader.reset();
   file->Write(embedded.TextAfter(Model(), true));
   if (!file->Commit()) {
