@@ -169,8 +169,11 @@ TEST_F(StreamedSplitTest, WritesWhatTheWholeModelSplitWrites) {
   for (const RunSettings& settings : {cut, marked, symmetry, others, snap, gone}) {
     ExpectSameAsWhole(lines + corners + parted + lines, settings, splitter);
   }
-  // An MPD: its other files follow the model, as they were.
-  ExpectSameAsWhole("0 FILE main.ldr\n" + lines + "0 FILE box.dat\n4 16 0 0 0 1 0 0 1 1 0 0 1 0\n",
+  // An MPD: its other files follow the model, as they were, texture
+  // statements and all.
+  ExpectSameAsWhole("0 FILE main.ldr\n" + lines + corners + parted + lines +
+                        "0 FILE box.dat\n0 !TEXMAP START PLANAR 0 0 0 2 0 0 0 0 2 tile.png\n"
+                        "4 16 0 0 0 1 0 0 1 1 0 0 1 0\n0 !TEXMAP END\n",
                     cut, splitter);
   // One plane, and no plane at all.
   Model one;
