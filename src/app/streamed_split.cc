@@ -1,6 +1,7 @@
 #include "app/streamed_split.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -136,9 +137,12 @@ class TextureLookout {
   // Whether such text was seen, or the file could not be looked through.
   bool Seen() const { return seen_; }
 
+  // Whether there is more to look through.
+  bool Looking() const { return !seen_ && !ended_; }
+
   // Looks through up to `stretches` more stretches of the file.
   void LookAhead(int stretches) {
-    for (; stretches > 0 && !seen_ && !ended_; --stretches) {
+    for (; stretches > 0 && Looking(); --stretches) {
       const std::size_t got = std::fread(buffer_.data() + kept_, 1, kStretch, in_);
       ended_ = got < kStretch;
       seen_ = ended_ && std::ferror(in_) != 0;
@@ -234,10 +238,11 @@ StreamedSplit SplitStreamed(const std::string& inFile, const Model& splitter,
   // Two models in turn, each made in the memory of the one before the last.
   // With more than one core the next part is read while one is split and
   // written: each has parts of its work that one thread does. The reading
-  // also looks through the file ahead of itself, eight times as fast, for
-  // texture statements: in a file that is no MPD, one sends the run back to
-  // the whole model before the part that holds it is read. (With one core
-  // that would cost every run what it saves the few.)
+  // then looks through the file ahead of itself for texture statements,
+  // eight times as fast as it reads and on until the split ends: in a file
+  // that is no MPD, one sends the run back to the whole model before the
+  // part that holds it is read. (With one core that would cost every run
+  // what it saves the few.)
   std::optional<TextureLookout> lookout;
   if (std::optional<std::string> path = resolver.FindFile(inFile); path && workers > 1) {
     lookout.emplace(*path);
@@ -250,12 +255,16 @@ StreamedSplit SplitStreamed(const std::string& inFile, const Model& splitter,
     next.Clear();
     bool written = false;
     if (workers > 1) {
+      std::atomic<bool> splitting = true;
       RunTasks(2, [&](int task) {
         if (task == 0) {
           written = splitAndWrite(parts[now]);
+          splitting = false;
         } else {
           more = reader->Next(next);
+          if (!lookout) return;
           lookout->LookAhead(8 * workers);
+          while (splitting && lookout->Looking()) lookout->LookAhead(1);
         }
       });
     } else {
