@@ -113,6 +113,16 @@ std::string ManyLines(std::size_t bytes) {
   return text;
 }
 
+// A BFC INVERTNEXT statement parted from its reference by more than a batch
+// of pieces on any machine.
+std::string PartedInversion() {
+  std::string text = "0 BFC INVERTNEXT\n";
+  for (int i = 0; text.size() < 3 * kMebibyte; ++i) {
+    text.append("0 // between ").append(std::to_string(i)).append("\n");
+  }
+  return text + "1 16 0 0 0 1 0 0 0 1 0 0 0 1 s\\parted.dat\n";
+}
+
 // A file of many pieces, loaded on every core the machine has, loads as its
 // whole text does on one: the elements with their winding, the counts, and an
 // MPD's model and embedded files, wherever the model's section ends (in the
@@ -128,13 +138,7 @@ TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
   // the first piece's end.
   std::string cut = "0 FILE main.ldr\r\n0 FILE sub.dat\r\n";
   cut.append(kMebibyte - 1 - cut.size() - 2, 'x').append("\r\n\r\n2 24 0 0 0 1 1 1\r\n");
-  // A BFC INVERTNEXT statement parted from its reference by more than a
-  // batch of pieces on any machine.
-  std::string parted = "0 BFC INVERTNEXT\n";
-  for (int i = 0; parted.size() < 3 * kMebibyte; ++i) {
-    parted.append("0 // between ").append(std::to_string(i)).append("\n");
-  }
-  parted.append("1 16 0 0 0 1 0 0 0 1 0 0 0 1 s\\parted.dat\n");
+  const std::string parted = PartedInversion();
   const std::string texts[] = {
       lines,
       "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n" + embedded,
@@ -179,11 +183,7 @@ TEST(LoadInPieces, ManyPiecesLoadAsTheWholeText) {
 // INVERTNEXT statement and its reference.
 TEST(LoadInPieces, PartsHoldTheModelInTurn) {
   const std::string lines = ManyLines(5 * kMebibyte);
-  std::string parted = "0 BFC INVERTNEXT\n";
-  for (int i = 0; parted.size() < 3 * kMebibyte; ++i) {
-    parted.append("0 // between ").append(std::to_string(i)).append("\n");
-  }
-  parted.append("1 16 0 0 0 1 0 0 0 1 0 0 0 1 s\\parted.dat\n");
+  const std::string parted = PartedInversion();
   const std::string texts[] = {
       lines + parted + lines,
       "0 FILE main.ldr\r\n" + lines + "0 NOFILE\n0 FILE sub.dat\n" + lines,
