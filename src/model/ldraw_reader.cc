@@ -1,6 +1,8 @@
 #include "model/ldraw_reader.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -228,11 +230,12 @@ class PieceParser {
     batch.elements.resize(workers_);
   }
 
-  // Reads up to a piece per worker into `batch`; none at the end of the
-  // file. The lines of a piece are those LoadFile would hand on in one go.
-  void Read(Batch& batch) {
+  // Reads up to a piece per worker into `batch`, or up to `most`; none at
+  // the end of the file. The lines of a piece are those LoadFile would hand
+  // on in one go.
+  void Read(Batch& batch, std::size_t most = SIZE_MAX) {
     batch.filled = 0;
-    while (batch.filled < workers_ && !ended_) {
+    while (batch.filled < std::min(workers_, most) && !ended_) {
       std::size_t kept = pending_.size();
       if (!reader_.ReadPiece(pending_)) {
         ended_ = true;
@@ -543,8 +546,10 @@ bool PartReader::Next(Model& part) {
   // part's.
   parser.Recycle();
   const int before = part.Size();
-  for (;;) {
-    parser.Read(state.batch);
+  // A part goes on past its batch only to the reference a BFC INVERTNEXT
+  // statement waits for, a piece at a time.
+  for (bool first = true;; first = false) {
+    parser.Read(state.batch, first ? SIZE_MAX : 1);
     if (state.batch.filled == 0) {
       state.ended = true;
       break;

@@ -90,8 +90,8 @@ struct LoadSummary {
 // Reads a large file a part at a time, for a run that deals with each part
 // and lets it go instead of holding the whole model. A part is the lines of
 // a batch of the pieces Load reads (a piece per core, parsed on every
-// core), or of more batches where a BFC INVERTNEXT statement would be parted
-// from its reference. The parts' models, one after another, hold the
+// core), and of the pieces after it up to the reference of a BFC INVERTNEXT
+// statement that would be parted from it. The parts' models, one after another, hold the
 // elements Load puts in one model, with the same winding. Given `embedded`,
 // an MPD is read as Load reads it: the lines after the model's section go
 // there.
